@@ -1,0 +1,809 @@
+#include "common/D3DProxy.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <mutex>
+#include <stdexcept>
+#include <type_traits>
+
+namespace zelktest {
+
+namespace {
+
+constexpr size_t kCallCount = static_cast<size_t>(D3DCall::Count);
+
+const char* const kCallNames[kCallCount] = {
+    "Direct3DCreate9",
+#define ZELK_D3DPROXY_NAME_DIRECT3D(name) "IDirect3D9::" #name,
+    ZELK_D3DPROXY_DIRECT3D_CALLS(ZELK_D3DPROXY_NAME_DIRECT3D)
+#undef ZELK_D3DPROXY_NAME_DIRECT3D
+#define ZELK_D3DPROXY_NAME_DEVICE(name) "IDirect3DDevice9::" #name,
+    ZELK_D3DPROXY_DEVICE_CALLS(ZELK_D3DPROXY_NAME_DEVICE)
+#undef ZELK_D3DPROXY_NAME_DEVICE
+};
+
+// The value a failed call returns: the chosen result for HRESULT calls, a
+// zero value for the others.
+template <typename Result>
+Result FaultValue(HRESULT result)
+{
+    if constexpr (std::is_same_v<Result, HRESULT>) {
+        return result;
+    } else if constexpr (!std::is_void_v<Result>) {
+        return Result{};
+    }
+}
+
+struct FaultRule {
+    D3DCall call;
+    HRESULT result;
+    UINT nth;
+    UINT seen;
+};
+
+// An adapter as the proxy presents it.
+struct MappedAdapter {
+    bool exists = false;
+    UINT realOrdinal = 0;
+    D3DProxyAdapter tweak;
+};
+
+}  // namespace
+
+// Shared by the guard and every proxy object it made, so that a proxy that
+// outlives its guard (a leak) still has its settings.
+struct D3DProxyState {
+    mutable std::mutex lock;
+    std::vector<FaultRule> rules;
+    std::array<UINT, kCallCount> counts = {};
+    D3DProxyCaps caps;
+    std::set<D3DFORMAT> unsupported;
+    std::vector<D3DProxyAdapter> adapters;
+    std::vector<D3DDISPLAYMODE> modes;
+    std::optional<D3DProxyDeviceRequest> lastRequest;
+
+    std::atomic<long> liveDirect3D{0};
+    std::atomic<long> liveDevices{0};
+    std::atomic<long> direct3DCreated{0};
+    std::atomic<long> devicesCreated{0};
+    std::atomic<long> leakedDeviceReferences{0};
+
+    // Counts the call; true, with the result to return, when a rule fails it.
+    bool Fault(D3DCall call, HRESULT* result)
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        ++counts[static_cast<size_t>(call)];
+        bool failed = false;
+        for (FaultRule& rule : rules) {
+            if (rule.call != call) {
+                continue;
+            }
+            ++rule.seen;
+            if (!failed && (rule.nth == 0 || rule.seen == rule.nth)) {
+                *result = rule.result;
+                failed = true;
+            }
+        }
+        return failed;
+    }
+
+    bool Unsupported(D3DFORMAT format) const
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return unsupported.count(format) != 0;
+    }
+
+    bool AnyUnsupported(D3DFORMAT first, D3DFORMAT second) const
+    {
+        return Unsupported(first) || Unsupported(second);
+    }
+
+    // The made-up modes of a format; false when the real ones are used.
+    bool ModesOf(D3DFORMAT format, std::vector<D3DDISPLAYMODE>* found) const
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (modes.empty()) {
+            return false;
+        }
+        found->clear();
+        for (const D3DDISPLAYMODE& mode : modes) {
+            if (mode.Format == format) {
+                found->push_back(mode);
+            }
+        }
+        return true;
+    }
+
+    MappedAdapter Map(UINT ordinal) const
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        MappedAdapter mapped;
+        if (adapters.empty()) {
+            mapped.exists = true;
+            mapped.realOrdinal = ordinal;
+        } else if (ordinal < adapters.size()) {
+            mapped.exists = true;
+            mapped.realOrdinal = adapters[ordinal].realOrdinal;
+            mapped.tweak = adapters[ordinal];
+        }
+        return mapped;
+    }
+
+    void LowerCaps(D3DCAPS9* target, UINT proxyOrdinal) const
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        target->AdapterOrdinal = proxyOrdinal;
+        if (caps.noSeparateAlphaBlend) {
+            target->PrimitiveMiscCaps &= ~static_cast<DWORD>(D3DPMISCCAPS_SEPARATEALPHABLEND);
+        }
+        if (caps.noWBuffer) {
+            target->RasterCaps &= ~static_cast<DWORD>(D3DPRASTERCAPS_WBUFFER);
+        }
+        if (caps.maxVertexShaderVersion) {
+            target->VertexShaderVersion = std::min(target->VertexShaderVersion, *caps.maxVertexShaderVersion);
+        }
+        if (caps.maxPixelShaderVersion) {
+            target->PixelShaderVersion = std::min(target->PixelShaderVersion, *caps.maxPixelShaderVersion);
+        }
+        target->DevCaps &= ~caps.clearDevCaps;
+    }
+};
+
+namespace {
+
+std::shared_ptr<D3DProxyState> g_activeState;
+
+class ProxyDevice final : public IDirect3DDevice9 {
+public:
+    ProxyDevice(std::shared_ptr<D3DProxyState> state, IDirect3D9* d3d, UINT proxyOrdinal, IDirect3DDevice9* real)
+        : state_(std::move(state)), d3d_(d3d), proxyOrdinal_(proxyOrdinal), real_(real)
+    {
+        d3d_->AddRef();
+        ++state_->liveDevices;
+        ++state_->devicesCreated;
+    }
+
+    HRESULT WINAPI QueryInterface(REFIID riid, void** object) override
+    {
+        if (!object) {
+            return E_POINTER;
+        }
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDirect3DDevice9)) {
+            AddRef();
+            *object = static_cast<IDirect3DDevice9*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+
+    ULONG WINAPI AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
+    ULONG WINAPI Release() override
+    {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) {
+            const ULONG realLeft = real_->Release();
+            state_->leakedDeviceReferences += static_cast<long>(realLeft);
+            d3d_->Release();
+            --state_->liveDevices;
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT WINAPI GetDirect3D(IDirect3D9** d3d) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Device_GetDirect3D, &fault)) {
+            return fault;
+        }
+        if (!d3d) {
+            return D3DERR_INVALIDCALL;
+        }
+        d3d_->AddRef();
+        *d3d = d3d_;
+        return D3D_OK;
+    }
+
+    HRESULT WINAPI GetDeviceCaps(D3DCAPS9* caps) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Device_GetDeviceCaps, &fault)) {
+            return fault;
+        }
+        const HRESULT result = real_->GetDeviceCaps(caps);
+        if (SUCCEEDED(result)) {
+            state_->LowerCaps(caps, proxyOrdinal_);
+        }
+        return result;
+    }
+
+    HRESULT WINAPI GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Device_GetCreationParameters, &fault)) {
+            return fault;
+        }
+        const HRESULT result = real_->GetCreationParameters(parameters);
+        if (SUCCEEDED(result)) {
+            parameters->AdapterOrdinal = proxyOrdinal_;
+        }
+        return result;
+    }
+
+// Every other method: count, fail when asked, else forward.
+#define ZELK_D3DPROXY_DEVICE_FORWARDS(X) \
+    X(HRESULT, TestCooperativeLevel, (), ()) \
+    X(UINT, GetAvailableTextureMem, (), ()) \
+    X(HRESULT, EvictManagedResources, (), ()) \
+    X(HRESULT, GetDisplayMode, (UINT a0, D3DDISPLAYMODE* a1), (a0, a1)) \
+    X(HRESULT, SetCursorProperties, (UINT a0, UINT a1, IDirect3DSurface9* a2), (a0, a1, a2)) \
+    X(void, SetCursorPosition, (int a0, int a1, DWORD a2), (a0, a1, a2)) \
+    X(WINBOOL, ShowCursor, (WINBOOL a0), (a0)) \
+    X(HRESULT, CreateAdditionalSwapChain, (D3DPRESENT_PARAMETERS* a0, IDirect3DSwapChain9** a1), (a0, a1)) \
+    X(HRESULT, GetSwapChain, (UINT a0, IDirect3DSwapChain9** a1), (a0, a1)) \
+    X(UINT, GetNumberOfSwapChains, (), ()) \
+    X(HRESULT, Reset, (D3DPRESENT_PARAMETERS* a0), (a0)) \
+    X(HRESULT, Present, (const RECT * a0, const RECT * a1, HWND a2, const RGNDATA * a3), (a0, a1, a2, a3)) \
+    X(HRESULT, GetBackBuffer, (UINT a0, UINT a1, D3DBACKBUFFER_TYPE a2, IDirect3DSurface9** a3), (a0, a1, a2, a3)) \
+    X(HRESULT, GetRasterStatus, (UINT a0, D3DRASTER_STATUS* a1), (a0, a1)) \
+    X(HRESULT, SetDialogBoxMode, (WINBOOL a0), (a0)) \
+    X(void, SetGammaRamp, (UINT a0, DWORD a1, const D3DGAMMARAMP * a2), (a0, a1, a2)) \
+    X(void, GetGammaRamp, (UINT a0, D3DGAMMARAMP* a1), (a0, a1)) \
+    X(HRESULT, CreateTexture, (UINT a0, UINT a1, UINT a2, DWORD a3, D3DFORMAT a4, D3DPOOL a5, IDirect3DTexture9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, CreateVolumeTexture, (UINT a0, UINT a1, UINT a2, UINT a3, DWORD a4, D3DFORMAT a5, D3DPOOL a6, IDirect3DVolumeTexture9** a7, HANDLE* a8), (a0, a1, a2, a3, a4, a5, a6, a7, a8)) \
+    X(HRESULT, CreateCubeTexture, (UINT a0, UINT a1, DWORD a2, D3DFORMAT a3, D3DPOOL a4, IDirect3DCubeTexture9** a5, HANDLE* a6), (a0, a1, a2, a3, a4, a5, a6)) \
+    X(HRESULT, CreateVertexBuffer, (UINT a0, DWORD a1, DWORD a2, D3DPOOL a3, IDirect3DVertexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, CreateIndexBuffer, (UINT a0, DWORD a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DIndexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, CreateRenderTarget, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, CreateDepthStencilSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, UpdateSurface, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const POINT * a3), (a0, a1, a2, a3)) \
+    X(HRESULT, UpdateTexture, (IDirect3DBaseTexture9* a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
+    X(HRESULT, GetRenderTargetData, (IDirect3DSurface9* a0, IDirect3DSurface9* a1), (a0, a1)) \
+    X(HRESULT, GetFrontBufferData, (UINT a0, IDirect3DSurface9* a1), (a0, a1)) \
+    X(HRESULT, StretchRect, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const RECT * a3, D3DTEXTUREFILTERTYPE a4), (a0, a1, a2, a3, a4)) \
+    X(HRESULT, ColorFill, (IDirect3DSurface9 * a0, const RECT * a1, D3DCOLOR a2), (a0, a1, a2)) \
+    X(HRESULT, CreateOffscreenPlainSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DSurface9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, SetRenderTarget, (DWORD a0, IDirect3DSurface9* a1), (a0, a1)) \
+    X(HRESULT, GetRenderTarget, (DWORD a0, IDirect3DSurface9** a1), (a0, a1)) \
+    X(HRESULT, SetDepthStencilSurface, (IDirect3DSurface9* a0), (a0)) \
+    X(HRESULT, GetDepthStencilSurface, (IDirect3DSurface9** a0), (a0)) \
+    X(HRESULT, BeginScene, (), ()) \
+    X(HRESULT, EndScene, (), ()) \
+    X(HRESULT, Clear, (DWORD a0, const D3DRECT * a1, DWORD a2, D3DCOLOR a3, float a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, SetTransform, (D3DTRANSFORMSTATETYPE a0, const D3DMATRIX * a1), (a0, a1)) \
+    X(HRESULT, GetTransform, (D3DTRANSFORMSTATETYPE a0, D3DMATRIX* a1), (a0, a1)) \
+    X(HRESULT, MultiplyTransform, (D3DTRANSFORMSTATETYPE a0, const D3DMATRIX * a1), (a0, a1)) \
+    X(HRESULT, SetViewport, (const D3DVIEWPORT9 * a0), (a0)) \
+    X(HRESULT, GetViewport, (D3DVIEWPORT9* a0), (a0)) \
+    X(HRESULT, SetMaterial, (const D3DMATERIAL9 * a0), (a0)) \
+    X(HRESULT, GetMaterial, (D3DMATERIAL9* a0), (a0)) \
+    X(HRESULT, SetLight, (DWORD a0, const D3DLIGHT9 * a1), (a0, a1)) \
+    X(HRESULT, GetLight, (DWORD a0, D3DLIGHT9* a1), (a0, a1)) \
+    X(HRESULT, LightEnable, (DWORD a0, WINBOOL a1), (a0, a1)) \
+    X(HRESULT, GetLightEnable, (DWORD a0, WINBOOL* a1), (a0, a1)) \
+    X(HRESULT, SetClipPlane, (DWORD a0, const float * a1), (a0, a1)) \
+    X(HRESULT, GetClipPlane, (DWORD a0, float* a1), (a0, a1)) \
+    X(HRESULT, SetRenderState, (D3DRENDERSTATETYPE a0, DWORD a1), (a0, a1)) \
+    X(HRESULT, GetRenderState, (D3DRENDERSTATETYPE a0, DWORD* a1), (a0, a1)) \
+    X(HRESULT, CreateStateBlock, (D3DSTATEBLOCKTYPE a0, IDirect3DStateBlock9** a1), (a0, a1)) \
+    X(HRESULT, BeginStateBlock, (), ()) \
+    X(HRESULT, EndStateBlock, (IDirect3DStateBlock9** a0), (a0)) \
+    X(HRESULT, SetClipStatus, (const D3DCLIPSTATUS9 * a0), (a0)) \
+    X(HRESULT, GetClipStatus, (D3DCLIPSTATUS9* a0), (a0)) \
+    X(HRESULT, GetTexture, (DWORD a0, IDirect3DBaseTexture9** a1), (a0, a1)) \
+    X(HRESULT, SetTexture, (DWORD a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
+    X(HRESULT, GetTextureStageState, (DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD* a2), (a0, a1, a2)) \
+    X(HRESULT, SetTextureStageState, (DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD a2), (a0, a1, a2)) \
+    X(HRESULT, GetSamplerState, (DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD* a2), (a0, a1, a2)) \
+    X(HRESULT, SetSamplerState, (DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD a2), (a0, a1, a2)) \
+    X(HRESULT, ValidateDevice, (DWORD* a0), (a0)) \
+    X(HRESULT, SetPaletteEntries, (UINT a0, const PALETTEENTRY * a1), (a0, a1)) \
+    X(HRESULT, GetPaletteEntries, (UINT a0, PALETTEENTRY* a1), (a0, a1)) \
+    X(HRESULT, SetCurrentTexturePalette, (UINT a0), (a0)) \
+    X(HRESULT, GetCurrentTexturePalette, (UINT * a0), (a0)) \
+    X(HRESULT, SetScissorRect, (const RECT * a0), (a0)) \
+    X(HRESULT, GetScissorRect, (RECT* a0), (a0)) \
+    X(HRESULT, SetSoftwareVertexProcessing, (WINBOOL a0), (a0)) \
+    X(WINBOOL, GetSoftwareVertexProcessing, (), ()) \
+    X(HRESULT, SetNPatchMode, (float a0), (a0)) \
+    X(float, GetNPatchMode, (), ()) \
+    X(HRESULT, DrawPrimitive, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE a0, INT a1, UINT a2, UINT a3, UINT a4, UINT a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, DrawPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, const void * a2, UINT a3), (a0, a1, a2, a3)) \
+    X(HRESULT, DrawIndexedPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2, UINT a3, const void * a4, D3DFORMAT a5, const void * a6, UINT a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, ProcessVertices, (UINT a0, UINT a1, UINT a2, IDirect3DVertexBuffer9* a3, IDirect3DVertexDeclaration9* a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, CreateVertexDeclaration, (const D3DVERTEXELEMENT9 * a0, IDirect3DVertexDeclaration9 ** a1), (a0, a1)) \
+    X(HRESULT, SetVertexDeclaration, (IDirect3DVertexDeclaration9* a0), (a0)) \
+    X(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9** a0), (a0)) \
+    X(HRESULT, SetFVF, (DWORD a0), (a0)) \
+    X(HRESULT, GetFVF, (DWORD* a0), (a0)) \
+    X(HRESULT, CreateVertexShader, (const DWORD * a0, IDirect3DVertexShader9 ** a1), (a0, a1)) \
+    X(HRESULT, SetVertexShader, (IDirect3DVertexShader9* a0), (a0)) \
+    X(HRESULT, GetVertexShader, (IDirect3DVertexShader9** a0), (a0)) \
+    X(HRESULT, SetVertexShaderConstantF, (UINT a0, const float * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetVertexShaderConstantF, (UINT a0, float* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetVertexShaderConstantI, (UINT a0, const int * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetVertexShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetVertexShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetVertexShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetStreamSource, (UINT a0, IDirect3DVertexBuffer9* a1, UINT a2, UINT a3), (a0, a1, a2, a3)) \
+    X(HRESULT, GetStreamSource, (UINT a0, IDirect3DVertexBuffer9** a1, UINT* a2, UINT* a3), (a0, a1, a2, a3)) \
+    X(HRESULT, SetStreamSourceFreq, (UINT a0, UINT a1), (a0, a1)) \
+    X(HRESULT, GetStreamSourceFreq, (UINT a0, UINT* a1), (a0, a1)) \
+    X(HRESULT, SetIndices, (IDirect3DIndexBuffer9* a0), (a0)) \
+    X(HRESULT, GetIndices, (IDirect3DIndexBuffer9** a0), (a0)) \
+    X(HRESULT, CreatePixelShader, (const DWORD * a0, IDirect3DPixelShader9 ** a1), (a0, a1)) \
+    X(HRESULT, SetPixelShader, (IDirect3DPixelShader9* a0), (a0)) \
+    X(HRESULT, GetPixelShader, (IDirect3DPixelShader9** a0), (a0)) \
+    X(HRESULT, SetPixelShaderConstantF, (UINT a0, const float * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetPixelShaderConstantF, (UINT a0, float* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetPixelShaderConstantI, (UINT a0, const int * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetPixelShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetPixelShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetPixelShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, DrawRectPatch, (UINT a0, const float * a1, const D3DRECTPATCH_INFO * a2), (a0, a1, a2)) \
+    X(HRESULT, DrawTriPatch, (UINT a0, const float * a1, const D3DTRIPATCH_INFO * a2), (a0, a1, a2)) \
+    X(HRESULT, DeletePatch, (UINT a0), (a0)) \
+    X(HRESULT, CreateQuery, (D3DQUERYTYPE a0, IDirect3DQuery9** a1), (a0, a1))
+
+#define ZELK_D3DPROXY_FORWARD(Result, Name, Parameters, Arguments)            \
+    Result WINAPI Name Parameters override                                    \
+    {                                                                         \
+        HRESULT fault = S_OK;                                                        \
+        if (state_->Fault(D3DCall::Device_##Name, &fault)) {                  \
+            return FaultValue<Result>(fault);                                 \
+        }                                                                     \
+        return real_->Name Arguments;                                         \
+    }
+    ZELK_D3DPROXY_DEVICE_FORWARDS(ZELK_D3DPROXY_FORWARD)
+#undef ZELK_D3DPROXY_FORWARD
+#undef ZELK_D3DPROXY_DEVICE_FORWARDS
+
+private:
+    ~ProxyDevice() = default;
+
+    LONG refs_ = 1;
+    std::shared_ptr<D3DProxyState> state_;
+    IDirect3D9* d3d_;
+    UINT proxyOrdinal_;
+    IDirect3DDevice9* real_;
+};
+
+class ProxyDirect3D final : public IDirect3D9 {
+public:
+    ProxyDirect3D(std::shared_ptr<D3DProxyState> state, IDirect3D9* real) : state_(std::move(state)), real_(real)
+    {
+        ++state_->liveDirect3D;
+        ++state_->direct3DCreated;
+    }
+
+    HRESULT WINAPI QueryInterface(REFIID riid, void** object) override
+    {
+        if (!object) {
+            return E_POINTER;
+        }
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDirect3D9)) {
+            AddRef();
+            *object = static_cast<IDirect3D9*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+
+    ULONG WINAPI AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
+    ULONG WINAPI Release() override
+    {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) {
+            real_->Release();
+            --state_->liveDirect3D;
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+
+    HRESULT WINAPI RegisterSoftwareDevice(void* initialize) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_RegisterSoftwareDevice, &fault)) {
+            return fault;
+        }
+        return real_->RegisterSoftwareDevice(initialize);
+    }
+
+    UINT WINAPI GetAdapterCount() override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterCount, &fault)) {
+            return 0;
+        }
+        {
+            std::lock_guard<std::mutex> hold(state_->lock);
+            if (!state_->adapters.empty()) {
+                return static_cast<UINT>(state_->adapters.size());
+            }
+        }
+        return real_->GetAdapterCount();
+    }
+
+    HRESULT WINAPI GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterIdentifier, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        const HRESULT result = real_->GetAdapterIdentifier(mapped.realOrdinal, flags, identifier);
+        if (SUCCEEDED(result) && !mapped.tweak.description.empty()) {
+            std::memset(identifier->Description, 0, sizeof identifier->Description);
+            std::strncpy(identifier->Description, mapped.tweak.description.c_str(),
+                         sizeof identifier->Description - 1);
+        }
+        return result;
+    }
+
+    UINT WINAPI GetAdapterModeCount(UINT adapter, D3DFORMAT format) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterModeCount, &fault)) {
+            return 0;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists || state_->Unsupported(format)) {
+            return 0;
+        }
+        std::vector<D3DDISPLAYMODE> modes;
+        if (state_->ModesOf(format, &modes)) {
+            return static_cast<UINT>(modes.size());
+        }
+        return real_->GetAdapterModeCount(mapped.realOrdinal, format);
+    }
+
+    HRESULT WINAPI EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* displayMode) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_EnumAdapterModes, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists || state_->Unsupported(format)) {
+            return D3DERR_INVALIDCALL;
+        }
+        std::vector<D3DDISPLAYMODE> modes;
+        if (state_->ModesOf(format, &modes)) {
+            if (mode >= modes.size() || !displayMode) {
+                return D3DERR_INVALIDCALL;
+            }
+            *displayMode = modes[mode];
+            return D3D_OK;
+        }
+        return real_->EnumAdapterModes(mapped.realOrdinal, format, mode, displayMode);
+    }
+
+    HRESULT WINAPI GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterDisplayMode, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        return real_->GetAdapterDisplayMode(mapped.realOrdinal, displayMode);
+    }
+
+    HRESULT WINAPI CheckDeviceType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT displayFormat,
+                                   D3DFORMAT backBufferFormat, WINBOOL windowed) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_CheckDeviceType, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (mapped.tweak.unusable || (windowed && mapped.tweak.noWindowedFormats) ||
+            state_->AnyUnsupported(displayFormat, backBufferFormat)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return real_->CheckDeviceType(mapped.realOrdinal, deviceType, displayFormat, backBufferFormat, windowed);
+    }
+
+    HRESULT WINAPI CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,
+                                     D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_CheckDeviceFormat, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (mapped.tweak.unusable || ((usage & D3DUSAGE_DEPTHSTENCIL) && mapped.tweak.noDepthFormats) ||
+            state_->Unsupported(checkFormat)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return real_->CheckDeviceFormat(mapped.realOrdinal, deviceType, adapterFormat, usage, resourceType,
+                                        checkFormat);
+    }
+
+    HRESULT WINAPI CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat,
+                                              WINBOOL windowed, D3DMULTISAMPLE_TYPE multiSampleType,
+                                              DWORD* qualityLevels) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_CheckDeviceMultiSampleType, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (mapped.tweak.unusable || state_->Unsupported(surfaceFormat)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return real_->CheckDeviceMultiSampleType(mapped.realOrdinal, deviceType, surfaceFormat, windowed,
+                                                 multiSampleType, qualityLevels);
+    }
+
+    HRESULT WINAPI CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
+                                          D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_CheckDepthStencilMatch, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (mapped.tweak.unusable || mapped.tweak.noDepthFormats ||
+            state_->AnyUnsupported(renderTargetFormat, depthStencilFormat)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return real_->CheckDepthStencilMatch(mapped.realOrdinal, deviceType, adapterFormat, renderTargetFormat,
+                                             depthStencilFormat);
+    }
+
+    HRESULT WINAPI CheckDeviceFormatConversion(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT sourceFormat,
+                                               D3DFORMAT targetFormat) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_CheckDeviceFormatConversion, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (mapped.tweak.unusable || state_->AnyUnsupported(sourceFormat, targetFormat)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return real_->CheckDeviceFormatConversion(mapped.realOrdinal, deviceType, sourceFormat, targetFormat);
+    }
+
+    HRESULT WINAPI GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS9* caps) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_GetDeviceCaps, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        const HRESULT result = real_->GetDeviceCaps(mapped.realOrdinal, deviceType, caps);
+        if (SUCCEEDED(result)) {
+            state_->LowerCaps(caps, adapter);
+        }
+        return result;
+    }
+
+    HMONITOR WINAPI GetAdapterMonitor(UINT adapter) override
+    {
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterMonitor, &fault)) {
+            return nullptr;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        return mapped.exists ? real_->GetAdapterMonitor(mapped.realOrdinal) : nullptr;
+    }
+
+    HRESULT WINAPI CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
+                                D3DPRESENT_PARAMETERS* present, IDirect3DDevice9** device) override
+    {
+        {
+            std::lock_guard<std::mutex> hold(state_->lock);
+            D3DProxyDeviceRequest request;
+            request.adapter = adapter;
+            request.deviceType = deviceType;
+            request.focusWindow = focusWindow;
+            request.behaviorFlags = behaviorFlags;
+            if (present) {
+                request.present = *present;
+            }
+            state_->lastRequest = request;
+        }
+        HRESULT fault = S_OK;
+        if (state_->Fault(D3DCall::Direct3D_CreateDevice, &fault)) {
+            return fault;
+        }
+        const MappedAdapter mapped = state_->Map(adapter);
+        if (!mapped.exists) {
+            return D3DERR_INVALIDCALL;
+        }
+        if (mapped.tweak.unusable) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        IDirect3DDevice9* real = nullptr;
+        const HRESULT result =
+            real_->CreateDevice(mapped.realOrdinal, deviceType, focusWindow, behaviorFlags, present, &real);
+        if (FAILED(result) || !real) {
+            return FAILED(result) ? result : D3DERR_INVALIDCALL;
+        }
+        *device = new ProxyDevice(state_, this, adapter, real);
+        return result;
+    }
+
+private:
+    ~ProxyDirect3D() = default;
+
+    LONG refs_ = 1;
+    std::shared_ptr<D3DProxyState> state_;
+    IDirect3D9* real_;
+};
+
+IDirect3D9* WINAPI ProxyDirect3DCreate9(UINT sdkVersion)
+{
+    const std::shared_ptr<D3DProxyState> state = g_activeState;
+    if (!state) {
+        return Direct3DCreate9(sdkVersion);
+    }
+    HRESULT fault = S_OK;
+    if (state->Fault(D3DCall::Direct3DCreate9, &fault)) {
+        return nullptr;
+    }
+    IDirect3D9* real = Direct3DCreate9(sdkVersion);
+    if (!real) {
+        return nullptr;
+    }
+    return new ProxyDirect3D(state, real);
+}
+
+}  // namespace
+
+const char* D3DCallName(D3DCall call)
+{
+    const size_t index = static_cast<size_t>(call);
+    return index < kCallCount ? kCallNames[index] : "";
+}
+
+D3DProxy::D3DProxy() : state_(std::make_shared<D3DProxyState>())
+{
+    g_activeState = state_;
+    previous_ = zelk::SetDirect3DCreateFunction(&ProxyDirect3DCreate9);
+}
+
+D3DProxy::~D3DProxy()
+{
+    zelk::SetDirect3DCreateFunction(previous_);
+    g_activeState.reset();
+}
+
+void D3DProxy::FailCall(D3DCall call, HRESULT result, UINT nth)
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->rules.push_back({call, result, nth, 0});
+}
+
+void D3DProxy::FailCall(const std::string& name, HRESULT result, UINT nth)
+{
+    D3DCall match = D3DCall::Count;
+    int matches = 0;
+    for (size_t index = 0; index < kCallCount; ++index) {
+        const std::string full = kCallNames[index];
+        const size_t colons = full.find("::");
+        const std::string bare = colons == std::string::npos ? full : full.substr(colons + 2);
+        if (name == full || name == bare) {
+            match = static_cast<D3DCall>(index);
+            ++matches;
+        }
+    }
+    if (matches != 1) {
+        throw std::invalid_argument("D3DProxy::FailCall: unknown or ambiguous call name " + name);
+    }
+    FailCall(match, result, nth);
+}
+
+void D3DProxy::ClearFaults()
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->rules.clear();
+}
+
+void D3DProxy::SetCaps(const D3DProxyCaps& caps)
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->caps = caps;
+}
+
+void D3DProxy::SetUnsupportedFormats(const std::set<D3DFORMAT>& formats)
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->unsupported = formats;
+}
+
+void D3DProxy::SetAdapters(const std::vector<D3DProxyAdapter>& adapters)
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->adapters = adapters;
+}
+
+void D3DProxy::SetDisplayModes(const std::vector<D3DDISPLAYMODE>& modes)
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->modes = modes;
+}
+
+UINT D3DProxy::CallCount(D3DCall call) const
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    const size_t index = static_cast<size_t>(call);
+    return index < kCallCount ? state_->counts[index] : 0;
+}
+
+std::optional<D3DProxyDeviceRequest> D3DProxy::LastDeviceRequest() const
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->lastRequest;
+}
+
+long D3DProxy::LiveDirect3D() const { return state_->liveDirect3D; }
+long D3DProxy::LiveDevices() const { return state_->liveDevices; }
+long D3DProxy::Direct3DCreated() const { return state_->direct3DCreated; }
+long D3DProxy::DevicesCreated() const { return state_->devicesCreated; }
+long D3DProxy::LeakedDeviceReferences() const { return state_->leakedDeviceReferences; }
+
+IDirect3D9Ptr D3DProxy::CreateDirect3D() const
+{
+    IDirect3D9Ptr d3d;
+    d3d.Attach(zelk::CreateDirect3D(D3D_SDK_VERSION));
+    return d3d;
+}
+
+IDirect3DDevice9Ptr D3DProxy::CreateWindowedDevice(HWND window, UINT width, UINT height) const
+{
+    IDirect3DDevice9Ptr device;
+    IDirect3D9Ptr d3d = CreateDirect3D();
+    if (!d3d) {
+        return device;
+    }
+    D3DPRESENT_PARAMETERS present = {};
+    present.BackBufferWidth = width;
+    present.BackBufferHeight = height;
+    present.BackBufferFormat = D3DFMT_X8R8G8B8;
+    present.BackBufferCount = 1;
+    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    present.hDeviceWindow = window;
+    present.Windowed = TRUE;
+    present.EnableAutoDepthStencil = TRUE;
+    present.AutoDepthStencilFormat = D3DFMT_D24S8;
+    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                      D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &device);
+    return device;
+}
+
+}  // namespace zelktest
