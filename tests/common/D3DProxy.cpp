@@ -148,6 +148,9 @@ struct D3DProxyState {
             target->PixelShaderVersion = std::min(target->PixelShaderVersion, *caps.maxPixelShaderVersion);
         }
         target->DevCaps &= ~caps.clearDevCaps;
+        if (caps.maxTextureWidth) {
+            target->MaxTextureWidth = std::min(target->MaxTextureWidth, *caps.maxTextureWidth);
+        }
     }
 };
 

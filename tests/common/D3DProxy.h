@@ -86,6 +86,7 @@ struct D3DProxyCaps {
     std::optional<DWORD> maxVertexShaderVersion;  // e.g. D3DVS_VERSION(1, 1), or 0 for none
     std::optional<DWORD> maxPixelShaderVersion;   // e.g. D3DPS_VERSION(1, 1), or 0 for none
     DWORD clearDevCaps = 0;                     // DevCaps bits to clear, e.g. D3DDEVCAPS_HWTRANSFORMANDLIGHT
+    std::optional<DWORD> maxTextureWidth;       // lowers MaxTextureWidth
 };
 
 // One adapter of a made-up adapter list.

@@ -97,45 +97,6 @@ struct DeviceState {
     }
 };
 
-// Makes a real device report a smaller maximum texture width for the
-// object's lifetime: the device's method table is swapped for a copy whose
-// GetDeviceCaps lowers the value, and put back on destruction.
-class ScopedMaxTextureWidth {
-public:
-    ScopedMaxTextureWidth(IDirect3DDevice9* device, DWORD width)
-        : object_(reinterpret_cast<void***>(device)), original_(*object_)
-    {
-        std::copy(original_, original_ + kMethodCount, table_);
-        originalGetDeviceCaps_ = reinterpret_cast<GetDeviceCapsFunction>(original_[kGetDeviceCapsSlot]);
-        maxWidth_ = width;
-        table_[kGetDeviceCapsSlot] = reinterpret_cast<void*>(&LoweredGetDeviceCaps);
-        *object_ = table_;
-    }
-    ~ScopedMaxTextureWidth() { *object_ = original_; }
-    ScopedMaxTextureWidth(const ScopedMaxTextureWidth&) = delete;
-    ScopedMaxTextureWidth& operator=(const ScopedMaxTextureWidth&) = delete;
-
-private:
-    using GetDeviceCapsFunction = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DCAPS9*);
-    static constexpr size_t kMethodCount = 119;      // IUnknown's three and IDirect3DDevice9's 116
-    static constexpr size_t kGetDeviceCapsSlot = 7;  // after IUnknown and four device methods
-
-    static HRESULT STDMETHODCALLTYPE LoweredGetDeviceCaps(IDirect3DDevice9* self, D3DCAPS9* caps)
-    {
-        const HRESULT result = originalGetDeviceCaps_(self, caps);
-        if (SUCCEEDED(result)) {
-            caps->MaxTextureWidth = std::min(caps->MaxTextureWidth, maxWidth_);
-        }
-        return result;
-    }
-
-    static inline GetDeviceCapsFunction originalGetDeviceCaps_ = nullptr;
-    static inline DWORD maxWidth_ = 0;
-    void*** object_;
-    void** original_;
-    void* table_[kMethodCount];
-};
-
 // The lit part of an image: bounding box of the pixels that are not the
 // clear colour.
 struct LitBox {
@@ -347,16 +308,31 @@ TEST_F(FontTest, TextsDrawLikeTheirEquivalents)
 // font rendered at half the resolution and drawn at full size.
 TEST_F(FontTest, SmallMaximumTextureWidthShrinksTheAtlas)
 {
-    const auto full = MakeFont(512, 41);
-    const std::vector<D3DCOLOR> fullPixels = Render(*full, {{2.0f, 2.0f, "H", kWhite}});
+    std::vector<D3DCOLOR> fullPixels;
+    float fullWidth = 0.0f;
+    float fullLine = 0.0f;
+    {
+        const auto full = MakeFont(512, 41);
+        fullPixels = Render(*full, {{2.0f, 2.0f, "H", kWhite}});
+        fullWidth = TextWidth(*full, "H");
+        fullLine = LineHeight(*full);
+    }
 
-    const ScopedMaxTextureWidth limit(device, 512);
+    // The same window, now with a device that reports the smaller limit.
+    zelktest::D3DProxy proxy;
+    zelktest::D3DProxyCaps caps;
+    caps.maxTextureWidth = 512;
+    proxy.SetCaps(caps);
+    device = nullptr;
+    d3d = nullptr;
+    device = proxy.CreateWindowedDevice(window->Handle(), kWidth, kHeight);
+    ASSERT_TRUE(device != nullptr);
+
     const auto shrunk = MakeFont(512, 41);
     D3DSURFACE_DESC description = {};
     ASSERT_EQ(shrunk->Texture()->GetLevelDesc(0, &description), D3D_OK);
     EXPECT_EQ(description.Width, 512u);
     EXPECT_EQ(shrunk->TextureScale(), 0.5f);
-    const float fullWidth = TextWidth(*full, "H");
     EXPECT_NEAR(TextWidth(*shrunk, "H") / shrunk->TextureScale(), fullWidth, 2.0f);
 
     const std::vector<D3DCOLOR> shrunkPixels = Render(*shrunk, {{2.0f, 2.0f, "H", kWhite}});
@@ -370,7 +346,7 @@ TEST_F(FontTest, SmallMaximumTextureWidthShrinksTheAtlas)
 
     // A newline moves down by a full-size line too.
     const float line = (shrunk->GlyphRects()[0].bottom - shrunk->GlyphRects()[0].top) * 512.0f / 0.5f;
-    EXPECT_NEAR(line, LineHeight(*full), 2.0f);
+    EXPECT_NEAR(line, fullLine, 2.0f);
     EXPECT_EQ(DifferingPixels(Render(*shrunk, {{2.0f, 2.0f - line, "\nH", kWhite}}), shrunkPixels), 0);
 }
 
