@@ -3,7 +3,8 @@
 // Per-rectangle converters into the 8-bit formats R3G3B2, A8 and P8 and the
 // 16-bit formats A8R3G3B2, X4R4G4B4, A8P8 and A8L8.  Every converting member
 // is ConvertRectByRule of the pair it is named after: the shared row walk
-// with the pair's channel rule in the loop body.  The same-format copies and
+// with the pair's channel rule in the loop body (or its SSE2 rows, or its
+// palette table, where ConvertRectByRule has them).  The same-format copies and
 // the whole-texel copy ConvertRect_A1R5G5B5ToX1R5G5B5 live with the other
 // converters (ZelkGrRectConverters.h).
 #include "pixelformat/ZelkGrPixelConverter.h"
@@ -91,11 +92,6 @@ namespace zelk {
     X(L8ToA8L8, D3DFMT_A8L8, D3DFMT_L8)                                    \
     X(A4L4ToA8L8, D3DFMT_A8L8, D3DFMT_A4L4)
 
-#define ZELK_DECLARE_NARROW_RECT_CONVERTER(name, destination, source)                       \
-    void ConvertRect_##name(const ZelkGrPixelConverter* converter, const void* sourceBits, \
-                            const RECT* sourceRect, int sourcePitch, void* destinationBits, \
-                            const POINT* destinationPoint, int destinationPitch);
-ZELK_NARROW_RECT_CONVERTERS(ZELK_DECLARE_NARROW_RECT_CONVERTER)
-#undef ZELK_DECLARE_NARROW_RECT_CONVERTER
+ZELK_NARROW_RECT_CONVERTERS(ZELK_DECLARE_RECT_CONVERTER)
 
 }  // namespace zelk

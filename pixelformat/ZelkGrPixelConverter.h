@@ -27,6 +27,13 @@ typedef void (*ConvertRectProc)(const ZelkGrPixelConverter* converter, const voi
                                 const RECT* sourceRect, int sourcePitch, void* destinationBits,
                                 const POINT* destinationPoint, int destinationPitch);
 
+// Declares the per-rectangle member ConvertRect_<name> (for the converter
+// lists, which give each member with its pair).
+#define ZELK_DECLARE_RECT_CONVERTER(name, destination, source)                              \
+    void ConvertRect_##name(const ZelkGrPixelConverter* converter, const void* sourceBits, \
+                            const RECT* sourceRect, int sourcePitch, void* destinationBits, \
+                            const POINT* destinationPoint, int destinationPitch);
+
 // The functions of a pair without a conversion: they do nothing at all.
 void ConvertTexelNone(const ZelkGrPixelConverter* converter, const void* sourceTexel,
                       void* destinationTexel);

@@ -3,16 +3,7 @@
 
 namespace zelk {
 
-#define ZELK_DEFINE_RECT_CONVERTER(name, destination, source)                               \
-    void ConvertRect_##name(const ZelkGrPixelConverter* converter, const void* sourceBits, \
-                            const RECT* sourceRect, int sourcePitch, void* destinationBits, \
-                            const POINT* destinationPoint, int destinationPitch) {          \
-        ConvertRectByRule<destination, source>(converter, sourceBits, sourceRect,          \
-                                               sourcePitch, destinationBits,               \
-                                               destinationPoint, destinationPitch);        \
-    }
 ZELK_RECT_CONVERTERS_32(ZELK_DEFINE_RECT_CONVERTER)
-#undef ZELK_DEFINE_RECT_CONVERTER
 
 #define ZELK_DEFINE_RECT_COPY(name, copy)                                                   \
     void ConvertRect_##name(const ZelkGrPixelConverter*, const void* sourceBits,           \

@@ -4,8 +4,9 @@
 // bottom - 1, exactly right - left texels per row, each row converted in an
 // unrolled main stage of K texels per step (K = 32, 16, 8 for 1-, 2-, 3/4-byte
 // source texels) and tail stages of K/2, K/4, ..., 1 texels that run at most
-// once each.  Texels are read and written through memcpy, so 3-byte and
-// unaligned texels are safe, and nothing outside the rectangle is touched.
+// once each.  Texels are read and written byte-exact (LoadTexel and
+// StoreTexel), so 3-byte and unaligned texels are safe, and nothing outside
+// the rectangle is touched.
 // An empty or inverted rectangle (right <= left or bottom <= top) writes
 // nothing.
 #include <windows.h>
@@ -17,19 +18,34 @@
 namespace zelk {
 
 // The texel of Size bytes (1 to 4) at p as a little-endian unsigned value.
+// Three bytes are put together from single bytes: a copy into a zeroed word
+// would store two pieces and load the whole word back, which stalls the load
+// on every texel.
 template <unsigned Size>
 inline uint32_t LoadTexel(const void* p) {
     static_assert(Size >= 1 && Size <= 4, "texels are 1 to 4 bytes");
-    uint32_t value = 0;
-    std::memcpy(&value, p, Size);
-    return value;
+    if constexpr (Size == 3) {
+        const uint8_t* const bytes = static_cast<const uint8_t*>(p);
+        return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16;
+    } else {
+        uint32_t value = 0;
+        std::memcpy(&value, p, Size);
+        return value;
+    }
 }
 
-// Stores the low Size bytes of value at p, little-endian.
+// Stores the low Size bytes of value at p, little-endian.  Three bytes are
+// stored as a 16-bit word and a byte taken from the value in its register.
 template <unsigned Size>
 inline void StoreTexel(void* p, uint32_t value) {
     static_assert(Size >= 1 && Size <= 4, "texels are 1 to 4 bytes");
-    std::memcpy(p, &value, Size);
+    if constexpr (Size == 3) {
+        const uint16_t low = uint16_t(value);
+        std::memcpy(p, &low, 2);
+        static_cast<uint8_t*>(p)[2] = uint8_t(value >> 16);
+    } else {
+        std::memcpy(p, &value, Size);
+    }
 }
 
 // Texels per step of a row's main stage, by source texel size.
@@ -93,15 +109,13 @@ inline void ConvertTail(unsigned n, const uint8_t* source, uint8_t* destination,
 
 }  // namespace rowwalk_detail
 
-// Walks the rectangle and calls op(const uint8_t* sourceTexel,
-// uint8_t* destinationTexel) once for each of its texels, row by row, in
-// increasing address order within a row.  SourceSize and DestinationSize are
-// the texel sizes in bytes (3 for R8G8B8).
-template <unsigned SourceSize, unsigned DestinationSize, typename TexelOp>
-inline void WalkRect(const void* sourceBits, const RECT* sourceRect, int sourcePitch,
+// Walks the rectangle's rows and calls rowOp(const uint8_t* sourceRow,
+// uint8_t* destinationRow, unsigned width) once for each, top to bottom, with
+// the addresses of the row's first texels and its width in texels.
+template <unsigned SourceSize, unsigned DestinationSize, typename RowOp>
+inline void WalkRows(const void* sourceBits, const RECT* sourceRect, int sourcePitch,
                      void* destinationBits, const POINT* destinationPoint, int destinationPitch,
-                     const TexelOp& op) {
-    constexpr unsigned K = RowWalkMainStep(SourceSize);
+                     const RowOp& rowOp) {
     rowwalk_detail::RectStart start;
     if (!rowwalk_detail::StartRect(sourceBits, sourceRect, sourcePitch, SourceSize,
                                    destinationBits, destinationPoint, destinationPitch,
@@ -111,18 +125,44 @@ inline void WalkRect(const void* sourceBits, const RECT* sourceRect, int sourceP
     const uint8_t* sourceRow = start.source;
     uint8_t* destinationRow = start.destination;
     for (unsigned row = 0; row < start.height; ++row) {
-        const uint8_t* source = sourceRow;
-        uint8_t* destination = destinationRow;
-        for (unsigned step = start.width / K; step != 0; --step) {
-            rowwalk_detail::ConvertRun<SourceSize, DestinationSize, K>(source, destination, op);
-            source += K * SourceSize;
-            destination += K * DestinationSize;
-        }
-        rowwalk_detail::ConvertTail<SourceSize, DestinationSize, K / 2>(start.width % K, source,
-                                                                       destination, op);
+        rowOp(sourceRow, destinationRow, start.width);
         sourceRow += sourcePitch;
         destinationRow += destinationPitch;
     }
+}
+
+// Converts the `count` texels of one row with op, in the main stage of
+// K = RowWalkMainStep(SourceSize) texels per step and the tail stages.
+template <unsigned SourceSize, unsigned DestinationSize, typename TexelOp>
+inline void WalkRow(const uint8_t* source, uint8_t* destination, unsigned count,
+                    const TexelOp& op) {
+    // A local copy: what op captures then stays in registers, where through
+    // the reference it would be loaded again after every texel store (a byte
+    // store may alias anything).
+    const TexelOp body(op);
+    constexpr unsigned K = RowWalkMainStep(SourceSize);
+    for (unsigned step = count / K; step != 0; --step) {
+        rowwalk_detail::ConvertRun<SourceSize, DestinationSize, K>(source, destination, body);
+        source += K * SourceSize;
+        destination += K * DestinationSize;
+    }
+    rowwalk_detail::ConvertTail<SourceSize, DestinationSize, K / 2>(count % K, source,
+                                                                   destination, body);
+}
+
+// Walks the rectangle and calls op(const uint8_t* sourceTexel,
+// uint8_t* destinationTexel) once for each of its texels, row by row, in
+// increasing address order within a row.  SourceSize and DestinationSize are
+// the texel sizes in bytes (3 for R8G8B8).
+template <unsigned SourceSize, unsigned DestinationSize, typename TexelOp>
+inline void WalkRect(const void* sourceBits, const RECT* sourceRect, int sourcePitch,
+                     void* destinationBits, const POINT* destinationPoint, int destinationPitch,
+                     const TexelOp& op) {
+    WalkRows<SourceSize, DestinationSize>(
+        sourceBits, sourceRect, sourcePitch, destinationBits, destinationPoint, destinationPitch,
+        [&op](const uint8_t* source, uint8_t* destination, unsigned width) {
+            WalkRow<SourceSize, DestinationSize>(source, destination, width, op);
+        });
 }
 
 // Same-format copy of TexelSize-byte texels: one block when both images hold

@@ -40,7 +40,7 @@ struct Source;
     struct Source<format> {                                                              \
         static constexpr unsigned Size = size, ColourBytes = colourBytes;                \
         static constexpr unsigned R = rBits, G = gBits, B = bBits, A = aBits;            \
-        static Channels Decode(uint32_t v, const PALETTEENTRY* palette) {                \
+        static constexpr Channels Decode(uint32_t v, const PALETTEENTRY* palette) {      \
             (void)palette;                                                               \
             return decode;                                                               \
         }                                                                                \
@@ -207,7 +207,11 @@ struct TexelRule {
 
     static inline uint32_t Value(const TexelContext& context, const uint8_t* source) {
         uint32_t v = 0;
-        if constexpr (ReadBytes != 0) {
+        if constexpr (ReadBytes == 3 && In::Size == 4) {
+            // The colour bytes of a 4-byte texel: the whole texel lies in the
+            // rectangle, and one 4-byte read is faster than three bytes.
+            v = LoadTexel<4>(source) & 0xFFFFFFu;
+        } else if constexpr (ReadBytes != 0) {
             v = LoadTexel<ReadBytes>(source);
         }
         if constexpr (DestinationFormat == D3DFMT_A8P8) {
