@@ -138,13 +138,13 @@ constexpr bool IsOneOf(DWORD format, std::initializer_list<DWORD> formats) {
 template <DWORD DestinationFormat, DWORD SourceFormat>
 constexpr bool HasSse2RowPath() {
     using sse2_detail::IsOneOf;
-    const bool into32 =
-        IsOneOf(DestinationFormat, {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) &&
+    const bool narrowSource =
         IsOneOf(SourceFormat, {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4,
                                D3DFMT_X4R4G4B4, D3DFMT_A8R3G3B2, D3DFMT_A8L8, D3DFMT_R3G3B2,
                                D3DFMT_A8, D3DFMT_L8, D3DFMT_A4L4});
+    const bool into32 = IsOneOf(DestinationFormat, {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) && narrowSource;
     const bool into16 =
-        IsOneOf(SourceFormat, {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) &&
+        (narrowSource || IsOneOf(SourceFormat, {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})) &&
         IsOneOf(DestinationFormat, {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
                                     D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A8R3G3B2});
     if (!(into32 || into16)) {
