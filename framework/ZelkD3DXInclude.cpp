@@ -87,16 +87,22 @@ HRESULT ZelkD3DXInclude::Open(D3DXINCLUDE_TYPE includeType, const char* fileName
     if (!fileName) {
         return E_FAIL;
     }
-    auto found = includeFiles.find(IncludeKey{includeType, fileName});
-    if (found == includeFiles.end() && includeType == D3DXINC_LOCAL) {
-        found = includeFiles.find(IncludeKey{D3DXINC_SYSTEM, fileName});
+    // The compiler calls through COM: no exception may leave this function
+    // (building a key copies the name).
+    decltype(includeFiles.begin()) found;
+    try {
+        found = includeFiles.find(IncludeKey{includeType, fileName});
+        if (found == includeFiles.end() && includeType == D3DXINC_LOCAL) {
+            found = includeFiles.find(IncludeKey{D3DXINC_SYSTEM, fileName});
+        }
+    } catch (...) {
+        return E_OUTOFMEMORY;
     }
     if (found == includeFiles.end()) {
         return E_FAIL;
     }
     const std::string& text = found->second;
     const size_t length = TextLength(text.data(), text.size());
-    // The compiler calls through COM: no exception may leave this function.
     char* copy = new (std::nothrow) char[length + 1];
     if (!copy) {
         return E_OUTOFMEMORY;
