@@ -535,7 +535,7 @@ public:
             return D3DERR_INVALIDCALL;
         }
         if (mapped.tweak.unusable || ((usage & D3DUSAGE_DEPTHSTENCIL) && mapped.tweak.noDepthFormats) ||
-            state_->Unsupported(checkFormat)) {
+            state_->AnyUnsupported(adapterFormat, checkFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
         return real_->CheckDeviceFormat(mapped.realOrdinal, deviceType, adapterFormat, usage, resourceType,
@@ -573,7 +573,7 @@ public:
             return D3DERR_INVALIDCALL;
         }
         if (mapped.tweak.unusable || mapped.tweak.noDepthFormats ||
-            state_->AnyUnsupported(renderTargetFormat, depthStencilFormat)) {
+            state_->AnyUnsupported(adapterFormat, renderTargetFormat) || state_->Unsupported(depthStencilFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
         return real_->CheckDepthStencilMatch(mapped.realOrdinal, deviceType, adapterFormat, renderTargetFormat,

@@ -156,6 +156,10 @@ TEST(D3DProxyTest, MapsAMadeUpAdapterListOntoTheRealAdapter)
     EXPECT_EQ(d3d->CheckDeviceFormat(1, D3DDEVTYPE_HAL, x8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8),
               D3DERR_NOTAVAILABLE);
     EXPECT_EQ(d3d->GetAdapterModeCount(1, D3DFMT_A8R8G8B8), 0u);
+    // A hidden format is hidden as display format of the checks as well.
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(1, D3DDEVTYPE_HAL, D3DFMT_A8R8G8B8, x8, D3DFMT_D24S8),
+              D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(1, D3DDEVTYPE_HAL, x8, x8, D3DFMT_D24S8), D3D_OK);
 
     // A device made on proxy adapter 1 reports that ordinal back.
     D3DPRESENT_PARAMETERS present = {};
