@@ -11,8 +11,7 @@ ZELK_NARROW_RECT_CONVERTERS(ZELK_DEFINE_RECT_CONVERTER)
 
 namespace {
 
-#define PAIR(destination, source, texel, rect) \
-    {destination, source, ConvertTexel_##texel, ConvertRect_##rect}
+#define PAIR ZELK_CONVERTER_CHOICE
 
 // Every source of a destination, in the order of the format codes.  Where
 // one member serves several sources, those sources convert alike for that

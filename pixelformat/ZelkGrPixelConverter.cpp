@@ -16,10 +16,8 @@ void ConvertRectNone(const ZelkGrPixelConverter*, const void*, const RECT*, int,
 
 namespace {
 
-#define SAME(destination, source, name) \
-    {destination, source, ConvertTexel_##name, ConvertRect_##name}
-#define PAIR(destination, source, texel, rect) \
-    {destination, source, ConvertTexel_##texel, ConvertRect_##rect}
+#define SAME(destination, source, name) ZELK_CONVERTER_CHOICE(destination, source, name, name)
+#define PAIR ZELK_CONVERTER_CHOICE
 
 // The pairs of the destinations R8G8B8 to A4R4G4B4 with their two members.
 const ZelkGrConverterChoice kWideFormatChoices[] = {

@@ -72,6 +72,11 @@ struct ZelkGrConverterChoice {
     ConvertRectProc rect;
 };
 
+// A table entry: the pair and its members ConvertTexel_<texel> and
+// ConvertRect_<rect>.
+#define ZELK_CONVERTER_CHOICE(destination, source, texel, rect) \
+    {destination, source, ConvertTexel_##texel, ConvertRect_##rect}
+
 // The pairs of the destinations R3G3B2, A8, A8R3G3B2, X4R4G4B4, A8P8, P8 and
 // A8L8 (defined with those converters, in ZelkGrNarrowFormatConverters.cpp).
 const ZelkGrConverterChoice* GetNarrowFormatConverterChoices(size_t* count);
