@@ -120,7 +120,7 @@ TEST_F(SoftwareRenderer, FlatAndGouraudTrianglesAreDrawn)
     EXPECT_TRUE(pixels.PixelNear(48, 48, 0x7F7F7F, 6));
     EXPECT_TRUE(pixels.PixelNear(40, 50, 0x3F3F3F, 6));
     EXPECT_TRUE(pixels.PixelNear(60, 50, 0xDFDFDF, 6));
-    EXPECT_EQ(renderer->texelUpdates, 1);  // one batch of four triangles
+    EXPECT_EQ(renderer->texelUpdates.load(), 1);  // one batch of four triangles
     EXPECT_EQ(renderer->latestVertices, 12u);
     EXPECT_EQ(renderer->latestCommands, 2u);
 }
@@ -176,7 +176,7 @@ TEST_F(SoftwareRenderer, EmptyPackagesBeginNoSceneAndStateOnlyBatchesDrawNothing
     renderer->Flush(false);
     EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_BeginScene), scenes + 1);
     EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_DrawPrimitiveUP), draws);
-    EXPECT_EQ(renderer->texelUpdates, 0);
+    EXPECT_EQ(renderer->texelUpdates.load(), 0);
     EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_CCW));
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_TRUE));
     EXPECT_EQ(renderer->depthBufferMode, 1u);
