@@ -187,9 +187,10 @@ protected:
     // Makes room for one entry in a list of the given size: hands the
     // package over when records or that list are full.
     void CheckRoom(std::size_t listSize, std::size_t listMax);
-    // Waits until every package handed over has been played (by the worker,
-    // or here when the worker has died).
-    void WaitForPlayed();
+    // Waits until every package handed over has been played.  When the
+    // worker has died, what it left queued is played here (playLeftovers)
+    // or left for the caller.
+    void WaitForPlayed(bool playLeftovers = true);
 
 private:
     void SetInitialDeviceState();
@@ -206,6 +207,7 @@ private:
     void PlayQueuedHere();
     bool DrainQueue();
     void PostWakeUp();
+    void EndOpenScene();
     void StopWorker();
     void FreePackages();
 
