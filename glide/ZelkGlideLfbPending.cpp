@@ -11,6 +11,8 @@
 #define ZELK_PENDING_grLfbReadRegion ~, 1
 #define ZELK_PENDING_grLfbWriteRegion ~, 1
 #define ZELK_PENDING_grLfbWriteRegionImpl ~, 1
+#define ZELK_PENDING_grLfbWriteColorSwizzle ~, 1
+#define ZELK_PENDING_grLfbWriteColorFormat ~, 1
 
 ZELK_GLIDE_FUNCTIONS(ZELK_GLIDE_DEFINE_PENDING_BODY)
 ZELK_GLIDE_DECORATED_FUNCTIONS(ZELK_GLIDE_DEFINE_PENDING_DECORATED_BODY)

@@ -12,13 +12,13 @@ namespace keys = settingskeys;
 ZelkGrRendererSettings DefaultRendererSettings()
 {
     ZelkGrRendererSettings settings{};
-    settings.tmuCount = 2;
+    settings.rendererTmuCount = 2;
     settings.vertexShaderVersion = keys::kDefaultVertexShaderVersion;
     settings.useBackgroundThread = keys::kDefaultUseBackgroundThread;
     settings.useTriangleStrip = keys::kDefaultUseTriangleStrip;
-    settings.assumeOFogIsValid = keys::kDefaultAssumeOFogIsValid;
-    settings.displayRenderingStatistics = keys::kDefaultDisplayRenderingStatistics;
-    settings.maximumQueueSize = keys::kDefaultMaximumSizeOfRenderingQueue;
+    settings.assumeOFogValid = keys::kDefaultAssumeOFogIsValid;
+    settings.displayStatistics = keys::kDefaultDisplayRenderingStatistics;
+    settings.maxQueueSize = keys::kDefaultMaximumSizeOfRenderingQueue;
     settings.threadPriority = keys::kDefaultBackgroundThreadPriorityLevel;
     return settings;
 }
@@ -178,8 +178,8 @@ void ReadPrimitiveRendering(const ZelkRegistryReadKey& key, ZelkGlideSettings& s
     key.Read(keys::kVertexShaderVersion, renderer.vertexShaderVersion);
     key.ReadFlag(keys::kUseBackgroundThread, renderer.useBackgroundThread);
     key.ReadFlag(keys::kUseTriangleStrip, renderer.useTriangleStrip);
-    key.ReadFlag(keys::kAssumeOFogIsValid, renderer.assumeOFogIsValid);
-    key.Read(keys::kMaximumSizeOfRenderingQueue, renderer.maximumQueueSize);
+    key.ReadFlag(keys::kAssumeOFogIsValid, renderer.assumeOFogValid);
+    key.Read(keys::kMaximumSizeOfRenderingQueue, renderer.maxQueueSize);
     key.Read(keys::kBackgroundThreadPriorityLevel, renderer.threadPriority);
 }
 
@@ -220,7 +220,7 @@ void ReadMisc(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
 {
     key.ReadFlag(keys::kAdjustOwnerWindow, settings.adjustOwnerWindow);
     key.ReadFlag(keys::kEnableUltrahleFix, settings.hideChildWindows);
-    key.ReadFlag(keys::kDisplayRenderingStatistics, settings.renderer.displayRenderingStatistics);
+    key.ReadFlag(keys::kDisplayRenderingStatistics, settings.renderer.displayStatistics);
 }
 
 }  // namespace

@@ -1,23 +1,14 @@
 #pragma once
 
-// The parts of the settings block that the front end hands to the renderer,
-// the texture manager and the frame-buffer accessor, with their defaults.
+// The parts of the settings block that the front end hands to the texture
+// manager and the frame-buffer accessor, and the defaults of every part
+// (the renderer's record is the renderer's own).
 #include <cstdint>
 
 #include "framework/ZelkGlideSettingsKeys.h"
+#include "render/ZelkGrRendererSettings.h"
 
 namespace zelk {
-
-struct ZelkGrRendererSettings {
-    std::uint32_t tmuCount;
-    std::uint32_t vertexShaderVersion;
-    std::uint8_t useBackgroundThread;
-    std::uint8_t useTriangleStrip;
-    std::uint8_t assumeOFogIsValid;
-    std::uint8_t displayRenderingStatistics;
-    std::uint32_t maximumQueueSize;
-    std::uint32_t threadPriority;
-};
 
 struct ZelkGrTextureSettings {
     std::uint8_t createMipmap;

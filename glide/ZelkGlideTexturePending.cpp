@@ -32,7 +32,12 @@
 #define ZELK_PENDING_guTexDownloadMipMap ~, 1
 #define ZELK_PENDING_guTexDownloadMipMapLevel ~, 1
 #define ZELK_PENDING_guTexSource ~, 1
+#define ZELK_PENDING_grTexMultibase ~, 1
+#define ZELK_PENDING_grTexNCCTable ~, 1
+#define ZELK_PENDING_guTexCreateColorMipMap ~, 1
+#define ZELK_PENDING_grTexNCCTableImpl ~, 1
 #define ZELK_PENDING_gu3dfGetInfo ~, 1
 #define ZELK_PENDING_gu3dfLoad ~, 1
 
 ZELK_GLIDE_FUNCTIONS(ZELK_GLIDE_DEFINE_PENDING_BODY)
+ZELK_GLIDE_DECORATED_FUNCTIONS(ZELK_GLIDE_DEFINE_PENDING_DECORATED_BODY)
