@@ -67,12 +67,12 @@ TEST_F(GlideSettingsTest, NoKeyGivesDefaultsWithoutCreatingDirect3D)
     for (int i = 0; i < 16; ++i) {
         EXPECT_EQ(s.texture.format[i], formats[i]) << "format " << i;
     }
-    EXPECT_EQ(s.lfb.enableFrontBufferReading, 0);
-    EXPECT_EQ(s.lfb.enableBackBufferReading, 0);
-    EXPECT_EQ(s.lfb.enableDepthBufferReading, 0);
-    EXPECT_EQ(s.lfb.enableFrontBufferWriting, 0);
-    EXPECT_EQ(s.lfb.enableBackBufferWriting, 1);
-    EXPECT_EQ(s.lfb.enableDepthBufferWriting, 0);
+    EXPECT_EQ(s.lfb.readFront, 0);
+    EXPECT_EQ(s.lfb.readBack, 0);
+    EXPECT_EQ(s.lfb.readDepth, 0);
+    EXPECT_EQ(s.lfb.writeFront, 0);
+    EXPECT_EQ(s.lfb.writeBack, 1);
+    EXPECT_EQ(s.lfb.writeDepth, 0);
 }
 
 TEST_F(GlideSettingsTest, StoredValuesAreReadFlagsNormalisedTmuCountCapped)
@@ -123,9 +123,9 @@ TEST_F(GlideSettingsTest, StoredValuesAreReadFlagsNormalisedTmuCountCapped)
     EXPECT_EQ(s.tmuMemorySize, 12u);
     EXPECT_EQ(s.enableSli, 1);
     EXPECT_EQ(s.enableLfbAccessing, 0);
-    EXPECT_EQ(s.lfb.enableFrontBufferReading, 1);
-    EXPECT_EQ(s.lfb.enableDepthBufferWriting, 1);
-    EXPECT_EQ(s.lfb.enableBackBufferWriting, 0);
+    EXPECT_EQ(s.lfb.readFront, 1);
+    EXPECT_EQ(s.lfb.writeDepth, 1);
+    EXPECT_EQ(s.lfb.writeBack, 0);
     EXPECT_EQ(s.adjustOwnerWindow, 1);
     EXPECT_EQ(s.hideChildWindows, 1);
     EXPECT_EQ(s.renderer.displayStatistics, 1);
