@@ -112,7 +112,11 @@ void DetachGlide(bool processExit) noexcept
 // --- Construction ---------------------------------------------------------------
 
 ZelkGlide::ZelkGlide(const ZelkGlideSettings& settingsIn)
-    : settings(settingsIn), colorConverter(EmptyConverter())
+    : settings(settingsIn),
+      colorConverter(EmptyConverter()),
+      textureManager(nullptr, nullptr, DefaultTextureSettings()),
+      mipMapTable(kGlideTmuCount),
+      lfbAccessor(nullptr, 0, 0, 0, ZelkGrLfbSettings())
 {
     ResetState();
 }
@@ -230,7 +234,7 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
             }
         }
 
-        const bool lockable = settings.lfb.enableBackBufferReading || settings.lfb.enableBackBufferWriting;
+        const bool lockable = settings.lfb.readBack || settings.lfb.writeBack;
         // Glide counts the front buffer among its colour buffers.
         const UINT backBuffers = colorBuffers > 1 ? static_cast<UINT>(colorBuffers - 1) : 1u;
         IDirect3DDevice9Ptr device =
@@ -259,7 +263,7 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
         colorConverter = ZelkGrPixelConverter(kColorFormatSources[colorFormat], D3DFMT_A8R8G8B8, nullptr, nullptr,
                                               0xFFFFFFFF);
         if (windowed) {
-            settings.lfb.enableFrontBufferReading = 0;
+            settings.lfb.readFront = 0;
         }
 
         renderer = CreateGlideRenderer(device, width, height, settings.texelBlendingType, settings.vertexConvertType,
@@ -285,6 +289,7 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
 void ZelkGlide::WinClose() noexcept
 {
     colorConverter = EmptyConverter();
+    textureManager.renderer = nullptr;
     if (renderer) {
         try {
             renderer->Shutdown();

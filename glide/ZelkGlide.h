@@ -13,6 +13,9 @@
 #include "glide/Glide2Types.h"
 #include "glide/ZelkGlideSettings.h"
 #include "glide/ZelkGlideState.h"
+#include "glide/ZelkGrTextureManager.h"
+#include "glide/ZelkGuMipMapTable.h"
+#include "lfb/ZelkGrLfbAccessor.h"
 #include "pixelformat/ZelkGrPixelConverter.h"
 #include "render/ZelkGrPrimitiveRenderer.h"
 
@@ -86,6 +89,9 @@ public:
     ZelkGlideSettings settings;
     ZelkGrPixelConverter colorConverter;
     std::unique_ptr<ZelkGrPrimitiveRenderer> renderer;
+    ZelkGrTextureManager textureManager;
+    ZelkGuMipMapTable mipMapTable;
+    ZelkGrLfbAccessor lfbAccessor;
     std::uint32_t screenWidth = 0;
     std::uint32_t screenHeight = 0;
     HWND window = nullptr;

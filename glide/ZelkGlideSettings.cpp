@@ -36,12 +36,12 @@ ZelkGrTextureSettings DefaultTextureSettings()
 ZelkGrLfbSettings DefaultLfbSettings()
 {
     ZelkGrLfbSettings settings{};
-    settings.enableFrontBufferReading = keys::kDefaultEnableFrontBufferReading;
-    settings.enableBackBufferReading = keys::kDefaultEnableBackBufferReading;
-    settings.enableDepthBufferReading = keys::kDefaultEnableDepthBufferReading;
-    settings.enableFrontBufferWriting = keys::kDefaultEnableFrontBufferWriting;
-    settings.enableBackBufferWriting = keys::kDefaultEnableBackBufferWriting;
-    settings.enableDepthBufferWriting = keys::kDefaultEnableDepthBufferWriting;
+    settings.readFront = keys::kDefaultEnableFrontBufferReading;
+    settings.readBack = keys::kDefaultEnableBackBufferReading;
+    settings.readDepth = keys::kDefaultEnableDepthBufferReading;
+    settings.writeFront = keys::kDefaultEnableFrontBufferWriting;
+    settings.writeBack = keys::kDefaultEnableBackBufferWriting;
+    settings.writeDepth = keys::kDefaultEnableDepthBufferWriting;
     return settings;
 }
 
@@ -208,12 +208,12 @@ void ReadLfbAccessing(const ZelkRegistryReadKey& key, ZelkGlideSettings& setting
 {
     ZelkGrLfbSettings& lfb = settings.lfb;
     key.ReadFlag(keys::kEnableLfbAccessing, settings.enableLfbAccessing);
-    key.ReadFlag(keys::kEnableFrontBufferReading, lfb.enableFrontBufferReading);
-    key.ReadFlag(keys::kEnableBackBufferReading, lfb.enableBackBufferReading);
-    key.ReadFlag(keys::kEnableDepthBufferReading, lfb.enableDepthBufferReading);
-    key.ReadFlag(keys::kEnableFrontBufferWriting, lfb.enableFrontBufferWriting);
-    key.ReadFlag(keys::kEnableBackBufferWriting, lfb.enableBackBufferWriting);
-    key.ReadFlag(keys::kEnableDepthBufferWriting, lfb.enableDepthBufferWriting);
+    key.ReadFlag(keys::kEnableFrontBufferReading, lfb.readFront);
+    key.ReadFlag(keys::kEnableBackBufferReading, lfb.readBack);
+    key.ReadFlag(keys::kEnableDepthBufferReading, lfb.readDepth);
+    key.ReadFlag(keys::kEnableFrontBufferWriting, lfb.writeFront);
+    key.ReadFlag(keys::kEnableBackBufferWriting, lfb.writeBack);
+    key.ReadFlag(keys::kEnableDepthBufferWriting, lfb.writeDepth);
 }
 
 void ReadMisc(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)

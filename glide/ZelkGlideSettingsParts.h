@@ -2,10 +2,11 @@
 
 // The parts of the settings block that the front end hands to the texture
 // manager and the frame-buffer accessor, and the defaults of every part
-// (the renderer's record is the renderer's own).
+// (the renderer's and the accessor's records are their own).
 #include <cstdint>
 
 #include "framework/ZelkGlideSettingsKeys.h"
+#include "lfb/ZelkGrLfbAccessor.h"
 #include "render/ZelkGrRendererSettings.h"
 
 namespace zelk {
@@ -13,15 +14,6 @@ namespace zelk {
 struct ZelkGrTextureSettings {
     std::uint8_t createMipmap;
     std::uint32_t format[settingskeys::kGlideTextureFormatCount];
-};
-
-struct ZelkGrLfbSettings {
-    std::uint8_t enableFrontBufferReading;
-    std::uint8_t enableBackBufferReading;
-    std::uint8_t enableDepthBufferReading;
-    std::uint8_t enableFrontBufferWriting;
-    std::uint8_t enableBackBufferWriting;
-    std::uint8_t enableDepthBufferWriting;
 };
 
 ZelkGrRendererSettings DefaultRendererSettings();
