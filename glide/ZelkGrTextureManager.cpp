@@ -113,6 +113,53 @@ std::uint32_t PaletteChecksum(const PALETTEENTRY* palette)
     return sum;
 }
 
+// Makes the levels below loaded - 1 by picking every other texel of the
+// level above: the way to mip-map palette indices, which cannot be averaged.
+HRESULT PickLevelsBelow(IDirect3DTexture9* texture, DWORD loaded)
+{
+    const DWORD levelCount = texture->GetLevelCount();
+    for (DWORD level = loaded; level < levelCount; ++level) {
+        D3DSURFACE_DESC above = {}, below = {};
+        HRESULT result = texture->GetLevelDesc(level - 1, &above);
+        if (SUCCEEDED(result)) {
+            result = texture->GetLevelDesc(level, &below);
+        }
+        const UINT bytes = GetFormatBytesPerPixel(above.Format);
+        if (FAILED(result) || bytes == 0) {
+            return FAILED(result) ? result : E_NOTIMPL;
+        }
+        D3DLOCKED_RECT from = {}, to = {};
+        result = texture->LockRect(level - 1, &from, nullptr, D3DLOCK_READONLY);
+        if (FAILED(result)) {
+            return result;
+        }
+        result = texture->LockRect(level, &to, nullptr, 0);
+        if (FAILED(result)) {
+            texture->UnlockRect(level - 1);
+            return result;
+        }
+        const UINT stepX = above.Width > below.Width ? 2 : 1;
+        const UINT stepY = above.Height > below.Height ? 2 : 1;
+        for (UINT y = 0; y < below.Height; ++y) {
+            const BYTE* source = static_cast<const BYTE*>(from.pBits) + static_cast<size_t>(y * stepY) * from.Pitch;
+            BYTE* destination = static_cast<BYTE*>(to.pBits) + static_cast<size_t>(y) * to.Pitch;
+            for (UINT x = 0; x < below.Width; ++x) {
+                std::memcpy(destination + x * bytes, source + x * stepX * bytes, bytes);
+            }
+        }
+        texture->UnlockRect(level);
+        texture->UnlockRect(level - 1);
+    }
+    return D3D_OK;
+}
+
+bool IsPalettisedTexture(IDirect3DTexture9* texture)
+{
+    D3DSURFACE_DESC description = {};
+    return SUCCEEDED(texture->GetLevelDesc(0, &description)) &&
+           (description.Format == D3DFMT_P8 || description.Format == D3DFMT_A8P8);
+}
+
 std::size_t FirstPrimeFrom(std::size_t wanted)
 {
     for (std::size_t candidate = std::max<std::size_t>(wanted, 2);; ++candidate) {
@@ -492,7 +539,10 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
             texels += GrLevelDataBytes(lod, aspect, format);
         }
         if (level > 0 && level < levelCount) {
-            const HRESULT result = D3DXFilterTexture(texture, palette, level - 1, D3DX_DEFAULT);
+            HRESULT result = D3DXFilterTexture(texture, palette, level - 1, D3DX_DEFAULT);
+            if (FAILED(result) && IsPalettisedTexture(texture)) {
+                result = PickLevelsBelow(texture, level);
+            }
             if (FAILED(result)) {
                 Fail(thrower, result, kFilterFailed);
             }

@@ -301,11 +301,11 @@ TEST_F(TextureManager, AddressMapKeepsOneBlockPerOverlapInABucket)
         return manager.DownloadTextureImage(0, start, 4, 4, kAspect1x1, kRgb565, 3, level.data());
     };
     ASSERT_TRUE(download(0));
-    ZelkGrTexMemBlock* first = manager.blockMaps[0].Find({0, 1});
+    IDirect3DTexture9Ptr first = manager.blockMaps[0].Find({0, 1})->systemTexture;
     // Same start: replaced.
     ASSERT_TRUE(download(0));
     EXPECT_EQ(manager.blockMaps[0].Size(), 1u);
-    EXPECT_NE(manager.blockMaps[0].Find({0, 1}), first);
+    EXPECT_NE(manager.blockMaps[0].Find({0, 1})->systemTexture.GetInterfacePtr(), first.GetInterfacePtr());
     // Overlapping, start in another bucket: both stay.
     ASSERT_TRUE(download(256));
     EXPECT_EQ(manager.blockMaps[0].Size(), 2u);
