@@ -269,12 +269,13 @@ bool ZelkGrPrimitiveRenderer::DrainQueue()
         std::unique_ptr<ZelkGrRenderPackage> package;
         {
             ZelkCriticalSectionLock holdQueue(queueLock);
-            queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
             if (packageQueue.empty()) {
+                queuedPackages = 0;
                 break;
             }
             package = std::move(packageQueue.front());
             packageQueue.pop_front();
+            queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
         }
         if (drainDevice != nullptr) {
             ok = PlayPackageOnWorker(*package);
