@@ -79,9 +79,9 @@ public:
     // worker's message queue exists.  When the worker cannot run, packages
     // go on being played in the calling thread.
     void ResumeWorker();
-    // Plays (with the worker: waits until the worker has played) everything
-    // handed over, stops the worker and frees every package, then unbinds
-    // the device state.  Idempotent; the destructors call it.
+    // Waits until the worker has played everything handed over, stops it,
+    // unbinds the device state and frees every package; recording after it
+    // goes nowhere.  Idempotent; the destructors call it.
     void Shutdown();
     // True while packages are played on the worker.
     bool WorkerInUse() const { return workerActive && !workerDead.load(); }
