@@ -244,6 +244,7 @@ TEST_F(WorkerThread, AFailureOnTheWorkerIsLoggedOnceAndLaterFramesStillDraw)
 
     const std::string log = zelktest::ReadFileText(zelk::kErrorLogFileName);
     EXPECT_EQ(Occurrences(log, "The function [ IDirect3DDevice9::BeginScene ] failed."), 1) << log;
+    EXPECT_EQ(Occurrences(log, "Function name : ZelkGrPrimitiveRendererSW::RenderMain"), 1) << log;
 }
 
 TEST_F(WorkerThread, AFailureInsideTheSceneEndsItOnTheWorkerAndInTheCallingThread)
