@@ -2,7 +2,7 @@
 
 // Loads Rodoz2o.dll as a Glide application does and finds every export by
 // its exported name; the tests then call them through plain C function
-// pointers.  Also reads the screen back for pixel checks.
+// pointers.
 #include <windows.h>
 
 #include <string>
@@ -27,10 +27,6 @@ struct GlideDll {
     bool Load(std::string& missing);
     void Unload();
 };
-
-// The colour (0x00RRGGBB) the screen shows at a point of a window's client
-// area, read from the display.
-DWORD ScreenPixel(HWND window, int x, int y);
 
 // The error log of the working directory.
 std::string LogText();
