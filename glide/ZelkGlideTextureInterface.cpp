@@ -201,6 +201,23 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
     glide->textureManager.Source(static_cast<std::uint32_t>(tmu), startAddress, evenOdd, info);
 }
 
+// Multiple base addresses and NCC tables have no effect on texture memory
+// that lives in Direct3D textures.
+void grTexMultibase(GrChipID_t, FxBool)
+{
+    GetGlide();
+}
+
+void grTexNCCTable(GrChipID_t, GrNCCTable_t)
+{
+    GetGlide();
+}
+
+void grTexNCCTableImpl(GrNCCTable_t)
+{
+    GetGlide();
+}
+
 void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* info)
 {
     glidebody::grTexSource(tmu, startAddress, evenOdd, info);
@@ -474,6 +491,12 @@ FxU32 guTexMemQueryAvail(GrChipID_t tmu)
         return 0;
     }
     return glide->mipMapTable.QueryAvail(static_cast<std::uint32_t>(tmu), TmuMemorySize(*glide, tmu));
+}
+
+FxU16* guTexCreateColorMipMap(void)
+{
+    GetGlide();
+    return nullptr;
 }
 
 void guTexMemReset(void)
