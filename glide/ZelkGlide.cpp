@@ -4,7 +4,7 @@
 
 #include "framework/ZelkD3D.h"
 #include "framework/ZelkException.h"
-#include "glide/ZelkGlideRendererFactory.h"
+#include "render/ZelkGrRendererClasses.h"
 
 namespace zelk {
 
@@ -266,8 +266,8 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
             settings.lfb.readFront = 0;
         }
 
-        renderer = CreateGlideRenderer(device, width, height, settings.texelBlendingType, settings.vertexConvertType,
-                                       settings.renderer);
+        renderer = CreateRenderer(settings.texelBlendingType, settings.vertexConvertType, device, width, height,
+                                  settings.renderer);
         RebuildDeviceMembers(device, colorFormat);
 
         ClipWindow(0, 0, width, height);

@@ -4,10 +4,9 @@
 #include <memory>
 
 #include "render/ZelkGrPrimitiveRenderer.h"
+#include "render/ZelkGrVertexConverters.h"
 
 namespace zelk {
-
-struct D3DVertex;
 
 // One record of the Glide vertex store: a GrVertex in 64 bytes.
 struct ZelkGrVertexRecord {
@@ -22,13 +21,9 @@ static_assert(sizeof(ZelkGrVertexRecord) == 64, "Glide vertex records are 64 byt
 // UpdateTexelPipeline.
 class ZelkGrPrimitiveRendererSW : public ZelkGrPrimitiveRenderer {
 public:
-    // A software vertex converter: converts count Glide records into count
-    // Direct3D records.
-    using ConvertFunction = void (*)(const ZelkGrPrimitiveRenderer* renderer, std::uint32_t count,
-                                     const ZelkGrVertexRecord* input, D3DVertex* output);
-
     ZelkGrPrimitiveRendererSW(IDirect3DDevice9* device, std::uint32_t width, std::uint32_t height,
                               const ZelkGrRendererSettings& settings);
+    // Shuts the renderer down (the worker ends) before the stores go.
     ~ZelkGrPrimitiveRendererSW() override;
 
     bool RenderMain(ZelkGrRenderPackage& package) override;
@@ -45,10 +40,29 @@ public:
     const ZelkGrVertexRecord* VertexStore() const { return vertexStore.get(); }
     const D3DVertex* ConvertedStore() const { return convertedStore.get(); }
 
+    // The conversion state of the next draw batch, from the renderer's
+    // fields.
+    ZelkGrVertexConvertState ConvertState() const;
+
 protected:
-    ConvertFunction converters[72];
+    ZelkGrConvertVerticesProc converters[kVertexConverterCount];
     std::unique_ptr<ZelkGrVertexRecord[]> vertexStore;
     std::unique_ptr<D3DVertex[]> convertedStore;
+
+private:
+    // Makes room for the given number of records: back to record 0 (after
+    // every queued package has been played) when they do not fit, a new
+    // package when the records list is full.  Then extends the open batch
+    // when it is of the given type, or opens one.  False when draws go to
+    // another buffer than the back buffer.
+    bool BeginDraw(D3DPRIMITIVETYPE type, std::uint64_t room);
+    void BeginBatch(D3DPRIMITIVETYPE type);
+    void Write(const GrVertex& vertex);
+    // A convex polygon as a triangle list; corner(i) gives corner i.
+    template <typename Corner>
+    void DrawFan(std::uint32_t count, Corner corner);
+    template <typename Corner>
+    void DrawStrip(std::uint32_t count, Corner corner);
 };
 
 }  // namespace zelk
