@@ -110,15 +110,27 @@ static void MakeTexture(void)
     }
 }
 
-/* The floor: one textured quad from near to far, repeated texture. */
+/* The floor: the part of the plane y = 0 between the bottom of the screen
+ * and a far edge that the fog hides; Glide draws no vertex off the screen,
+ * so the polygon is found in screen space and carried back to the plane. */
+static GrVertex FloorPoint(float x, float y)
+{
+    const float texelsPerUnit = 64.0f;
+    float z = g_eyeY * g_focal / (y - g_height * 0.45f);
+    float worldX = (x - g_width * 0.5f) * z / g_focal;
+    float light = 255.0f - 90.0f * (z / 120.0f);
+    return Project(worldX, 0.0f, z, light, light, light, 255.0f, worldX * texelsPerUnit, z * texelsPerUnit);
+}
+
 static void DrawFloor(int textured)
 {
-    const float nearZ = 2.0f, farZ = 120.0f, halfWidth = 60.0f, repeat = 256.0f * 16.0f;
+    const float farZ = 120.0f;
+    float horizon = g_height * 0.45f + g_eyeY * g_focal / farZ;
     GrVertex quad[4];
-    quad[0] = Project(-halfWidth, 0.0f, nearZ, 255, 255, 255, 255, 0.0f, 0.0f);
-    quad[1] = Project(halfWidth, 0.0f, nearZ, 255, 255, 255, 255, repeat, 0.0f);
-    quad[2] = Project(halfWidth, 0.0f, farZ, 160, 160, 160, 255, repeat, repeat);
-    quad[3] = Project(-halfWidth, 0.0f, farZ, 160, 160, 160, 255, 0.0f, repeat);
+    quad[0] = FloorPoint(0.0f, g_height - 1.0f);
+    quad[1] = FloorPoint(g_width - 1.0f, g_height - 1.0f);
+    quad[2] = FloorPoint(g_width - 1.0f, horizon);
+    quad[3] = FloorPoint(0.0f, horizon);
     p_guColorCombineFunction(textured ? GR_COLORCOMBINE_TEXTURE_TIMES_ITRGB : GR_COLORCOMBINE_ITRGB);
     p_grDrawPolygonVertexList(4, quad);
 }
@@ -188,7 +200,9 @@ static void DrawPane(void)
     p_guAlphaSource(GR_ALPHASOURCE_ITERATED_ALPHA);
     p_grAlphaBlendFunction(GR_BLEND_SRC_ALPHA, GR_BLEND_ONE_MINUS_SRC_ALPHA, GR_BLEND_ONE, GR_BLEND_ZERO);
     p_grFogMode(GR_FOG_DISABLE);
+    p_grDepthMask(FXFALSE);
     p_grDrawPolygonVertexList(4, quad);
+    p_grDepthMask(FXTRUE);
     p_grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
 }
 
@@ -244,13 +258,18 @@ int main(int argc, char** argv)
     }
     printf("%s\n", textured ? "textured floor" : "no texture memory: untextured floor");
 
+    /* Depth: 65535 / z per vertex, the nearer the larger. */
+    p_grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+    p_grDepthBufferFunction(GR_CMP_GREATER);
+    p_grDepthMask(FXTRUE);
+
     p_guFogGenerateExp(fog, 0.035f);
     p_grFogColorValue(sky);
     p_grCullMode(GR_CULL_DISABLE);
 
     for (frame = 0; frame < frames; ++frame) {
         PumpMessages();
-        p_grBufferClear(sky, 0, 0xFFFF);
+        p_grBufferClear(sky, 0, 0);
         p_grFogTable(fog);
         p_grFogMode(GR_FOG_WITH_TABLE);
         DrawFloor(textured);
