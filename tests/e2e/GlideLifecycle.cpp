@@ -1,5 +1,5 @@
 // A Glide program's life through Rodoz2o.dll: open, clear, draw, swap,
-// close and shut down; every
+// close and shut down, with the picture read back; every
 // resolution code; open and close cycled with no growth in handles.
 #include <gtest/gtest.h>
 
@@ -52,6 +52,7 @@ zelktest::TestWindow* GlideLifecycle::window = nullptr;
 
 TEST_F(GlideLifecycle, OpenClearDrawSwapCloseShutdown)
 {
+    zelktest::SetSetting("lfb accessing", "enable back buffer reading", 1);
     glide->grGlideInit();
     char version[80] = {};
     std::memset(version, 'x', sizeof(version));
@@ -77,6 +78,20 @@ TEST_F(GlideLifecycle, OpenClearDrawSwapCloseShutdown)
     GrVertex b = MakeVertex(300, 100, 0, 255, 0);
     GrVertex c = MakeVertex(100, 300, 0, 255, 0);
     glide->grDrawTriangle(&a, &b, &c);
+    // What was drawn, read through a lock of the back buffer (which plays
+    // what was recorded first) as RGB 565.
+    GrLfbInfo_t info = {};
+    info.size = sizeof(info);
+    ASSERT_EQ(glide->grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, GR_ORIGIN_UPPER_LEFT,
+                               FXFALSE, &info),
+              FXTRUE);
+    ASSERT_EQ(info.writeMode, GR_LFBWRITEMODE_565);
+    const auto pixel = [&info](int x, int y) {
+        return static_cast<const FxU16*>(info.lfbPtr)[y * (info.strideInBytes / 2) + x];
+    };
+    EXPECT_EQ(pixel(150, 150), 0x07E0);
+    EXPECT_EQ(pixel(800, 600), 0xF800);
+    EXPECT_EQ(glide->grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
     glide->grBufferSwap(1);
     glide->grSstIdle();
     EXPECT_EQ(glide->grSstIsBusy(), FXFALSE);
@@ -84,6 +99,7 @@ TEST_F(GlideLifecycle, OpenClearDrawSwapCloseShutdown)
 
     glide->grSstWinClose();
     glide->grGlideShutdown();
+    zelktest::RemoveSettings();
     EXPECT_EQ(zelktest::LogCount("An exception was thrown"), 0) << zelktest::LogText();
 }
 

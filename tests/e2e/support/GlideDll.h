@@ -37,6 +37,11 @@ int LogCount(const std::string& text);
 // The number of handles and GDI objects the process holds.
 DWORD ProcessHandleCount();
 
+// Settings under HKEY_CURRENT_USER\Software\zelkGlide, as the configurator
+// stores them; RemoveSettings deletes the whole tree.
+void SetSetting(const char* subkey, const char* name, DWORD value);
+void RemoveSettings();
+
 // A vertex at a screen position with a colour.
 GrVertex MakeVertex(float x, float y, float r, float g, float b, float a = 255.0f);
 
