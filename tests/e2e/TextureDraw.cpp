@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -92,7 +93,8 @@ using MipMapModeFn = void FX_CALL(GrChipID_t, GrMipMapMode_t, FxBool);
 using ClearFn = void FX_CALL(GrColor_t, GrAlpha_t, FxU16);
 using SwapFn = void FX_CALL(int);
 using TriangleFn = void FX_CALL(const GrVertex*, const GrVertex*, const GrVertex*);
-using ReadRegionFn = FxBool FX_CALL(GrBuffer_t, FxU32, FxU32, FxU32, FxU32, FxU32, void*);
+using LockFn = FxBool FX_CALL(GrLock_t, GrBuffer_t, GrLfbWriteMode_t, GrOriginLocation_t, FxBool, GrLfbInfo_t*);
+using UnlockFn = FxBool FX_CALL(GrLock_t, GrBuffer_t);
 
 std::string TestFile(const char* name)
 {
@@ -226,8 +228,16 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
         glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &c, &d);
         // The back buffer as RGB 565 pixels, read before the swap.
         std::vector<FxU16> pixels(256 * 256);
-        const FxBool read = glide.Get<ReadRegionFn>("_grLfbReadRegion@28")(GR_BUFFER_BACKBUFFER, 0, 0, 256, 256, 512,
-                                                                            pixels.data());
+        GrLfbInfo_t lock = {};
+        lock.size = sizeof lock;
+        const FxBool read = glide.Get<LockFn>("_grLfbLock@24")(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER,
+                                                               GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT, FXFALSE, &lock);
+        if (read) {
+            for (size_t y = 0; y < 256; ++y) {
+                std::memcpy(&pixels[y * 256], static_cast<const BYTE*>(lock.lfbPtr) + y * lock.strideInBytes, 512);
+            }
+            glide.Get<UnlockFn>("_grLfbUnlock@8")(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
+        }
         glide.Get<SwapFn>("_grBufferSwap@4")(0);
         if (!read && ReadLog().find(kNotInThisBuild) != std::string::npos) {
             framesUnread = true;
