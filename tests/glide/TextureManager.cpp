@@ -87,6 +87,8 @@ protected:
     static void TearDownTestSuite()
     {
         delete device;
+        // Every texture the managers made has been released with them.
+        EXPECT_EQ(proxy->LeakedDeviceReferences(), 0);
         delete window;
         delete proxy;
     }
