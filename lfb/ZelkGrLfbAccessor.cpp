@@ -153,18 +153,23 @@ void ZelkGrLfbAccessor::Probe() {
         back->GetDesc(&desc);
         IDirect3D9Ptr d3d;
         D3DDEVICE_CREATION_PARAMETERS params = {};
-        if (SUCCEEDED(device->GetDirect3D(&d3d)) && SUCCEEDED(device->GetCreationParameters(&params))) {
+        D3DDISPLAYMODE mode = {};
+        if (SUCCEEDED(device->GetDirect3D(&d3d)) && SUCCEEDED(device->GetCreationParameters(&params)) &&
+            SUCCEEDED(device->GetDisplayMode(0, &mode))) {
             for (uint32_t i = 0; i < kLfbConversionFormatCount; ++i) {
                 const D3DFORMAT format = kLfbConversionFormats[i];
                 if (format == desc.Format) {
                     continue;
                 }
-                // Only a conversion the device confirms both ways counts.
+                // Only a conversion the device confirms both ways counts, and
+                // only into a format it can make render targets of.
                 canConvert[i] =
                     SUCCEEDED(d3d->CheckDeviceFormatConversion(params.AdapterOrdinal, params.DeviceType,
                                                                desc.Format, format)) &&
                     SUCCEEDED(d3d->CheckDeviceFormatConversion(params.AdapterOrdinal, params.DeviceType,
-                                                               format, desc.Format));
+                                                               format, desc.Format)) &&
+                    SUCCEEDED(d3d->CheckDeviceFormat(params.AdapterOrdinal, params.DeviceType, mode.Format,
+                                                     D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, format));
             }
         }
         D3DLOCKED_RECT locked;

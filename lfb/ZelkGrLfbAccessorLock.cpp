@@ -110,6 +110,7 @@ bool ZelkGrLfbAccessor::Lock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t 
 bool ZelkGrLfbAccessor::Unlock(GrLock_t type, GrBuffer_t buffer) {
     uint32_t recordIndex = 0;
     bool result = false;
+    bool ending = false;
     try {
         recordIndex = MapBuffer(buffer, auxIsDepth, kThrowerUnlock);
         const uint32_t lockType = type & 0xF;
@@ -117,6 +118,7 @@ bool ZelkGrLfbAccessor::Unlock(GrLock_t type, GrBuffer_t buffer) {
             throw ZelkException(kThrowerUnlock, false, kMessageLockType);
         }
         ZelkGrLfbLockRecord& record = lockRecords[recordIndex];
+        ending = true;
         if (record.kind == kLfbKindSurface) {
             result = ReleaseSurfaceLFB(lockType, recordIndex, record);
         } else if (record.kind == kLfbKindSoftware) {
@@ -129,6 +131,10 @@ bool ZelkGrLfbAccessor::Unlock(GrLock_t type, GrBuffer_t buffer) {
         }
     } catch (ZelkException& e) {
         WriteErrorLog(e);
+        // A failed write-back still ends the lock: nothing stays locked.
+        if (ending) {
+            lockRecords[recordIndex].Reset();
+        }
         throw;
     }
     lockRecords[recordIndex].Reset();

@@ -1,6 +1,8 @@
 // The render-state commands, played from packages.
 #include "render/ZelkGrPrimitiveRenderer.h"
 
+#include <float.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -101,10 +103,15 @@ double Clamp(double value, double low, double high)
     return value < low ? low : (value > high ? high : value);
 }
 
+// Single-precision constants, rounded to float once (arithmetic may run in
+// wider precision).
+const float kOneOver255 = 1.0f / 255.0f;
+const float kOneOver65535 = 1.0f / 65535.0f;
+
 // (2^exponent - 1) / 255 as the detail and LOD-bias values take it.
 float PowerValue(double exponent)
 {
-    return static_cast<float>((std::pow(2.0, exponent) - 1.0) * static_cast<double>(1.0f / 255.0f));
+    return static_cast<float>((std::pow(2.0, exponent) - 1.0) * static_cast<double>(kOneOver255));
 }
 
 // Bounds of the application's exponents: wide enough for every Glide value,
@@ -193,7 +200,7 @@ void ZelkGrPrimitiveRenderer::SetChromakeyMode(const ZelkGrRenderCommand& comman
 
 void ZelkGrPrimitiveRenderer::SetChromakeyValue(const ZelkGrRenderCommand& command)
 {
-    const float scale = 1.0f / 255.0f;
+    const float scale = kOneOver255;
     chromakeyColor[0] = static_cast<float>((command.value >> 16) & 0xFF) * scale;
     chromakeyColor[1] = static_cast<float>((command.value >> 8) & 0xFF) * scale;
     chromakeyColor[2] = static_cast<float>(command.value & 0xFF) * scale;
@@ -240,25 +247,34 @@ void ZelkGrPrimitiveRenderer::SetFogMode(const ZelkGrRenderCommand& command)
     }
 }
 
+void ZelkGrPrimitiveRenderer::GammaRampEntries(float gamma, WORD* entries)
+{
+    // Direct3D leaves the processor's floating-point unit in single
+    // precision on the thread that made the device: the ramp is worked out
+    // in double precision whatever thread computes it.
+    const unsigned int precision = _controlfp(0, 0) & _MCW_PC;
+    _controlfp(_PC_53, _MCW_PC);
+    // A gamma of 0 or below (or NaN) takes the largest exponent.
+    const double limited = Clamp(gamma, 0.0, kGammaExponentLimit);
+    const float exponent =
+        static_cast<float>(limited > 0.0 ? Clamp(1.0 / limited, 0.0, kGammaExponentLimit) : kGammaExponentLimit);
+    const double step = static_cast<double>(kOneOver65535);
+    for (int i = 0; i < 256; ++i) {
+        const double x = 256.0 * i * step;
+        entries[i] = static_cast<WORD>(Clamp(std::pow(x, static_cast<double>(exponent)) * 65535.0, 0.0, 65535.0));
+    }
+    _controlfp(precision, _MCW_PC);
+}
+
 void ZelkGrPrimitiveRenderer::SetGammaCorrectionValue(const ZelkGrRenderCommand& command)
 {
     if ((caps.Caps2 & D3DCAPS2_FULLSCREENGAMMA) == 0) {
         return;
     }
-    // A gamma of 0 or below (or NaN) takes the largest exponent.
-    const double gamma = Clamp(BitsToFloat(command.value), 0.0, kGammaExponentLimit);
-    const float exponent =
-        static_cast<float>(gamma > 0.0 ? Clamp(1.0 / gamma, 0.0, kGammaExponentLimit) : kGammaExponentLimit);
-    const double step = static_cast<double>(1.0f / 65535.0f);
     D3DGAMMARAMP ramp;
-    for (int i = 0; i < 256; ++i) {
-        const double x = 256.0 * i * step;
-        const double r = Clamp(std::pow(x, static_cast<double>(exponent)) * 65535.0, 0.0, 65535.0);
-        const WORD entry = static_cast<WORD>(r);
-        ramp.red[i] = entry;
-        ramp.green[i] = entry;
-        ramp.blue[i] = entry;
-    }
+    GammaRampEntries(BitsToFloat(command.value), ramp.red);
+    std::memcpy(ramp.green, ramp.red, sizeof ramp.green);
+    std::memcpy(ramp.blue, ramp.red, sizeof ramp.blue);
     device->SetGammaRamp(0, D3DSGR_CALIBRATE, &ramp);
 }
 
