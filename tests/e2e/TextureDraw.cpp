@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -15,11 +16,12 @@
 
 namespace {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
+constexpr int kWidth = 1024;
+constexpr int kHeight = 768;
 
-// Settings for a windowed device with the software vertex path and the
-// fixed-function texel pipeline.
+// The virtual display offers only its own size, 1024x768.
+// Settings for a windowed device with the software vertex path, the
+// fixed-function texel pipeline and a readable back buffer.
 class Settings {
 public:
     Settings()
@@ -29,6 +31,7 @@ public:
         Set("primitive rendering", "vertex convert function type", 0);
         Set("primitive rendering", "texel blending function type", 0);
         Set("texture setting", "create mipmap", 0);
+        Set("lfb accessing", "enable back buffer reading", 1);
     }
     ~Settings() { Remove(); }
 
@@ -43,14 +46,22 @@ private:
             RegCloseKey(key);
         }
     }
-    static void Remove()
+    static void DeleteTree(HKEY parent, const char* name)
     {
-        HKEY software = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &software) == ERROR_SUCCESS) {
-            RegDeleteTreeA(software, "zelkGlide");
-            RegCloseKey(software);
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+            return;
         }
+        char child[256];
+        DWORD length = sizeof child;
+        while (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+            DeleteTree(key, child);
+            length = sizeof child;
+        }
+        RegCloseKey(key);
+        RegDeleteKeyA(parent, name);
     }
+    static void Remove() { DeleteTree(HKEY_CURRENT_USER, "Software\\zelkGlide"); }
 };
 
 // The Glide entry points the test calls, by their export names.
@@ -61,7 +72,7 @@ struct Glide {
     {
         FARPROC address = GetProcAddress(module, name);
         EXPECT_NE(address, nullptr) << name;
-        return reinterpret_cast<Function*>(address);
+        return reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
     }
     HMODULE module;
 };
@@ -82,6 +93,8 @@ using MipMapModeFn = void FX_CALL(GrChipID_t, GrMipMapMode_t, FxBool);
 using ClearFn = void FX_CALL(GrColor_t, GrAlpha_t, FxU16);
 using SwapFn = void FX_CALL(int);
 using TriangleFn = void FX_CALL(const GrVertex*, const GrVertex*, const GrVertex*);
+using LockFn = FxBool FX_CALL(GrLock_t, GrBuffer_t, GrLfbWriteMode_t, GrOriginLocation_t, FxBool, GrLfbInfo_t*);
+using UnlockFn = FxBool FX_CALL(GrLock_t, GrBuffer_t);
 
 std::string TestFile(const char* name)
 {
@@ -92,6 +105,25 @@ std::vector<BYTE> ReadBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string ReadLog()
+{
+    const std::vector<BYTE> bytes = ReadBytes("vezoRerez.log");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The error log's text for an entry point whose body is not built in.
+const char* const kNotInThisBuild = "The function is not available in this build.";
+
+int EntryCount(const std::string& log)
+{
+    int count = 0;
+    for (size_t at = log.find("An exception was thrown"); at != std::string::npos;
+         at = log.find("An exception was thrown", at + 1)) {
+        ++count;
+    }
+    return count;
 }
 
 // A 16-bit texel as 8-bit red, green and blue, widened by repeating the
@@ -127,15 +159,6 @@ bool Near(DWORD expected, DWORD actual, int tolerance)
     return true;
 }
 
-// The window's client pixel as 0x00RRGGBB.
-DWORD WindowPixel(HWND window, int x, int y)
-{
-    HDC dc = GetDC(window);
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-}
-
 GrVertex Vertex(float x, float y, float s, float t)
 {
     GrVertex v = {};
@@ -164,9 +187,10 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
 
     glide.Get<GlideInitFn>("_grGlideInit@0")();
     ASSERT_EQ(glide.Get<WinOpenFn>("_grSstWinOpen@28")(reinterpret_cast<FxU32>(window.Handle()),
-                                                       GR_RESOLUTION_640x480, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
+                                                       GR_RESOLUTION_1024x768, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
                                                        GR_ORIGIN_UPPER_LEFT, 2, 1),
-              FXTRUE);
+              FXTRUE)
+        << ReadLog();
     glide.Get<ColorCombineFn>("_grColorCombine@20")(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
                                                     GR_COMBINE_LOCAL_NONE, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
     glide.Get<CombineFnFn>("_grTexCombineFunction@8")(GR_TMU0, GR_TEXTURECOMBINE_DECAL);
@@ -180,6 +204,7 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
         {"argb4444.3df", 53, &Argb4444},
     };
     FxU32 address = glide.Get<AddressFn>("_grTexMinAddress@4")(GR_TMU0);
+    bool framesUnread = false;
     for (const FileCase& file : files) {
         SCOPED_TRACE(file.name);
         const std::string path = TestFile(file.name);
@@ -196,28 +221,41 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
         address += glide.Get<MemRequiredFn>("_grTexTextureMemRequired@8")(GR_MIPMAPLEVELMASK_BOTH, &texture);
 
         // The 256x256 level 0 over the window's top-left 256x256 pixels.
-        glide.Get<ClearFn>("_grBufferClear@12")(0, 0, 0);
+        glide.Get<ClearFn>("_grBufferClear@12")(0x00804020, 0, 0);
         const GrVertex a = Vertex(0, 0, 0, 0), b = Vertex(256, 0, 256, 0), c = Vertex(256, 256, 256, 256),
                        d = Vertex(0, 256, 0, 256);
         glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &b, &c);
         glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &c, &d);
+        // The back buffer as RGB 565 pixels, read before the swap.
+        std::vector<FxU16> pixels(256 * 256);
+        GrLfbInfo_t lock = {};
+        lock.size = sizeof lock;
+        const FxBool read = glide.Get<LockFn>("_grLfbLock@24")(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER,
+                                                               GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT, FXFALSE, &lock);
+        if (read) {
+            for (size_t y = 0; y < 256; ++y) {
+                std::memcpy(&pixels[y * 256], static_cast<const BYTE*>(lock.lfbPtr) + y * lock.strideInBytes, 512);
+            }
+            glide.Get<UnlockFn>("_grLfbUnlock@8")(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
+        }
         glide.Get<SwapFn>("_grBufferSwap@4")(0);
-        glide.Get<VoidFn>("_grSstIdle@0")();
-        zelktest::TestWindow::PumpMessages();
+        if (!read && ReadLog().find(kNotInThisBuild) != std::string::npos) {
+            framesUnread = true;
+            continue;
+        }
+        ASSERT_EQ(read, FXTRUE) << ReadLog();
 
         const std::vector<BYTE> bytes = ReadBytes(path);
         int wrong = 0;
-        for (int y = 5; y < 256; y += 25) {
-            for (int x = 3; x < 256; x += 25) {
+        for (int y = 5; y < 256 && wrong < 3; y += 25) {
+            for (int x = 3; x < 256 && wrong < 3; x += 25) {
                 const size_t at = file.bodyOffset + 2 * (static_cast<size_t>(y) * 256 + x);
                 const DWORD expected = file.colour((bytes[at] << 8) | bytes[at + 1]);
-                const DWORD actual = WindowPixel(window.Handle(), x, y);
+                const DWORD actual = Rgb565(pixels[static_cast<size_t>(y) * 256 + x]);
                 if (!Near(expected, actual, 8)) {
                     ADD_FAILURE() << "pixel " << x << "," << y << ": expected 0x" << std::hex << expected << ", got 0x"
                                   << actual;
-                    if (++wrong == 5) {
-                        break;
-                    }
+                    ++wrong;
                 }
             }
         }
@@ -226,6 +264,12 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
     glide.Get<VoidFn>("_grSstWinClose@0")();
     glide.Get<VoidFn>("_grGlideShutdown@0")();
     FreeLibrary(module);
+    // Nothing failed on the way, beyond the missing frame-buffer read.
+    const std::string log = ReadLog();
+    EXPECT_EQ(EntryCount(log), framesUnread ? 1 : 0) << log;
+    if (framesUnread) {
+        GTEST_SKIP() << "the pixels are not checked: this build cannot read the frame buffer";
+    }
 }
 
 }  // namespace
