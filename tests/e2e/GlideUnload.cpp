@@ -109,3 +109,56 @@ TEST(GlideUnloadWithoutWindow, TheFrontEndGoesWithTheLibrary)
 }
 
 }  // namespace
+
+namespace {
+
+const char* const kChildVariable = "ZELK_GLIDE_EXIT_CHILD";
+
+// Run in a child process only: leaves the window open, the worker running,
+// and lets the process end.
+TEST(GlideProcessExit, Child)
+{
+    if (!GetEnvironmentVariableA(kChildVariable, nullptr, 0)) {
+        GTEST_SKIP() << "runs in the child process of WithTheWindowOpenEndsCleanly";
+    }
+    zelktest::SetSetting("primitive rendering", "use background thread", 1);
+    static zelktest::TestWindow window(1024, 768, "exit");
+    zelktest::GlideDll glide;
+    std::string missing;
+    ASSERT_TRUE(glide.Load(missing)) << missing;
+    ASSERT_EQ(glide.grSstWinOpen(static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window.Handle())),
+                                 GR_RESOLUTION_1024x768, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2,
+                                 1),
+              FXTRUE);
+    zelktest::RemoveSettings();
+    glide.grBufferClear(0x00336699, 0, 0xFFFF);
+    glide.grBufferSwap(1);
+}
+
+TEST(GlideProcessExit, WithTheWindowOpenEndsCleanly)
+{
+    char path[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+    std::string command = std::string("\"") + path + "\" --gtest_filter=GlideProcessExit.Child";
+    SetEnvironmentVariableA(kChildVariable, "1");
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    const BOOL started =
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableA(kChildVariable, nullptr);
+    ASSERT_TRUE(started);
+    const DWORD waited = WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = 1;
+    if (waited != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+    }
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the process did not end";
+    EXPECT_EQ(code, 0u);
+    zelktest::RemoveSettings();
+}
+
+}  // namespace
