@@ -173,22 +173,26 @@ void ZelkGrPrimitiveRenderer::SetAlphaBlendFunction(const ZelkGrRenderCommand& c
     srcBlendAlpha = SourceBlend((command.value >> 8) & 0xFF);
     dstBlendAlpha = DestinationBlend(command.value & 0xFF);
 
+    // Blending is off only when neither pair changes what is written.  Alpha
+    // (ZERO, ZERO) writes what (ONE, ZERO) writes only where the back buffer
+    // keeps no alpha.
     const bool colorIsCopy = srcBlend == D3DBLEND_ONE && dstBlend == D3DBLEND_ZERO;
-    const bool alphaIsCopy = srcBlendAlpha == D3DBLEND_ONE && dstBlendAlpha == D3DBLEND_ZERO;
+    const bool alphaIsCopy = (srcBlendAlpha == D3DBLEND_ONE && dstBlendAlpha == D3DBLEND_ZERO) ||
+                             (backBufferHasAlpha == 0 && srcBlendAlpha == D3DBLEND_ZERO &&
+                              dstBlendAlpha == D3DBLEND_ZERO);
+    const DWORD blending = colorIsCopy && alphaIsCopy ? FALSE : TRUE;
     if (caps.PrimitiveMiscCaps & D3DPMISCCAPS_SEPARATEALPHABLEND) {
         device->SetRenderState(D3DRS_SRCBLEND, srcBlend);
         device->SetRenderState(D3DRS_DESTBLEND, dstBlend);
         device->SetRenderState(D3DRS_SRCBLENDALPHA, srcBlendAlpha);
         device->SetRenderState(D3DRS_DESTBLENDALPHA, dstBlendAlpha);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, colorIsCopy ? FALSE : TRUE);
-        device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, alphaIsCopy ? FALSE : TRUE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+        // Without the separate pair alpha is blended with the colour pair.
+        const bool samePairs = srcBlend == srcBlendAlpha && dstBlend == dstBlendAlpha;
+        device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, samePairs ? FALSE : TRUE);
         return;
     }
-    // Alpha (ZERO, ZERO) writes what (ONE, ZERO) writes only where the back
-    // buffer keeps no alpha.
-    const bool alphaUnused = backBufferHasAlpha == 0 && srcBlendAlpha == D3DBLEND_ZERO &&
-                             dstBlendAlpha == D3DBLEND_ZERO;
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, colorIsCopy && (alphaIsCopy || alphaUnused) ? FALSE : TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
 }
 
 void ZelkGrPrimitiveRenderer::SetChromakeyMode(const ZelkGrRenderCommand& command)

@@ -83,9 +83,13 @@ TEST_F(RenderCommands, BlendFunctionWithSeparateAlphaBlending)
         std::uint32_t value;
         DWORD src, dst, srcAlpha, dstAlpha, enable, separate;
     } cases[] = {
-        {BlendValue(1, 5, 4, 0), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLEND_ONE, D3DBLEND_ZERO, 1, 0},
+        // Alpha is blended with its own pair whenever the pairs differ.
+        {BlendValue(1, 5, 4, 0), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLEND_ONE, D3DBLEND_ZERO, 1, 1},
+        {BlendValue(1, 5, 1, 5), D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, 1,
+         0},
         {BlendValue(4, 0, 4, 0), D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLEND_ONE, D3DBLEND_ZERO, 0, 0},
-        {BlendValue(4, 0, 2, 2), D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR, 0, 1},
+        // A copied colour does not turn blending off while alpha blends.
+        {BlendValue(4, 0, 2, 2), D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR, 1, 1},
         {BlendValue(6, 6, 7, 7), D3DBLEND_INVDESTCOLOR, D3DBLEND_INVSRCCOLOR, D3DBLEND_INVDESTALPHA,
          D3DBLEND_INVDESTALPHA, 1, 1},
         {BlendValue(15, 15, 3, 3), D3DBLEND_SRCALPHASAT, D3DBLEND_SRCALPHA, D3DBLEND_DESTALPHA, D3DBLEND_DESTALPHA, 1,

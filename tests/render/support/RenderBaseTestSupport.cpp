@@ -3,6 +3,8 @@
 #include <cstring>
 #include <functional>
 
+#include "framework/ZelkException.h"
+
 namespace zelktest {
 
 namespace {
@@ -32,7 +34,7 @@ D3DProxy& RenderTestDevice::Proxy()
     return *shared.proxy;
 }
 
-IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat)
+IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat, UINT width, UINT height)
 {
     SharedDevice& shared = Shared();
     if (shared.device != nullptr) {
@@ -40,15 +42,15 @@ IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat)
         return shared.device;
     }
     D3DProxy& proxy = Proxy();
-    shared.window = std::make_unique<TestWindow>(kWidth, kHeight);
+    shared.window = std::make_unique<TestWindow>(width, height);
     IDirect3D9Ptr d3d = proxy.CreateDirect3D();
     if (d3d == nullptr) {
         ADD_FAILURE() << "no Direct3D";
         return nullptr;
     }
     D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = kWidth;
-    present.BackBufferHeight = kHeight;
+    present.BackBufferWidth = width;
+    present.BackBufferHeight = height;
     present.BackBufferFormat = backBufferFormat;
     present.BackBufferCount = 1;
     present.SwapEffect = D3DSWAPEFFECT_DISCARD;
@@ -82,6 +84,13 @@ TestRendererSW::~TestRendererSW()
 void TestRendererSW::UpdateTexelPipeline()
 {
     ++texelUpdates;
+    if (texelSleepMs.load() > 0) {
+        Sleep(static_cast<DWORD>(texelSleepMs.load()));
+    }
+    if (throwInTexelUpdate.load()) {
+        throw zelk::ZelkException("TestRendererSW::UpdateTexelPipeline", static_cast<HRESULT>(E_FAIL),
+                                  "The function [ TestRendererSW::UpdateTexelPipeline ] failed.");
+    }
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);

@@ -5,6 +5,7 @@
 // texel pipeline draws the vertex colour, and Glide vertices.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -22,9 +23,10 @@ public:
     static constexpr UINT kWidth = 64;
     static constexpr UINT kHeight = 64;
 
-    // The device with the given back-buffer format (A8R8G8B8 or X8R8G8B8;
-    // one format per executable).
-    static IDirect3DDevice9* Get(D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8);
+    // The device with the given back-buffer format (A8R8G8B8 or X8R8G8B8)
+    // and size; one of each per executable.
+    static IDirect3DDevice9* Get(D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8, UINT width = kWidth,
+                                 UINT height = kHeight);
     static D3DProxy& Proxy();
 };
 
@@ -38,7 +40,11 @@ public:
 
     void UpdateTexelPipeline() override;
 
-    int texelUpdates = 0;
+    std::atomic<int> texelUpdates{0};
+    // Set by tests: each texel-pipeline update sleeps this long first, or
+    // throws a ZelkException.
+    std::atomic<int> texelSleepMs{0};
+    std::atomic<bool> throwInTexelUpdate{false};
 
     using ZelkGrPrimitiveRenderer::handedOverCount;
     using ZelkGrPrimitiveRenderer::playedCount;
