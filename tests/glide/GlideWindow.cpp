@@ -4,6 +4,8 @@
 // lowering, and a close that never creates or enumerates Direct3D.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "common/D3DProxy.h"
 #include "common/ReadBack.h"
 #include "common/TestDirectory.h"
@@ -139,6 +141,30 @@ TEST_F(GlideWindowTest, ColourFormatsConvertTheClearColour)
         EXPECT_TRUE(pixels.PixelNear(10, 10, 0xFF0000FF)) << "format " << c.format;
         body::grSstWinClose();
     }
+}
+
+TEST_F(GlideWindowTest, EveryResolutionCodeOpensItsSize)
+{
+    const UINT sizes[16][2] = {{320, 200}, {320, 240}, {400, 256}, {512, 384}, {640, 200},  {640, 350},
+                               {640, 400}, {640, 480}, {800, 600}, {960, 720}, {856, 480},  {512, 256},
+                               {1024, 768}, {1280, 1024}, {1600, 1200}, {400, 300}};
+    std::vector<D3DDISPLAYMODE> modes;
+    for (const auto& size : sizes) {
+        modes.push_back({size[0], size[1], 60, D3DFMT_X8R8G8B8});
+    }
+    proxy.SetDisplayModes(modes);
+    for (GrScreenResolution_t code = 0; code < 16; ++code) {
+        ASSERT_EQ(Open(code), FXTRUE) << code;
+        EXPECT_EQ(body::grSstScreenWidth(), sizes[code][0]) << code;
+        EXPECT_EQ(body::grSstScreenHeight(), sizes[code][1]) << code;
+        ASSERT_TRUE(proxy.LastDeviceRequest().has_value());
+        EXPECT_EQ(proxy.LastDeviceRequest()->present.BackBufferWidth, sizes[code][0]) << code;
+    }
+    // A code past the table keeps the size of the mode selected last.
+    ASSERT_EQ(Open(16), FXTRUE);
+    EXPECT_EQ(body::grSstScreenWidth(), 400u);
+    EXPECT_EQ(body::grSstScreenHeight(), 300u);
+    body::grSstWinClose();
 }
 
 // Glide counts the front buffer among its colour buffers.
