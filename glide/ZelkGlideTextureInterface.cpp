@@ -191,8 +191,9 @@ void grTexSource(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTexInfo* i
         return;
     }
     if (info != nullptr) {
-        CheckCodes("grTexSource", static_cast<std::uint32_t>(info->smallLod), static_cast<std::uint32_t>(info->largeLod),
-                   static_cast<std::uint32_t>(info->aspectRatio), static_cast<std::uint32_t>(info->format));
+        CheckCodes("grTexSource", static_cast<std::uint32_t>(info->smallLod),
+                   static_cast<std::uint32_t>(info->largeLod), static_cast<std::uint32_t>(info->aspectRatio),
+                   static_cast<std::uint32_t>(info->format));
     }
     ZelkGlideTmuState& state = glide->tmuState[tmu];
     state.sourceStartAddress = startAddress;
@@ -239,7 +240,8 @@ void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clampmode, GrTextureC
     }
     state.sClampMode = s;
     state.tClampMode = t;
-    const std::uint32_t value = ((s != 0 ? kAddressClamp : kAddressWrap) << 16) + (t != 0 ? kAddressClamp : kAddressWrap);
+    const std::uint32_t value =
+        ((s != 0 ? kAddressClamp : kAddressWrap) << 16) + (t != 0 ? kAddressClamp : kAddressWrap);
     Record(*glide, kCommandTexClampMode, value, tmu);
 }
 
@@ -531,8 +533,9 @@ void guTexDownloadMipMapLevel(GrMipMapId_t mmid, GrLOD_t lod, const void** src)
     if (lod == record->lod_max) {
         record->data = const_cast<void*>(*src);
     }
-    glidebody::grTexDownloadMipMapLevel(record->tmu, record->tmu_base_address, lod, record->lod_max, record->aspect_ratio,
-                             record->format, record->odd_even_mask, const_cast<void*>(*src));
+    glidebody::grTexDownloadMipMapLevel(record->tmu, record->tmu_base_address, lod, record->lod_max,
+                                        record->aspect_ratio, record->format, record->odd_even_mask,
+                                        const_cast<void*>(*src));
     // The application's levels lie one after the other, each as large as
     // the texels it holds.
     *src = static_cast<const BYTE*>(*src) + GrLevelDataBytes(static_cast<std::uint32_t>(lod),
