@@ -1,6 +1,6 @@
 // The bodies of the linear-frame-buffer exports.  With frame-buffer access
-// on they go to the front end's accessor (a lock first lets the renderer
-// play everything recorded); with it off, locks hand out scratch memory that
+// on they go to the front end's accessor (locks and region calls first let
+// the renderer play everything recorded); with it off, locks hand out scratch memory that
 // is never shown and the other calls succeed without effect.
 #include <algorithm>
 #include <cstring>
@@ -56,6 +56,15 @@ FxBool ScratchLock(ZelkGlide& glide, GrLock_t type, GrBuffer_t buffer, GrLfbWrit
     return FXTRUE;
 }
 
+// Lets the renderer play everything recorded so far and waits until its
+// worker has left the device: frame-buffer access then sees every earlier
+// draw, and no other thread uses the surfaces it locks.
+void PlayRecordedWork(ZelkGlide& glide) {
+    if (glide.renderer) {
+        glide.renderer->Flush(true);
+    }
+}
+
 // The aux buffer is the depth buffer while depth buffering is on.
 ZelkGrLfbAccessor& Accessor(ZelkGlide& glide) {
     glide.lfbAccessor.auxIsDepth = glide.state.depthBufferMode != GR_DEPTHBUFFER_DISABLE;
@@ -70,10 +79,7 @@ FxBool grLfbLock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode, G
     if (!glide.settings.enableLfbAccessing) {
         return ScratchLock(glide, type, buffer, writeMode, info);
     }
-    if (glide.renderer) {
-        // Returns when the worker has played every package and left the device.
-        glide.renderer->Flush(true);
-    }
+    PlayRecordedWork(glide);
     return Accessor(glide).Lock(type, buffer, writeMode, origin, pixelPipeline, info) ? FXTRUE : FXFALSE;
 }
 
@@ -101,6 +107,7 @@ FxBool grLfbReadRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, FxU32 width, FxU32 h
         }
         return FXTRUE;
     }
+    PlayRecordedWork(glide);
     return Accessor(glide).ReadRegion(buffer, x, y, width, height, std::int32_t(stride), destination) ? FXTRUE
                                                                                                       : FXFALSE;
 }
@@ -111,6 +118,7 @@ FxBool grLfbWriteRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, GrLfbSrcFmt_t sourc
     if (!glide.settings.enableLfbAccessing) {
         return FXTRUE;
     }
+    PlayRecordedWork(glide);
     return Accessor(glide).WriteRegion(buffer, sourceFormat, x, y, width, height, stride, source) ? FXTRUE
                                                                                                    : FXFALSE;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/TestWindow.h"
+#include "framework/ZelkD3D.h"
 #include "glide/Glide2.h"
 
 namespace {
@@ -247,6 +248,76 @@ TEST_F(LfbExportsTest, WithAccessOffLocksGetScratchMemory) {
     for (uint16_t v : region) EXPECT_EQ(v, 0);
     EXPECT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, 4, 4, 8, region.data()),
               FXTRUE);
+    Close();
+}
+
+// The position of D16_LOCKABLE among the depth formats of the windowed
+// format the wrapper selects by default (the same enumeration runs here).
+int LockableDepthPosition() {
+    zelk::ZelkD3D* d3d = zelk::ZelkD3D::GetD3D();
+    if (!d3d || d3d->GetAdapterCount() == 0) return -1;
+    zelk::ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(0);
+    const auto& device = adapter->devices[size_t(adapter->selectedDeviceIndex)];
+    if (device.windowedFormats.empty()) return -1;
+    const auto& formats = device.windowedFormats[0].depthStencilFormats;
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (formats[i] == D3DFMT_D16_LOCKABLE) return int(i);
+    }
+    return -1;
+}
+
+// Depth written through the frame buffer takes part in the depth test of
+// a later draw: far on the right half, nearest on the left; region calls
+// keep their place among the recorded drawing.
+TEST_F(LfbExportsTest, DepthWrittenThroughTheFrameBufferTestsDraws) {
+    const int position = LockableDepthPosition();
+    if (position < 0) {
+        GTEST_SKIP() << "no lockable 16-bit depth buffer here";
+    }
+    Settings(1, 1);
+    SetDword("direct3d device setting", "display format", 0);
+    SetDword("direct3d device setting", "depth buffer format", DWORD(position));
+    glide.grGlideInit();
+    ASSERT_TRUE(Open());
+    glide.grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+    glide.grDepthBufferFunction(GR_CMP_LESS);
+    glide.grDepthMask(FXTRUE);
+    glide.grBufferClear(0x00000000, 0, 0);
+
+    // Aux is the depth buffer while depth buffering is on.
+    std::vector<uint16_t> depth(kW);
+    for (unsigned x = 0; x < kW; ++x) depth[x] = x < kW / 2 ? 0x0000 : 0xFFFF;
+    ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_AUXBUFFER, 0, 0, GR_LFB_SRC_FMT_ZA16, kW, kH, 0, depth.data()),
+              FXTRUE);
+
+    // The region write comes after the clear recorded before it.
+    std::vector<uint16_t> back(4);
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_AUXBUFFER, kW / 2 - 2, 5, 4, 1, 8, back.data()), FXTRUE);
+    EXPECT_EQ(back[1], 0x0000);
+    EXPECT_EQ(back[2], 0xFFFF);
+    glide.guColorCombineFunction(GR_COLORCOMBINE_CCRGB);
+    glide.grConstantColorValue(0xFFFFFFFF);
+    GrVertex v[4] = {};
+    const float corners[4][2] = {{0, 0}, {float(kW), 0}, {float(kW), float(kH)}, {0, float(kH)}};
+    for (int i = 0; i < 4; ++i) {
+        v[i].x = corners[i][0];
+        v[i].y = corners[i][1];
+        v[i].ooz = 32768.0f;
+        v[i].oow = 1.0f;
+        v[i].a = 255.0f;
+    }
+    glide.grDrawTriangle(&v[0], &v[1], &v[2]);
+    glide.grDrawTriangle(&v[0], &v[2], &v[3]);
+
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, 0, FXFALSE, &info),
+              FXTRUE);
+    const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<uint8_t*>(info.lfbPtr) +
+                                                            (kH / 2) * info.strideInBytes);
+    const uint16_t left = row[kW / 4], right = row[kW * 3 / 4];
+    glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
+    EXPECT_EQ(left, 0x0000) << "nearer depth in the buffer hides the draw";
+    EXPECT_EQ(right, 0xFFFF) << "farther depth lets it through";
     Close();
 }
 

@@ -1,0 +1,184 @@
+// Frame-buffer access speed: full-screen write locks (the application fills
+// the memory it is handed) and full-screen region writes, in 565 and 8888,
+// on a 32-bit and a 16-bit back buffer, against a plain LockRect of the back
+// buffer and a copy of the same screen in the same run.  Prints operations
+// per second and the ratio to the plain copy.
+#include <windows.h>
+
+#include <d3d9.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "lfb/ZelkGrLfbAccessor.h"
+
+using namespace zelk;
+
+namespace {
+
+const UINT kWidth = 640;
+const UINT kHeight = 480;
+const int kRounds = 3;
+const double kSecondsPerRound = 0.25;
+
+double Now() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return double(counter.QuadPart) / double(frequency.QuadPart);
+}
+
+// Best operations per second over the rounds.
+double Rate(const std::function<void()>& operation) {
+    double best = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        int count = 0;
+        const double start = Now();
+        double elapsed = 0;
+        do {
+            operation();
+            ++count;
+            elapsed = Now() - start;
+        } while (elapsed < kSecondsPerRound);
+        best = std::max(best, count / elapsed);
+    }
+    return best;
+}
+
+HWND MakeWindow() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "zelk lfb bench";
+    RegisterClassA(&windowClass);
+    return CreateWindowA("zelk lfb bench", "lfb bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, kWidth + 16,
+                         kHeight + 40, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+IDirect3DDevice9Ptr MakeDevice(IDirect3D9* d3d, HWND window, D3DFORMAT backBuffer) {
+    D3DPRESENT_PARAMETERS present = {};
+    present.BackBufferWidth = kWidth;
+    present.BackBufferHeight = kHeight;
+    present.BackBufferFormat = backBuffer;
+    present.BackBufferCount = 1;
+    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    present.hDeviceWindow = window;
+    present.Windowed = TRUE;
+    present.EnableAutoDepthStencil = TRUE;
+    present.AutoDepthStencilFormat = D3DFMT_D16_LOCKABLE;
+    present.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    IDirect3DDevice9* device = nullptr;
+    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                 &present, &device))) {
+        return nullptr;
+    }
+    IDirect3DDevice9Ptr result;
+    result.Attach(device);
+    return result;
+}
+
+void Bench(IDirect3DDevice9* device, const char* backName) {
+    IDirect3DSurface9Ptr back;
+    device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+    D3DSURFACE_DESC desc = {};
+    back->GetDesc(&desc);
+    const UINT surfaceBytes = desc.Format == D3DFMT_R5G6B5 ? 2 : 4;
+    std::vector<uint8_t> screen(size_t(kWidth) * kHeight * 4, 0x5A);
+
+    // The plain copy: lock the back buffer and copy one screen into it.
+    const double plain = Rate([&] {
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(back->LockRect(&locked, nullptr, 0))) {
+            for (UINT y = 0; y < kHeight; ++y) {
+                std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch,
+                            screen.data() + size_t(y) * kWidth * surfaceBytes, kWidth * surfaceBytes);
+            }
+            back->UnlockRect();
+        }
+    });
+    std::printf("%-9s plain LockRect + copy            %8.1f /s\n", backName, plain);
+
+    const ZelkGrLfbSettings settings = {1, 1, 1, 0, 1, 1};
+    ZelkGrLfbAccessor accessor(device, kWidth, kHeight, GR_COLORFORMAT_ARGB, settings);
+    for (GrLfbWriteMode_t mode : {GR_LFBWRITEMODE_565, GR_LFBWRITEMODE_8888}) {
+        const char* modeName = mode == GR_LFBWRITEMODE_565 ? "565" : "8888";
+        const UINT bpp = ZelkGrLfbAccessor::BytesPerPixel(mode);
+        const bool lossless = (mode == GR_LFBWRITEMODE_565) == (surfaceBytes == 2);
+        const double lock = Rate([&] {
+            GrLfbInfo_t info = {};
+            info.size = sizeof info;
+            accessor.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
+            for (UINT y = 0; y < kHeight; ++y) {
+                std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
+                            screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
+            }
+            accessor.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
+        });
+        const double region = Rate([&] {
+            accessor.WriteRegion(GR_BUFFER_BACKBUFFER, mode, 0, 0, kWidth, kHeight, int(kWidth * bpp),
+                                 screen.data());
+        });
+        std::printf("%-9s %-4s write lock %-9s          %8.1f /s  ratio %.2f\n", backName, modeName,
+                    lossless ? "lossless" : "converts", lock, lock / plain);
+        std::printf("%-9s %-4s region write %-9s        %8.1f /s  ratio %.2f\n", backName, modeName,
+                    lossless ? "lossless" : "converts", region, region / plain);
+        if (!lossless) {
+            // The same conversion in system memory, without render targets.
+            ZelkGrLfbAccessor software = accessor;
+            std::fill(std::begin(software.canConvert), std::end(software.canConvert), 0);
+            const double softwareLock = Rate([&] {
+                GrLfbInfo_t info = {};
+                info.size = sizeof info;
+                software.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
+                for (UINT y = 0; y < kHeight; ++y) {
+                    std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
+                                screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
+                }
+                software.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
+            });
+            const double softwareRegion = Rate([&] {
+                software.WriteRegion(GR_BUFFER_BACKBUFFER, mode, 0, 0, kWidth, kHeight, int(kWidth * bpp),
+                                     screen.data());
+            });
+            std::printf("%-9s %-4s write lock, software copy      %8.1f /s  ratio %.2f\n", backName, modeName,
+                        softwareLock, softwareLock / plain);
+            std::printf("%-9s %-4s region write, software copy    %8.1f /s  ratio %.2f\n", backName, modeName,
+                        softwareRegion, softwareRegion / plain);
+        }
+    }
+}
+
+}  // namespace
+
+int main() {
+    HWND window = MakeWindow();
+    IDirect3D9Ptr d3d;
+    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    if (!d3d || !window) {
+        std::printf("no Direct3D\n");
+        return 1;
+    }
+    const struct {
+        D3DFORMAT format;
+        const char* name;
+    } backs[] = {{D3DFMT_X8R8G8B8, "X8R8G8B8"}, {D3DFMT_R5G6B5, "R5G6B5"}};
+    for (const auto& back : backs) {
+        IDirect3DDevice9Ptr device = MakeDevice(d3d, window, back.format);
+        if (!device) {
+            std::printf("%s back buffer not offered\n", back.name);
+            continue;
+        }
+        try {
+            Bench(device, back.name);
+        } catch (...) {
+            std::printf("%s: frame-buffer access failed\n", back.name);
+        }
+    }
+    DestroyWindow(window);
+    return 0;
+}

@@ -1,0 +1,160 @@
+// The accessor on the back-buffer and depth formats the device offers: which
+// memory a lock hands out, and round trips through locks and regions.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "common/DeviceFixture.h"
+#include "framework/ZelkException.h"
+#include "lfb/ZelkGrLfbAccessor.h"
+#include "lfb/support/LfbTestDevice.h"
+
+using namespace zelktest;
+using zelk::ZelkGrLfbAccessor;
+using zelk::ZelkGrLfbSettings;
+
+namespace {
+
+const ZelkGrLfbSettings kAllOn = {1, 1, 1, 1, 1, 1};
+
+GrLfbInfo_t NewInfo() {
+    GrLfbInfo_t info = {};
+    info.size = sizeof(GrLfbInfo_t);
+    return info;
+}
+
+// Write modes whose layout is a back-buffer format: only these may be
+// handed the back buffer's own memory (ARGB order).
+bool LayoutEquals(uint32_t mode, D3DFORMAT back) {
+    switch (mode) {
+    case GR_LFBWRITEMODE_565: return back == D3DFMT_R5G6B5;
+    case GR_LFBWRITEMODE_555: return back == D3DFMT_X1R5G5B5;
+    case GR_LFBWRITEMODE_1555: return back == D3DFMT_X1R5G5B5 || back == D3DFMT_A1R5G5B5;
+    case GR_LFBWRITEMODE_888: return back == D3DFMT_X8R8G8B8;
+    case GR_LFBWRITEMODE_8888: return back == D3DFMT_X8R8G8B8 || back == D3DFMT_A8R8G8B8;
+    default: return false;
+    }
+}
+
+class LfbAccessorFormatsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION)); }
+    static void TearDownTestSuite() { d3d = nullptr; }
+    static IDirect3D9Ptr d3d;
+};
+IDirect3D9Ptr LfbAccessorFormatsTest::d3d;
+
+const D3DFORMAT kBackFormats[] = {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5,
+                                  D3DFMT_A1R5G5B5};
+const D3DFORMAT kDepthFormats[] = {D3DFMT_D32F_LOCKABLE, D3DFMT_D16_LOCKABLE};
+
+TEST_F(LfbAccessorFormatsTest, BackBufferMemoryOnlyForItsOwnLayout) {
+    int tried = 0;
+    for (D3DFORMAT back : kBackFormats) {
+        IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, back, D3DFMT_D16_LOCKABLE);
+        if (!device) {
+            std::printf("back buffer format %d not offered here\n", int(back));
+            continue;
+        }
+        ++tried;
+        IDirect3DSurface9Ptr backBuffer;
+        ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+        for (uint32_t mode : {0u, 1u, 2u, 3u, 4u, 5u, 12u, 13u, 14u, 15u}) {
+            SCOPED_TRACE(testing::Message() << "back " << back << " mode " << mode);
+            ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+            GrLfbInfo_t info = NewInfo();
+            ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, 0, 0, &info));
+            const bool handedBackBuffer = a.lockRecords[1].surface.Get() == backBuffer.GetInterfacePtr();
+            EXPECT_EQ(handedBackBuffer, LayoutEquals(mode, back));
+            EXPECT_EQ(uint32_t(info.writeMode), mode == 3 ? 15u : mode) << "the alpha mode reports as ZA16";
+            EXPECT_GE(info.strideInBytes, kLfbWidth * ZelkGrLfbAccessor::BytesPerPixel(mode));
+            // Every byte of every row handed out can be written.
+            for (unsigned y = 0; y < kLfbHeight; ++y) {
+                std::memset(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes, 0,
+                            kLfbWidth * ZelkGrLfbAccessor::BytesPerPixel(mode));
+            }
+            ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+            // Region writes follow the same rule and never write past the rows.
+            std::vector<uint8_t> pixels(kLfbWidth * 4, 0);
+            EXPECT_TRUE(a.WriteRegion(GR_BUFFER_BACKBUFFER, mode == 3 ? 15 : mode, 0, 0, kLfbWidth, 1,
+                                      int(kLfbWidth * 4), pixels.data()));
+        }
+    }
+    EXPECT_GT(tried, 0);
+}
+
+// Colour round trips per back-buffer format: 8888 written through a lock
+// comes back through the device, with each channel cut to the format.
+TEST_F(LfbAccessorFormatsTest, RoundTripsPerFormat) {
+    for (D3DFORMAT back : kBackFormats) {
+        IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, back, D3DFMT_D16_LOCKABLE);
+        if (!device) {
+            continue;
+        }
+        for (uint32_t mode : {0u, 1u, 2u, 5u}) {
+            SCOPED_TRACE(testing::Message() << "back " << back << " mode " << mode);
+            ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+            a.constantAlpha = 0xFF;
+            GrLfbInfo_t info = NewInfo();
+            ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, 0, 0, &info));
+            const unsigned bpp = ZelkGrLfbAccessor::BytesPerPixel(mode);
+            for (unsigned y = 0; y < kLfbHeight; ++y)
+                for (unsigned x = 0; x < kLfbWidth; ++x) {
+                    const uint32_t colour = 0xFF000000u | (x * 4) << 16 | (y * 5) << 8 | ((x + y) * 2);
+                    const uint32_t v = EncodeLfb(mode, 0, colour);
+                    std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes + x * bpp, &v, bpp);
+                }
+            ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+            const std::vector<uint32_t> screen = ReadBack(device);
+            const bool wide = back == D3DFMT_X8R8G8B8 || back == D3DFMT_A8R8G8B8;
+            // The back buffer's own fields: 565 or 555.
+            const uint32_t narrowest =
+                wide ? mode : (back == D3DFMT_R5G6B5 && mode != 1 && mode != 2) ? 0u : 1u;
+            for (unsigned y = 0; y < kLfbHeight; y += 3)
+                for (unsigned x = 0; x < kLfbWidth; x += 5) {
+                    const uint32_t colour = 0xFF000000u | (x * 4) << 16 | (y * 5) << 8 | ((x + y) * 2);
+                    const uint32_t expected = ThroughFields(narrowest, ThroughFields(mode, colour));
+                    ASSERT_TRUE(ColorNear(expected & 0x00FFFFFF, screen[y * kLfbWidth + x] & 0x00FFFFFF, 8))
+                        << x << "," << y;
+                }
+        }
+    }
+}
+
+// Depth through ZA16 locks on each lockable depth format, and the read
+// conversion back to 16 bits.
+TEST_F(LfbAccessorFormatsTest, DepthFormats) {
+    for (D3DFORMAT depthFormat : kDepthFormats) {
+        IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, D3DFMT_X8R8G8B8, depthFormat);
+        if (!device) {
+            std::printf("depth format %d not offered here\n", int(depthFormat));
+            continue;
+        }
+        SCOPED_TRACE(testing::Message() << "depth " << depthFormat);
+        ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+        if (!a.writeDepth) {
+            std::printf("depth format %d is not lockable here\n", int(depthFormat));
+            continue;
+        }
+        GrLfbInfo_t info = NewInfo();
+        ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER, GR_LFBWRITEMODE_ZA16, 1, 0, &info));
+        EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_ZA16);
+        for (unsigned y = 0; y < kLfbHeight; ++y)
+            for (unsigned x = 0; x < kLfbWidth; ++x) {
+                const uint16_t z = uint16_t(y == 0 ? 0xFFFF : x * 1000 + y);
+                std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes + x * 2, &z, 2);
+            }
+        ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER));
+        const std::vector<uint32_t> depth = ReadDepth(device);
+        // Lower-left origin: frame-buffer row 0 is the bottom screen row.
+        EXPECT_EQ(depth[(kLfbHeight - 1) * kLfbWidth + 5], 0xFFFFu);
+        EXPECT_NEAR(double(depth[(kLfbHeight - 1 - 7) * kLfbWidth + 3]), 3007.0, 1.0);
+        std::vector<uint16_t> region(2);
+        ASSERT_TRUE(a.ReadRegion(GR_BUFFER_DEPTHBUFFER, 3, kLfbHeight - 1 - 7, 2, 1, 4, region.data()));
+        EXPECT_NEAR(double(region[0]), 3007.0, 1.0);
+        EXPECT_NEAR(double(region[1]), 4007.0, 1.0);
+    }
+}
+
+}  // namespace
