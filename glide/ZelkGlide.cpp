@@ -92,17 +92,19 @@ void DetachGlide(bool processExit) noexcept
         // everything; nothing may be waited for or released here.
         return;
     }
-    ZelkGrPrimitiveRenderer* renderer = g_glide->renderer.get();
-    if (renderer && renderer->WorkerInUse()) {
-        // Ending the worker means waiting for its thread, which cannot end
-        // while this thread holds the loader lock.  The application unloads
-        // the library with its window still open: leave the front end be.
+    if (g_glide->IsOpen()) {
+        // The application unloads the library with its window open.  Ending
+        // the worker and releasing the device both wait for threads, which
+        // cannot end while this thread holds the loader lock: give the
+        // application its window back and leave the Direct3D objects to the
+        // process.
         try {
             ZelkException exception("ZelkGlide::DetachGlide", false,
                                     "The library was unloaded while its window was open.");
             WriteErrorLog(exception);
         } catch (...) {
         }
+        g_glide->RestoreWindow();
         g_glide = nullptr;
         return;
     }

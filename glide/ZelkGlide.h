@@ -41,6 +41,9 @@ public:
     void WinClose() noexcept;
     FxBool QueryHardware(GrHwConfiguration* configuration) const;
     bool IsOpen() const { return renderer != nullptr; }
+    // Gives the application's window back its style, place and children, as
+    // they were at open.
+    void RestoreWindow() noexcept;
 
     // The renderer of the open window, or a logged ZelkException naming the
     // thrower when no window is open.
@@ -110,7 +113,6 @@ private:
     void ApplyChromakeyToTextures();
     void SetLfbConstantColor(std::uint32_t color);
     void ResetState();
-    void RestoreWindow() noexcept;
     // Rebuilds the texture manager, the mip-map table and the frame-buffer
     // accessor for the device, or without one.
     void RebuildDeviceMembers(IDirect3DDevice9* device, GrColorFormat_t colorFormat);
@@ -130,8 +132,9 @@ void DestroyGlide() noexcept;
 ZelkGlide* FindGlide();
 
 // Library detach: a process exit leaves everything alone; a dynamic unload
-// destroys the front end unless that would wait for a worker thread under
-// the loader lock.
+// destroys the front end, or, while a window is open, only restores the
+// window (releasing the device would wait for threads under the loader
+// lock).
 void DetachGlide(bool processExit) noexcept;
 
 }  // namespace zelk

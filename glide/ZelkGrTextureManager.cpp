@@ -239,10 +239,13 @@ ZelkGrTexBlockMap& ZelkGrTexBlockMap::operator=(const ZelkGrTexBlockMap& other)
     return *this;
 }
 
-ZelkGrTexMemBlock* ZelkGrTexBlockMap::Find(const ZelkGrTexAddressRange& range)
+ZelkGrTexMemBlock* ZelkGrTexBlockMap::Find(const ZelkGrTexAddressRange& range, ZelkGrTexAddressRange* stored)
 {
     for (Entry& entry : BucketOf(range.start)) {
         if (entry.range.Overlaps(range)) {
+            if (stored != nullptr) {
+                *stored = entry.range;
+            }
             return entry.block.get();
         }
     }
@@ -464,7 +467,8 @@ ZelkGrTexMemBlock* ZelkGrTextureManager::FindOrAllocateLevelBlock(std::uint32_t 
     return Logged([&]() -> ZelkGrTexMemBlock* {
         CheckChain(kFindOrAllocateName, tmu, lod, largeLod, aspect, format);
         ZelkGrTexBlockMap& map = blockMaps[tmu];
-        ZelkGrTexMemBlock* block = map.Find(range);
+        ZelkGrTexAddressRange stored = {0, 0};
+        ZelkGrTexMemBlock* block = map.Find(range, &stored);
         if (block == nullptr || block->largeLod != largeLod || block->format != format || block->aspect != aspect) {
             return AllocateTexMemBlock(tmu, lod, largeLod, aspect, format, range);
         }
@@ -474,7 +478,6 @@ ZelkGrTexMemBlock* ZelkGrTextureManager::FindOrAllocateLevelBlock(std::uint32_t 
         block->colourKeyUsed = 0;
         block->texture = nullptr;
 
-        const ZelkGrTexAddressRange stored = map.RangeOf(block);
         if (stored.start == range.start && stored.end >= range.end) {
             return block;
         }

@@ -63,9 +63,10 @@ public:
     ZelkGrTexBlockMap(const ZelkGrTexBlockMap& other);
     ZelkGrTexBlockMap& operator=(const ZelkGrTexBlockMap& other);
 
-    // The first block of the range's bucket equal to the range, or null.
-    ZelkGrTexMemBlock* Find(const ZelkGrTexAddressRange& range);
-    // The range a block is stored under (the block must be in the map).
+    // The first block of the range's bucket equal to the range, or null;
+    // stored, when given, receives the range the block is stored under.
+    ZelkGrTexMemBlock* Find(const ZelkGrTexAddressRange& range, ZelkGrTexAddressRange* stored = nullptr);
+    // The range a block is stored under, {0, 0} when it is not in the map.
     ZelkGrTexAddressRange RangeOf(const ZelkGrTexMemBlock* block) const;
     // Grows the bucket array (rehashing every block by its start) so that
     // count blocks fit.

@@ -87,6 +87,8 @@ protected:
     static void TearDownTestSuite()
     {
         delete device;
+        // Every texture the managers made has been released with them.
+        EXPECT_EQ(proxy->LeakedDeviceReferences(), 0);
         delete window;
         delete proxy;
     }
@@ -212,6 +214,15 @@ TEST_F(TextureManager, SourceBindsTheBlockAndTheDeviceCopyHoldsTheDownloadedLeve
         EXPECT_EQ(description.Format, D3DFMT_R5G6B5);
         EXPECT_EQ(description.Pool, D3DPOOL_DEFAULT);
         EXPECT_TRUE(Draw(block->texture).PixelNear(10, 10, 0xFFFF0000, 8));
+
+        // Under the even mask the range counts levels 64 and 16 only, yet
+        // the data still hold every level one after the other.
+        ASSERT_TRUE(manager.DownloadTextureImage(1, 0x2000, 5, 2, kAspect1x1, kRgb565, 1, bytes.data()));
+        ZelkGrTexMemBlock* even = manager.blockMaps[1].Find({0x2000, 0x2001});
+        ASSERT_NE(even, nullptr);
+        EXPECT_EQ(manager.blockMaps[1].RangeOf(even).end, 0x2000u + 2 * (64 * 64 + 16 * 16));
+        EXPECT_EQ(SystemTexel<WORD>(even->systemTexture, 1, 0, 0), 0x07E0);
+        EXPECT_EQ(SystemTexel<WORD>(even->systemTexture, 3, 0, 0), 0xFFFF);
 
         // A source call inside the block whose start falls in another
         // bucket finds nothing and unbinds the TMU.
