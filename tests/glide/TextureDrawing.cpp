@@ -124,6 +124,7 @@ protected:
         registry.SetDword("primitive rendering", "texel blending function type", 0);
         registry.SetDword("texture setting", "create mipmap", 0);
         registry.SetDword("texture setting", "P8", D3DFMT_A8R8G8B8);
+        registry.SetDword("texture setting", "A8P8", D3DFMT_A8R8G8B8);
         window = std::make_unique<zelktest::TestWindow>(kWidth, kHeight);
         body::grGlideInit();
         ASSERT_EQ(body::grSstWinOpen(reinterpret_cast<FxU32>(window->Handle()), GR_RESOLUTION_1024x768,
@@ -217,25 +218,37 @@ TEST_F(TextureDrawing, SixteenBitFiles)
     }
 }
 
-TEST_F(TextureDrawing, PalettisedFileThroughTheSharedPalette)
+TEST_F(TextureDrawing, PalettisedFilesThroughTheSharedPalette)
 {
-    // lava.3df lacks its last two texels: a copy made whole again.
-    std::vector<BYTE> file = ReadBytes(TestFile("lava.3df"));
-    file.resize(47 + 1024 + 87381, 0);
-    {
-        std::ofstream out("lava_whole.3df", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-    }
-    std::vector<BYTE> texels;
-    Gu3dfInfo info = Download("lava_whole.3df", 0, texels);
-    body::grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE, &info.table.palette);
+    // Both files lack texels at their ends: copies made whole again.
+    struct FileCase {
+        const char* name;
+        size_t bodyOffset;    // header and palette
+        size_t texelBytes;
+        size_t indexOffset;   // of a texel's palette index within the texel
+    } files[] = {{"lava.3df", 47 + 1024, 1, 0}, {"ap88.3df", 49 + 1024, 2, 1}};
+    FxU32 address = 0;
+    for (const FileCase& c : files) {
+        SCOPED_TRACE(c.name);
+        std::vector<BYTE> file = ReadBytes(TestFile(c.name));
+        file.resize(c.bodyOffset + 87381 * c.texelBytes, 0);
+        const std::string whole = std::string("whole_") + c.name;
+        {
+            std::ofstream out(whole, std::ios::binary);
+            out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        }
+        std::vector<BYTE> texels;
+        Gu3dfInfo info = Download(whole, address, texels);
+        address += 87381 * 2;
+        body::grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE, &info.table.palette);
 
-    ExpectTexels(DrawLevel0(), [&](std::size_t texel) -> DWORD {
-        // Index from the body, entry big-endian 0x00RRGGBB from the table.
-        const BYTE index = file[47 + 1024 + texel];
-        const BYTE* entry = file.data() + 47 + 4 * index;
-        return 0xFF000000 | (entry[1] << 16) | (entry[2] << 8) | entry[3];
-    });
+        ExpectTexels(DrawLevel0(), [&](std::size_t texel) -> DWORD {
+            // Index from the body, entry big-endian 0x00RRGGBB from the table.
+            const BYTE index = file[c.bodyOffset + c.texelBytes * texel + c.indexOffset];
+            const BYTE* entry = file.data() + c.bodyOffset - 1024 + 4 * index;
+            return 0xFF000000 | (entry[1] << 16) | (entry[2] << 8) | entry[3];
+        });
+    }
 }
 
 }  // namespace
