@@ -1,5 +1,6 @@
 #include "configurator/ZelkGrPropertyPage.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "configurator/ZelkConfiguratorResource.h"
@@ -8,12 +9,60 @@ namespace zelk {
 
 namespace {
 
+// Every page template is this many dialog units.
+constexpr int kPageTemplateWidth = 211;
+constexpr int kPageTemplateHeight = 209;
+
 // Property-sheet notifications are the codes PSN_LAST to PSN_FIRST; every
 // other WM_NOTIFY code comes from a control on the page (an up-down control's
 // UDN_DELTAPOS, for instance).
 bool IsSheetNotification(UINT code)
 {
     return code >= static_cast<UINT>(PSN_LAST) && code <= static_cast<UINT>(PSN_FIRST);
+}
+
+// The sheet sizes its page area from the template in its own font; a page
+// whose font is larger (the pages' font is often substituted by a wider one)
+// would be cut off.  Grows the sheet, its tab control and the page area, and
+// moves the buttons, until the page fits.
+void GrowSheetToFit(HWND page, int templateWidth, int templateHeight)
+{
+    const HWND sheet = GetParent(page);
+    const HWND tab = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+    if (!sheet || !tab) {
+        return;
+    }
+    RECT needed = {0, 0, templateWidth, templateHeight};
+    MapDialogRect(page, &needed);
+    RECT area = {};
+    GetClientRect(tab, &area);
+    SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    const int dx = std::max(0L, needed.right - (area.right - area.left));
+    const int dy = std::max(0L, needed.bottom - (area.bottom - area.top));
+    if (dx == 0 && dy == 0) {
+        return;
+    }
+    const auto grow = [&](HWND window) {
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left + dx, rect.bottom - rect.top + dy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    grow(sheet);
+    grow(tab);
+    // The sheet's buttons (every child but the tab control and the pages)
+    // move down and right with its corner.
+    for (HWND child = GetWindow(sheet, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[16] = {};
+        GetClassNameA(child, className, sizeof(className));
+        if (child == tab || child == page || lstrcmpA(className, "Button") != 0) {
+            continue;
+        }
+        RECT rect = {};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&rect), 2);
+        SetWindowPos(child, nullptr, rect.left + dx, rect.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 }  // namespace
@@ -50,6 +99,7 @@ INT_PTR CALLBACK ZelkGrPropertyPage::DialogProc(HWND window, UINT message, WPARA
         self = reinterpret_cast<ZelkGrPropertyPage*>(page->lParam);
         SetWindowLongPtrA(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
+        GrowSheetToFit(window, kPageTemplateWidth, kPageTemplateHeight);
         self->model_->InitDialog();
         self->PushChanged();
         return TRUE;
