@@ -121,9 +121,8 @@ ZelkGrTexturePage::ZelkGrTexturePage(ZelkD3D* enumeration, std::uint32_t* adapte
             SaveSettings();
             return;
         }
-        // With no adapter chosen there is no format record: the stored
-        // formats are not taken (the slots wait for the first fill) and the
-        // page stays closed until an adapter is chosen.
+        // With no adapter chosen the page keeps what is stored and stays
+        // closed until an adapter is chosen.
         ReadSettings();
     } catch (ZelkException& e) {
         WriteErrorLog(e);
@@ -159,11 +158,19 @@ void ZelkGrTexturePage::ReadSettings()
     const ZelkD3DFormatInfo* record = ActiveRecord();
     for (std::size_t slot = 0; slot < kTextureSlotCount; ++slot) {
         DWORD value = 0;
-        if (!record || kSlots[slot].source == kNoFormat || !key_.ReadDword(SlotName(slot), value)) {
+        if (!key_.ReadDword(SlotName(slot), value)) {
+            continue;
+        }
+        if (!record) {
+            // Nothing to check against yet: the value is kept as stored, so
+            // that saving before a fill gives it back unchanged, and the
+            // first fill checks it.
+            formats_[slot] = value;
             continue;
         }
         const auto& list = record->textureFormats;
-        if (std::find(list.begin(), list.end(), static_cast<D3DFORMAT>(value)) != list.end() &&
+        if (kSlots[slot].source != kNoFormat &&
+            std::find(list.begin(), list.end(), static_cast<D3DFORMAT>(value)) != list.end() &&
             IsConvertibleFormat(kSlots[slot].source, value)) {
             formats_[slot] = value;
         }

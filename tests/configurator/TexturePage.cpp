@@ -212,7 +212,7 @@ TEST_F(TexturePageTest, DefaultTakesThePreferredFormatsAgain)
 
 TEST_F(TexturePageTest, MissingAdapterKeepsTheKeyAndRefusesToOpen)
 {
-    const DWORD stored[13] = {23, 1000, 28, 50, 51, 26, 25, 23, 1000, 51, 22, 21, 21};
+    const DWORD stored[13] = {27, 1000, 28, 50, 52, 26, 25, 23, 1000, 51, 41, 40, 29};
     for (const auto& value : TextureValues(stored, 1, 0)) {
         root_.Write(kKey, value.first, value.second);
     }
@@ -223,7 +223,15 @@ TEST_F(TexturePageTest, MissingAdapterKeepsTheKeyAndRefusesToOpen)
     EXPECT_FALSE(page->Control(IDC_ZELK_TEX_A8).enabled);
     EXPECT_FALSE(page->Control(IDC_ZELK_CREATE_MIPMAP).enabled);
     EXPECT_FALSE(page->SetActive());
+    ASSERT_TRUE(page->SaveSettings());
     EXPECT_EQ(root_.Values(kKey), TextureValues(stored, 1, 0));
+
+    // Once an adapter is chosen the first fill checks the kept values.
+    ordinal_ = 0;
+    EXPECT_TRUE(page->SetActive());
+    EXPECT_EQ(page->Control(IDC_ZELK_TEX_A8).SelectedLabel(), "A8");
+    ASSERT_TRUE(page->SaveSettings());
+    EXPECT_EQ(root_.Values(kKey), TextureValues(kWineChoices, 1, 0));
 }
 
 }  // namespace
