@@ -295,6 +295,11 @@ TEST_F(ProgramTest, UpDownChangesReachTheMiscPage)
     ASSERT_NE(program.Sheet(), nullptr);
     program.Select(3);
     ASSERT_EQ(program.CurrentIndex(), 3);
+    // A combo without a selection is no change.
+    program.Select(0);
+    program.Choose(IDC_ZELK_PROCESSING_TYPE, -1);
+    EXPECT_FALSE(program.ApplyEnabled());
+    program.Select(3);
     const HWND spin = GetDlgItem(program.CurrentPage(), IDC_ZELK_FBI_MEMORY);
     ASSERT_NE(spin, nullptr);
     EXPECT_EQ(LOWORD(SendMessageA(spin, UDM_GETPOS, 0, 0)), 4);
@@ -371,6 +376,10 @@ TEST_F(ProgramTest, ScreenshotOfEveryPage)
         program.Select(index);
         ASSERT_EQ(program.CurrentIndex(), index);
         program.Screenshot(names[index]);
+        if (index == 2) {
+            // A8R8G8B8 stands before A8 in the list: the label is matched whole.
+            EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8");
+        }
         const std::string file = "Z:" + UnixBuildDir() + "/screenshots/" + names[index] + ".png";
         EXPECT_GT(zelktest::ReadFileText(file).size(), 1000u) << file;
     }
