@@ -42,6 +42,7 @@ std::set<std::string> GlideExportNames()
 #define ADD_STDCALL(returnType, name, parameters, bytes) names.insert(ZELK_GLIDE_EXPORT_NAME(name, bytes));
 #define ADD_DECORATED(returnType, name, parameters, bytes, decoratedName) names.insert(decoratedName);
     ZELK_GLIDE_FUNCTIONS(ADD_STDCALL)
+    ZELK_GLIDE_INTERFACE_ONLY_FUNCTIONS(ADD_STDCALL)
     ZELK_GLIDE_DECORATED_FUNCTIONS(ADD_DECORATED)
 #undef ADD_DECORATED
 #undef ADD_STDCALL
@@ -72,5 +73,18 @@ TEST(Rodoz2oDll, ExportsOnlyGlideEntryPointsUnderItsModuleName)
         EXPECT_EQ(glide.count(name), 1u) << "unexpected export " << name;
         EXPECT_NE(GetProcAddress(module, name.c_str()), nullptr) << name;
     }
+    FreeLibrary(module);
+}
+
+TEST(Rodoz2oDll, ExportsEveryGlideEntryPointByName)
+{
+    HMODULE module = LoadLibraryA("Rodoz2o.dll");
+    ASSERT_NE(module, nullptr);
+    const std::set<std::string> glide = GlideExportNames();
+    EXPECT_EQ(glide.size(), 139u);
+    for (const std::string& name : glide) {
+        EXPECT_NE(GetProcAddress(module, name.c_str()), nullptr) << "missing export " << name;
+    }
+    EXPECT_EQ(ReadExportDirectory(module).names.size(), glide.size());
     FreeLibrary(module);
 }

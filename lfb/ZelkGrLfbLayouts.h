@@ -1,0 +1,323 @@
+#pragma once
+
+// Pixel layouts of the frame-buffer conversions and the one template that
+// turns a pair of layouts into a row converter.
+//
+// A layout decodes its pixel into 8-bit channels (narrow fields widened by a
+// shift with zero low bits) and encodes channels back (narrowed by keeping
+// the top bits).  A 1-bit alpha decodes to 0xFF or 0 and encodes as
+// (alpha != 0).  Parts a layout does not carry decode from the accessor's
+// working alpha.  Layouts that keep part of the destination pixel (the
+// depth half of the RGB:DEPTH pixels, the colour of an alpha-only write)
+// read the destination pixel before they store it.
+#include <windows.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "lfb/ZelkGrLfbAccessor.h"
+#include "pixelformat/ZelkGrRowWalk.h"
+
+namespace zelk {
+namespace lfblayout {
+
+struct Channels {
+    uint32_t r = 0;
+    uint32_t g = 0;
+    uint32_t b = 0;
+    uint32_t a = 0;
+    uint32_t raw = 0;  // a 16-bit value moved unchanged (depth, plain copies)
+};
+
+// A field of Bits bits at Pos, widened to 8 bits / narrowed from 8 bits.
+template <int Pos, int Bits>
+inline uint32_t Widen(uint32_t p) {
+    return ((p >> Pos) & ((1u << Bits) - 1u)) << (8 - Bits);
+}
+template <int Pos, int Bits>
+inline uint32_t Narrow(uint32_t v) {
+    return ((v & 0xFFu) >> (8 - Bits)) << Pos;
+}
+
+// Red, green and blue fields; Bits 0 means the layout has no colour.
+template <int RPos, int RBits, int GPos, int GBits, int BPos, int BBits>
+struct Rgb {
+    static void Decode(uint32_t p, Channels& c) {
+        c.r = Widen<RPos, RBits>(p);
+        c.g = Widen<GPos, GBits>(p);
+        c.b = Widen<BPos, BBits>(p);
+    }
+    static uint32_t Encode(const Channels& c) {
+        return Narrow<RPos, RBits>(c.r) | Narrow<GPos, GBits>(c.g) | Narrow<BPos, BBits>(c.b);
+    }
+};
+struct NoRgb {
+    static void Decode(uint32_t, Channels&) {}
+    static uint32_t Encode(const Channels&) { return 0; }
+};
+
+// Alpha policies.
+struct AlphaWorking {  // no alpha field: decodes the working alpha, encodes 0
+    static uint32_t Decode(uint32_t, const ZelkGrLfbAccessor* a) { return a->workingAlpha & 0xFFu; }
+    static uint32_t Encode(uint32_t) { return 0; }
+};
+template <int Pos>
+struct Alpha8 {
+    static uint32_t Decode(uint32_t p, const ZelkGrLfbAccessor*) { return (p >> Pos) & 0xFFu; }
+    static uint32_t Encode(uint32_t a) { return (a & 0xFFu) << Pos; }
+};
+template <int Pos>
+struct Alpha1 {
+    static uint32_t Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+        return (0u - ((p >> Pos) & 1u)) & 0xFFu;
+    }
+    static uint32_t Encode(uint32_t a) { return uint32_t((a & 0xFFu) != 0) << Pos; }
+};
+// A 1-bit alpha ORed with the working alpha flag on the way in.
+template <int Pos>
+struct Alpha1OrWorking {
+    static uint32_t Decode(uint32_t p, const ZelkGrLfbAccessor* a) {
+        return (0u - (((p >> Pos) | a->workingAlphaNonZero) & 1u)) & 0xFFu;
+    }
+    static uint32_t Encode(uint32_t a) { return uint32_t((a & 0xFFu) != 0) << Pos; }
+};
+
+// A colour layout of Size bytes; KeepHigh keeps bits 31-16 of the
+// destination (the depth half of the RGB:DEPTH pixels) and decodes only
+// bits 15-0.
+template <unsigned Size, class Fields, class Alpha, bool KeepHigh = false>
+struct Layout {
+    static constexpr unsigned kSize = Size;
+    static constexpr bool kReadsDestination = KeepHigh;
+    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor* a) {
+        if (KeepHigh) {
+            p &= 0xFFFFu;
+        }
+        Channels c;
+        Fields::Decode(p, c);
+        c.a = Alpha::Decode(p, a);
+        return c;
+    }
+    static uint32_t Encode(const Channels& c, uint32_t old) {
+        const uint32_t v = Fields::Encode(c) | Alpha::Encode(c.a);
+        return KeepHigh ? (old & 0xFFFF0000u) | v : v;
+    }
+};
+
+// Field sets by colour order.
+using Fields8888Argb = Rgb<16, 8, 8, 8, 0, 8>;
+using Fields8888Abgr = Rgb<0, 8, 8, 8, 16, 8>;
+using Fields8888Rgba = Rgb<24, 8, 16, 8, 8, 8>;
+using Fields8888Bgra = Rgb<8, 8, 16, 8, 24, 8>;
+using Fields565Argb = Rgb<11, 5, 5, 6, 0, 5>;
+using Fields565Abgr = Rgb<0, 5, 5, 6, 11, 5>;
+using Fields555Argb = Rgb<10, 5, 5, 5, 0, 5>;
+using Fields555Abgr = Rgb<0, 5, 5, 5, 10, 5>;
+using Fields555Rgba = Rgb<11, 5, 6, 5, 1, 5>;
+using Fields555Bgra = Rgb<1, 5, 6, 5, 11, 5>;
+
+// Surfaces.
+using SurfA8R8G8B8 = Layout<4, Fields8888Argb, Alpha8<24>>;
+using SurfX8R8G8B8 = Layout<4, Fields8888Argb, AlphaWorking>;  // alpha from the working value
+using SurfR5G6B5 = Layout<2, Fields565Argb, AlphaWorking>;
+using SurfX1R5G5B5 = Layout<2, Fields555Argb, AlphaWorking>;     // bit 15 read as nothing
+using SurfA1R5G5B5 = Layout<2, Fields555Argb, Alpha1<15>>;       // bit 15 as alpha
+using SurfX1R5G5B5OrWorking = Layout<2, Fields555Argb, Alpha1OrWorking<15>>;
+
+// Frame-buffer pixels by write mode and colour order.
+using Lfb565Argb = Layout<2, Fields565Argb, AlphaWorking>;
+using Lfb565Abgr = Layout<2, Fields565Abgr, AlphaWorking>;
+using Lfb555Argb = Layout<2, Fields555Argb, AlphaWorking>;
+using Lfb555Abgr = Layout<2, Fields555Abgr, AlphaWorking>;
+using Lfb555Rgba = Layout<2, Fields555Rgba, AlphaWorking>;
+using Lfb555Bgra = Layout<2, Fields555Bgra, AlphaWorking>;
+using Lfb1555Argb = Layout<2, Fields555Argb, Alpha1<15>>;
+using Lfb1555Abgr = Layout<2, Fields555Abgr, Alpha1<15>>;
+using Lfb1555Rgba = Layout<2, Fields555Rgba, Alpha1<0>>;
+using Lfb1555Bgra = Layout<2, Fields555Bgra, Alpha1<0>>;
+using Lfb888Argb = Layout<4, Fields8888Argb, AlphaWorking>;  // spare byte written 0
+using Lfb888Abgr = Layout<4, Fields8888Abgr, AlphaWorking>;
+using Lfb888Rgba = Layout<4, Fields8888Rgba, AlphaWorking>;
+using Lfb888Bgra = Layout<4, Fields8888Bgra, AlphaWorking>;
+using Lfb8888Argb = Layout<4, Fields8888Argb, Alpha8<24>>;
+using Lfb8888Abgr = Layout<4, Fields8888Abgr, Alpha8<24>>;
+using Lfb8888Rgba = Layout<4, Fields8888Rgba, Alpha8<0>>;
+using Lfb8888Bgra = Layout<4, Fields8888Bgra, Alpha8<0>>;
+using Lfb565DepthArgb = Layout<4, Fields565Argb, AlphaWorking, true>;
+using Lfb565DepthAbgr = Layout<4, Fields565Abgr, AlphaWorking, true>;
+using Lfb555DepthArgb = Layout<4, Fields555Argb, AlphaWorking, true>;
+using Lfb555DepthAbgr = Layout<4, Fields555Abgr, AlphaWorking, true>;
+using Lfb555DepthRgba = Layout<4, Fields555Rgba, AlphaWorking, true>;
+using Lfb555DepthBgra = Layout<4, Fields555Bgra, AlphaWorking, true>;
+using Lfb555DepthArgbOrWorking = Layout<4, Fields555Argb, Alpha1OrWorking<15>, true>;
+using Lfb1555DepthArgb = Layout<4, Fields555Argb, Alpha1<15>, true>;
+using Lfb1555DepthAbgr = Layout<4, Fields555Abgr, Alpha1<15>, true>;
+using Lfb1555DepthRgba = Layout<4, Fields555Rgba, Alpha1<0>, true>;
+using Lfb1555DepthBgra = Layout<4, Fields555Bgra, Alpha1<0>, true>;
+// The alpha buffer's mode: alpha in bits 7-0, no colour.
+using LfbAlpha = Layout<2, NoRgb, Alpha8<0>>;
+
+// Alpha-only destinations: the colour of the surface pixel stays.
+struct SurfA8R8G8B8AlphaOnly {
+    static constexpr unsigned kSize = 4;
+    static constexpr bool kReadsDestination = true;
+    static uint32_t Encode(const Channels& c, uint32_t old) {
+        return (old & 0x00FFFFFFu) | (c.a & 0xFFu) << 24;
+    }
+};
+struct SurfA1R5G5B5AlphaOnly {
+    static constexpr unsigned kSize = 2;
+    static constexpr bool kReadsDestination = true;
+    static uint32_t Encode(const Channels& c, uint32_t old) {
+        return (old & 0x7FFFu) | uint32_t((c.a & 0xFFu) != 0) << 15;
+    }
+};
+
+// 16-bit values moved unchanged: the low half of a 4-byte pixel, a 2-byte
+// pixel, or the depth half of an RGB:DEPTH pixel.
+struct Raw16 {
+    static constexpr unsigned kSize = 2;
+    static constexpr bool kReadsDestination = false;
+    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+        Channels c;
+        c.raw = p & 0xFFFFu;
+        return c;
+    }
+    static uint32_t Encode(const Channels& c, uint32_t) { return c.raw; }
+};
+struct RawLow16Of32 {  // bits 15-0 of a 4-byte pixel; bits 31-16 kept
+    static constexpr unsigned kSize = 4;
+    static constexpr bool kReadsDestination = true;
+    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+        Channels c;
+        c.raw = p & 0xFFFFu;
+        return c;
+    }
+    static uint32_t Encode(const Channels& c, uint32_t old) {
+        return (old & 0xFFFF0000u) | c.raw;
+    }
+};
+struct DepthHigh16Of32 {  // bits 31-16 of a 4-byte pixel; bits 15-0 kept
+    static constexpr unsigned kSize = 4;
+    static constexpr bool kReadsDestination = true;
+    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+        Channels c;
+        c.raw = p >> 16;
+        return c;
+    }
+    static uint32_t Encode(const Channels& c, uint32_t old) {
+        return (old & 0xFFFFu) | c.raw << 16;
+    }
+};
+
+// 32-bit float depth in [0, 1].  Writing multiplies the 16-bit depth by the
+// float nearest 1/65535; reading multiplies by 65535 and truncates, after
+// clamping to [0, 1] (NaN reads as 0).
+constexpr double kDepthWriteScale = double(1.0f / 65535.0f);
+struct DepthFloat {
+    static constexpr unsigned kSize = 4;
+    static constexpr bool kReadsDestination = false;
+    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+        float f;
+        std::memcpy(&f, &p, 4);
+        double d = f;
+        if (!(d > 0.0)) {  // NaN, negative, -0
+            d = 0.0;
+        } else if (d > 1.0) {
+            d = 1.0;
+        }
+        Channels c;
+        c.raw = uint32_t(d * 65535.0) & 0xFFFFu;
+        return c;
+    }
+    static uint32_t Encode(const Channels& c, uint32_t) {
+        const float f = float(double(c.raw) * kDepthWriteScale);
+        uint32_t p;
+        std::memcpy(&p, &f, 4);
+        return p;
+    }
+};
+
+// Where the rectangle starts: rows at top x |pitch| and y x |pitch|, each
+// further row one signed pitch on.
+template <unsigned S, unsigned D, class RowOp>
+inline void WalkLfbRows(const void* sourceBits, const RECT* sourceRect, int sourcePitch,
+                        void* destinationBits, const POINT* destinationPoint,
+                        int destinationPitch, const RowOp& rowOp) {
+    const int64_t width = int64_t(sourceRect->right) - sourceRect->left;
+    const int64_t height = int64_t(sourceRect->bottom) - sourceRect->top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const uint8_t* source = static_cast<const uint8_t*>(sourceBits) +
+                            ptrdiff_t(sourceRect->top) * std::abs(sourcePitch) +
+                            ptrdiff_t(sourceRect->left) * ptrdiff_t(S);
+    uint8_t* destination = static_cast<uint8_t*>(destinationBits) +
+                           ptrdiff_t(destinationPoint->y) * std::abs(destinationPitch) +
+                           ptrdiff_t(destinationPoint->x) * ptrdiff_t(D);
+    for (int64_t row = 0; row < height; ++row) {
+        rowOp(source, destination, unsigned(width));
+        source += sourcePitch;
+        destination += destinationPitch;
+    }
+}
+
+template <class Src, class Dst>
+inline void ConvertPixel(const ZelkGrLfbAccessor* a, const uint8_t* s, uint8_t* d) {
+    const uint32_t old = Dst::kReadsDestination ? LoadTexel<Dst::kSize>(d) : 0u;
+    StoreTexel<Dst::kSize>(d, Dst::Encode(Src::Decode(LoadTexel<Src::kSize>(s), a), old));
+}
+
+// The row converter of a pair of layouts.
+template <class Src, class Dst>
+void ConvertRows(const ZelkGrLfbAccessor* a, const void* sourceBits, const RECT* sourceRect,
+                 int sourcePitch, void* destinationBits, const POINT* destinationPoint,
+                 int destinationPitch) {
+    WalkLfbRows<Src::kSize, Dst::kSize>(
+        sourceBits, sourceRect, sourcePitch, destinationBits, destinationPoint, destinationPitch,
+        [a](const uint8_t* s, uint8_t* d, unsigned count) {
+            WalkRow<Src::kSize, Dst::kSize>(s, d, count, [a](const uint8_t* sp, uint8_t* dp) {
+                ConvertPixel<Src, Dst>(a, sp, dp);
+            });
+        });
+}
+
+// Its one-pixel form.
+template <class Src, class Dst>
+void ConvertOnePixel(const ZelkGrLfbAccessor* a, const void* source, void* destination) {
+    ConvertPixel<Src, Dst>(a, static_cast<const uint8_t*>(source),
+                           static_cast<uint8_t*>(destination));
+}
+
+// Plain copy of Size-byte pixels: one block when the rows lie back to back in
+// both buffers, else one block per row.
+template <unsigned Size>
+void CopyRows(const ZelkGrLfbAccessor*, const void* sourceBits, const RECT* sourceRect,
+              int sourcePitch, void* destinationBits, const POINT* destinationPoint,
+              int destinationPitch) {
+    const int64_t width = int64_t(sourceRect->right) - sourceRect->left;
+    const int64_t height = int64_t(sourceRect->bottom) - sourceRect->top;
+    const int64_t rowBytes = width * Size;
+    if (width > 0 && height > 0 && rowBytes == sourcePitch && rowBytes == destinationPitch) {
+        std::memcpy(static_cast<uint8_t*>(destinationBits) + ptrdiff_t(destinationPoint->y) * destinationPitch +
+                        ptrdiff_t(destinationPoint->x) * Size,
+                    static_cast<const uint8_t*>(sourceBits) + ptrdiff_t(sourceRect->top) * sourcePitch +
+                        ptrdiff_t(sourceRect->left) * Size,
+                    size_t(rowBytes * height));
+        return;
+    }
+    WalkLfbRows<Size, Size>(sourceBits, sourceRect, sourcePitch, destinationBits,
+                            destinationPoint, destinationPitch,
+                            [](const uint8_t* s, uint8_t* d, unsigned count) {
+                                std::memcpy(d, s, size_t(count) * Size);
+                            });
+}
+template <unsigned Size>
+void CopyOnePixel(const ZelkGrLfbAccessor*, const void* source, void* destination) {
+    std::memcpy(destination, source, Size);
+}
+
+}  // namespace lfblayout
+}  // namespace zelk

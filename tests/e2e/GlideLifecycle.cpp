@@ -1,0 +1,141 @@
+// A Glide program's life through Rodoz2o.dll: open, clear, draw, swap,
+// close and shut down; every
+// resolution code; open and close cycled with no growth in handles.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "common/TestWindow.h"
+#include "support/GlideDll.h"
+
+namespace {
+
+using zelktest::GlideDll;
+using zelktest::MakeVertex;
+
+// The virtual display offers one mode, its own size; a windowed open needs a
+// size the display lists.
+constexpr GrScreenResolution_t kResolution = GR_RESOLUTION_1024x768;
+
+class GlideLifecycle : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        glide = new GlideDll;
+        std::string missing;
+        loaded = glide->Load(missing);
+        window = new zelktest::TestWindow(1024, 768, "glide lifecycle");
+    }
+    static void TearDownTestSuite()
+    {
+        delete window;
+        glide->Unload();
+        delete glide;
+    }
+    void SetUp() override { ASSERT_TRUE(loaded); }
+
+    FxBool Open(GrScreenResolution_t resolution = kResolution, GrColorFormat_t format = GR_COLORFORMAT_ARGB,
+                GrOriginLocation_t origin = GR_ORIGIN_UPPER_LEFT)
+    {
+        return glide->grSstWinOpen(static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window->Handle())), resolution,
+                                   GR_REFRESH_60Hz, format, origin, 2, 1);
+    }
+
+    static GlideDll* glide;
+    static bool loaded;
+    static zelktest::TestWindow* window;
+};
+
+GlideDll* GlideLifecycle::glide = nullptr;
+bool GlideLifecycle::loaded = false;
+zelktest::TestWindow* GlideLifecycle::window = nullptr;
+
+TEST_F(GlideLifecycle, OpenClearDrawSwapCloseShutdown)
+{
+    glide->grGlideInit();
+    char version[80] = {};
+    std::memset(version, 'x', sizeof(version));
+    glide->grGlideGetVersion(version);
+    EXPECT_STREQ(version, "2.56.00.0459");
+    EXPECT_EQ(version[13], 'x');
+
+    GrHwConfiguration hw;
+    ASSERT_EQ(glide->grSstQueryHardware(&hw), FXTRUE);
+    EXPECT_EQ(hw.num_sst, 1);
+    EXPECT_EQ(hw.SSTs[0].sstBoard.VoodooConfig.fbiRev, 260);
+    EXPECT_EQ(hw.SSTs[0].sstBoard.VoodooConfig.nTexelfx, 2);
+    EXPECT_EQ(hw.SSTs[0].sstBoard.VoodooConfig.tmuConfig[1].tmuRam, 4);
+
+    ASSERT_EQ(Open(), FXTRUE) << zelktest::LogText();
+    EXPECT_EQ(glide->grSstScreenWidth(), 1024u);
+    EXPECT_EQ(glide->grSstScreenHeight(), 768u);
+
+    glide->grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                          GR_COMBINE_OTHER_NONE, FXFALSE);
+    glide->grBufferClear(0x00FF0000, 0, 0xFFFF);
+    GrVertex a = MakeVertex(100, 100, 0, 255, 0);
+    GrVertex b = MakeVertex(300, 100, 0, 255, 0);
+    GrVertex c = MakeVertex(100, 300, 0, 255, 0);
+    glide->grDrawTriangle(&a, &b, &c);
+    glide->grBufferSwap(1);
+    glide->grSstIdle();
+    EXPECT_EQ(glide->grSstIsBusy(), FXFALSE);
+    EXPECT_EQ(glide->grBufferNumPending(), 0);
+
+    glide->grSstWinClose();
+    glide->grGlideShutdown();
+    EXPECT_EQ(zelktest::LogCount("An exception was thrown"), 0) << zelktest::LogText();
+}
+
+TEST_F(GlideLifecycle, EveryResolutionCode)
+{
+    const struct {
+        FxU32 width, height;
+    } sizes[16] = {{320, 200}, {320, 240}, {400, 256}, {512, 384}, {640, 200},  {640, 350},   {640, 400},   {640, 480},
+                   {800, 600}, {960, 720}, {856, 480}, {512, 256}, {1024, 768}, {1280, 1024}, {1600, 1200}, {400, 300}};
+    int opened = 0;
+    int refused = 0;
+    for (GrScreenResolution_t code = 0; code < 16; ++code) {
+        if (Open(code) == FXTRUE) {
+            ++opened;
+            EXPECT_EQ(glide->grSstScreenWidth(), sizes[code].width) << code;
+            EXPECT_EQ(glide->grSstScreenHeight(), sizes[code].height) << code;
+            glide->grBufferClear(0x00000000, 0, 0);
+            glide->grBufferSwap(1);
+            glide->grSstWinClose();
+        } else {
+            ++refused;
+        }
+    }
+    // Sizes the display lacks are refused with a logged reason, never by
+    // failing the process.
+    EXPECT_GE(opened, 1);
+    EXPECT_EQ(zelktest::LogCount("There was no equivalent display size."), refused);
+    glide->grGlideShutdown();
+}
+
+TEST_F(GlideLifecycle, OpenCloseCyclesLeaveNoHandlesBehind)
+{
+    auto cycle = [this] {
+        ASSERT_EQ(Open(), FXTRUE);
+        glide->grBufferClear(0x00202020, 0, 0xFFFF);
+        GrVertex a = MakeVertex(10, 10, 255, 255, 255);
+        GrVertex b = MakeVertex(60, 10, 255, 255, 255);
+        GrVertex c = MakeVertex(10, 60, 255, 255, 255);
+        glide->grDrawTriangle(&a, &b, &c);
+        glide->grBufferSwap(1);
+        glide->grSstWinClose();
+    };
+    for (int i = 0; i < 3; ++i) {
+        cycle();
+    }
+    const DWORD before = zelktest::ProcessHandleCount();
+    for (int i = 0; i < 20; ++i) {
+        cycle();
+    }
+    const DWORD after = zelktest::ProcessHandleCount();
+    EXPECT_LE(after, before + 2) << "handles and GDI objects before " << before << ", after " << after;
+    glide->grGlideShutdown();
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+// The frame-buffer exports of Rodoz2o.dll, called by name as a Glide program
+// calls them: locks, region reads and writes, the constants, and the scratch
+// memory handed out while frame-buffer access is switched off.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "common/TestWindow.h"
+#include "glide/Glide2.h"
+
+namespace {
+
+// Every stdcall export of the DLL as a typed pointer.
+struct GlideExports {
+#define ZELK_LFB_TEST_POINTER(returnType, name, parameters, bytes) returnType(FX_CALL* name) parameters = nullptr;
+    ZELK_GLIDE_FUNCTIONS(ZELK_LFB_TEST_POINTER)
+#undef ZELK_LFB_TEST_POINTER
+    FxBool(FX_CALL* grLfbWriteRegionDecorated)(GrBuffer_t, FxU32, FxU32, GrLfbSrcFmt_t, FxU32, FxU32, FxBool,
+                                               FxI32, void*) = nullptr;
+
+    bool Load(HMODULE module) {
+        bool all = true;
+#define ZELK_LFB_TEST_LOAD(returnType, name, parameters, bytes)                                   \
+    name = reinterpret_cast<decltype(name)>(                                                     \
+        reinterpret_cast<void*>(GetProcAddress(module, ZELK_GLIDE_EXPORT_NAME(name, bytes))));  \
+    all = all && name != nullptr;
+        ZELK_GLIDE_FUNCTIONS(ZELK_LFB_TEST_LOAD)
+#undef ZELK_LFB_TEST_LOAD
+        grLfbWriteRegionDecorated = reinterpret_cast<decltype(grLfbWriteRegionDecorated)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "?grLfbWriteRegion@@YGHJKKKKKHJPAX@Z")));
+        return all && grLfbWriteRegionDecorated != nullptr;
+    }
+};
+
+const char* const kRoot = "Software\\zelkGlide";
+
+void SetDword(const char* subkey, const char* name, DWORD value) {
+    HKEY key = nullptr;
+    const std::string path = std::string(kRoot) + "\\" + subkey;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(key);
+}
+
+// Removes what these tests write.
+void RemoveSettings() {
+    for (const char* subkey : {"direct3d device setting", "primitive rendering", "lfb accessing"}) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kRoot) + "\\" + subkey).c_str());
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, kRoot);
+}
+
+constexpr unsigned kW = 1024;
+constexpr unsigned kH = 768;
+
+class LfbExportsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        window = new zelktest::TestWindow(kW, kH, "lfb exports");
+        module = LoadLibraryA("Rodoz2o.dll");
+        if (module) {
+            loaded = glide.Load(module);
+        }
+    }
+    static void TearDownTestSuite() {
+        if (module) {
+            FreeLibrary(module);
+        }
+        delete window;
+        RemoveSettings();
+    }
+    void SetUp() override { ASSERT_TRUE(loaded); }
+
+    // Settings for the next front end: windowed, every switch on, and
+    // frame-buffer access as given.
+    void Settings(DWORD access, DWORD backgroundThread) {
+        RemoveSettings();
+        SetDword("direct3d device setting", "use window mode", 1);
+        SetDword("primitive rendering", "use background thread", backgroundThread);
+        SetDword("lfb accessing", "enable lfb accessing", access);
+        for (const char* name : {"enable back buffer reading", "enable depth buffer reading",
+                                 "enable back buffer writing", "enable depth buffer writing"}) {
+            SetDword("lfb accessing", name, 1);
+        }
+    }
+    testing::AssertionResult Open() {
+        if (glide.grSstWinOpen(FxU32(reinterpret_cast<ULONG_PTR>(window->Handle())), GR_RESOLUTION_1024x768,
+                               GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1) == FXTRUE) {
+            return testing::AssertionSuccess();
+        }
+        // The error log says why.
+        std::string log;
+        if (FILE* file = std::fopen("vezoRerez.log", "r")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, file)) log += line;
+            std::fclose(file);
+        }
+        return testing::AssertionFailure() << "grSstWinOpen failed:\n" << log;
+    }
+    void Close() {
+        glide.grSstWinClose();
+        glide.grGlideShutdown();
+    }
+    static GrLfbInfo_t NewInfo() {
+        GrLfbInfo_t info = {};
+        info.size = sizeof info;
+        return info;
+    }
+
+    static zelktest::TestWindow* window;
+    static HMODULE module;
+    static GlideExports glide;
+    static bool loaded;
+};
+zelktest::TestWindow* LfbExportsTest::window = nullptr;
+HMODULE LfbExportsTest::module = nullptr;
+GlideExports LfbExportsTest::glide;
+bool LfbExportsTest::loaded = false;
+
+uint32_t Pattern(unsigned x, unsigned y) {
+    return ((x * 3 + y) & 0xFF) << 16 | ((x + y * 5) & 0xFF) << 8 | ((x * 7 + y * 2) & 0xFF);
+}
+uint16_t To565(uint32_t c) {
+    return uint16_t(((c >> 19) & 31) << 11 | ((c >> 10) & 63) << 5 | ((c >> 3) & 31));
+}
+bool Near565(uint16_t a, uint16_t b) {
+    const int dr = int(a >> 11) - int(b >> 11);
+    const int dg = int((a >> 5) & 63) - int((b >> 5) & 63);
+    const int db = int(a & 31) - int(b & 31);
+    return dr * dr <= 1 && dg * dg <= 1 && db * db <= 1;
+}
+
+TEST_F(LfbExportsTest, WithAccessOnLocksAndRegionsReachTheBackBuffer) {
+    Settings(1, 1);
+    glide.grGlideInit();
+    GrLfbInfo_t info = NewInfo();
+    EXPECT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, GR_ORIGIN_ANY, FXFALSE,
+                              &info),
+              FXFALSE)
+        << "no window yet";
+    EXPECT_EQ(info.lfbPtr, nullptr);
+    ASSERT_TRUE(Open());
+
+    // Recorded drawing is played before the lock: a clear shows.
+    glide.grBufferClear(0x00FF0000, 0xFF, 0);
+    info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, GR_ORIGIN_ANY, FXFALSE,
+                              &info),
+              FXTRUE);
+    EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_565);
+    EXPECT_EQ(info.origin, GR_ORIGIN_UPPER_LEFT);
+    ASSERT_NE(info.lfbPtr, nullptr);
+    ASSERT_GE(info.strideInBytes, kW * 2);
+    const uint16_t* pixels = static_cast<const uint16_t*>(info.lfbPtr);
+    EXPECT_EQ(pixels[0] & 0xF800, 0xF800) << std::hex << pixels[0];
+    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
+
+    // A 565 write lock, read back through a region.
+    info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT,
+                              FXFALSE, &info),
+              FXTRUE);
+    for (unsigned y = 0; y < kH; ++y) {
+        uint16_t* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes);
+        for (unsigned x = 0; x < kW; ++x) row[x] = To565(Pattern(x, y));
+    }
+    ASSERT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
+    std::vector<uint16_t> region(32 * 16);
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 100, 50, 32, 16, 64, region.data()), FXTRUE);
+    for (unsigned y = 0; y < 16; ++y)
+        for (unsigned x = 0; x < 32; ++x)
+            ASSERT_TRUE(Near565(To565(Pattern(100 + x, 50 + y)), region[y * 32 + x])) << x << "," << y;
+
+    // 8888 region writes in both forms.
+    std::vector<uint32_t> source(8 * 4, 0xFF00FF00u);
+    ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 10, 20, GR_LFB_SRC_FMT_8888, 8, 4, 32, source.data()),
+              FXTRUE);
+    std::fill(source.begin(), source.end(), 0xFF0000FFu);
+    ASSERT_EQ(glide.grLfbWriteRegionDecorated(GR_BUFFER_BACKBUFFER, 30, 20, GR_LFB_SRC_FMT_8888, 8, 4, FXTRUE, 32,
+                                              source.data()),
+              FXTRUE);
+    std::vector<uint16_t> check(40);
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 21, 40, 1, 80, check.data()), FXTRUE);
+    EXPECT_EQ(check[12], 0x07E0);
+    EXPECT_EQ(check[33], 0x001F);
+    EXPECT_TRUE(Near565(check[5], To565(Pattern(5, 21))));
+    EXPECT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_RLE16, 8, 4, 32, source.data()),
+              FXFALSE);
+
+    // Refused parameters give FXFALSE, and the next lock works.
+    info = NewInfo();
+    EXPECT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, 6, 0, FXFALSE, &info), FXFALSE);
+    EXPECT_EQ(glide.grLfbLock(2, GR_BUFFER_BACKBUFFER, 0, 0, FXFALSE, &info), FXFALSE);
+    EXPECT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, 5, 0, 0, FXFALSE, &info), FXFALSE);
+    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_FRONTBUFFER), FXFALSE) << "not locked";
+    EXPECT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY | GR_LFB_NOIDLE, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_8888,
+                              GR_ORIGIN_LOWER_LEFT, FXFALSE, &info),
+              FXTRUE);
+    EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_8888);
+    EXPECT_GE(info.strideInBytes, kW * 4);
+    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
+
+    glide.grLfbConstantAlpha(0x80);
+    glide.grLfbConstantDepth(0x1234);
+    Close();
+}
+
+TEST_F(LfbExportsTest, WithAccessOffLocksGetScratchMemory) {
+    Settings(0, 0);
+    glide.grGlideInit();
+    GrLfbInfo_t info = NewInfo();
+    EXPECT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, 0, FXFALSE, &info),
+              FXFALSE)
+        << "no window yet";
+    ASSERT_TRUE(Open());
+    info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, 0, FXFALSE, &info),
+              FXTRUE);
+    EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_565);
+    EXPECT_EQ(info.strideInBytes, kW * 2);
+    ASSERT_NE(info.lfbPtr, nullptr);
+    const uint8_t* readMemory = static_cast<const uint8_t*>(info.lfbPtr);
+    for (unsigned i = 0; i < kW * kH * 2; i += 97) ASSERT_EQ(readMemory[i], 0);
+
+    // A 4-byte write mode gets a stride and memory for 4-byte pixels.
+    GrLfbInfo_t write = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY | GR_LFB_NOIDLE, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_8888, 0,
+                              FXFALSE, &write),
+              FXTRUE);
+    EXPECT_EQ(write.writeMode, GR_LFBWRITEMODE_8888);
+    EXPECT_EQ(write.strideInBytes, kW * 4);
+    EXPECT_NE(write.lfbPtr, info.lfbPtr);
+    std::memset(write.lfbPtr, 0xAB, size_t(kW) * kH * 4);
+    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
+    EXPECT_EQ(readMemory[kW * kH * 2 - 1], 0) << "reads never see written scratch";
+    EXPECT_EQ(glide.grLfbLock(2, GR_BUFFER_BACKBUFFER, 0, 0, FXFALSE, &info), FXFALSE);
+
+    // Region reads give zero pixels; writes succeed without effect.
+    std::vector<uint16_t> region(16, 0xFFFF);
+    EXPECT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, 4, 4, 8, region.data()), FXTRUE);
+    for (uint16_t v : region) EXPECT_EQ(v, 0);
+    EXPECT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_565, 4, 4, 8, region.data()),
+              FXTRUE);
+    Close();
+}
+
+}  // namespace

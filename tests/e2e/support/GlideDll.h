@@ -1,0 +1,43 @@
+#pragma once
+
+// Loads Rodoz2o.dll as a Glide application does and finds every export by
+// its exported name; the tests then call them through plain C function
+// pointers.
+#include <windows.h>
+
+#include <string>
+
+#include "glide/Glide2.h"
+
+namespace zelktest {
+
+struct GlideDll {
+#define ZELK_E2E_MEMBER(returnType, name, parameters, bytes) PFN_##name name = nullptr;
+#define ZELK_E2E_DECORATED_MEMBER(returnType, name, parameters, bytes, decorated) PFN_##name name = nullptr;
+    ZELK_GLIDE_FUNCTIONS(ZELK_E2E_MEMBER)
+    ZELK_GLIDE_INTERFACE_ONLY_FUNCTIONS(ZELK_E2E_MEMBER)
+    ZELK_GLIDE_DECORATED_FUNCTIONS(ZELK_E2E_DECORATED_MEMBER)
+#undef ZELK_E2E_DECORATED_MEMBER
+#undef ZELK_E2E_MEMBER
+
+    HMODULE module = nullptr;
+
+    // Loads the library; false (with the missing name in missing) when the
+    // library or an export cannot be found.
+    bool Load(std::string& missing);
+    void Unload();
+};
+
+// The error log of the working directory.
+std::string LogText();
+
+// Entries of the error log in the working directory that contain text.
+int LogCount(const std::string& text);
+
+// The number of handles and GDI objects the process holds.
+DWORD ProcessHandleCount();
+
+// A vertex at a screen position with a colour.
+GrVertex MakeVertex(float x, float y, float r, float g, float b, float a = 255.0f);
+
+}  // namespace zelktest
