@@ -19,6 +19,7 @@
 #include "configurator/ZelkGlideConfigurator.h"
 #include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
+#include "glide/ZelkGlideSettings.h"
 #include "support/ConfiguratorTestSupport.h"
 
 namespace {
@@ -452,6 +453,79 @@ TEST_F(ProgramTest, FailedStartIsReportedAndKeepsTheTree)
     const std::string log = zelktest::ReadFileText("vezoRerez.log");
     EXPECT_NE(log.find("ZelkD3D::ZelkD3D"), std::string::npos) << log;
     EXPECT_EQ(log.find("Function name"), log.rfind("Function name")) << "logged more than once:\n" << log;
+}
+
+// What the sheet writes is what the library reads: its settings reader,
+// started on the tree the program left, finds every choice made in it.
+TEST_F(ProgramTest, LibraryReadsWhatTheSheetWrote)
+{
+    {
+        Configurator program;
+        ASSERT_NE(program.Sheet(), nullptr);
+        program.Choose(IDC_ZELK_PROCESSING_TYPE, 2);       // MixedTnL
+        program.Click(IDC_ZELK_USE_WINDOW_MODE);           // full screen
+        program.Choose(IDC_ZELK_DISPLAY_FORMAT, 1);        // X8R8G8B8 on X8R8G8B8
+        program.Choose(IDC_ZELK_DEPTH_FORMAT, 2);          // D24X8
+        EXPECT_EQ(program.Text(IDC_ZELK_DISPLAY_FORMAT), "  X8R8G8B8   X8R8G8B8");
+        program.Select(1);
+        program.Choose(IDC_ZELK_VERTEX_CONVERT, 2);
+        program.Choose(IDC_ZELK_SHADER_VERSION, 3);
+        EXPECT_EQ(program.Text(IDC_ZELK_SHADER_VERSION), "v2.x software");
+        program.Click(IDC_ZELK_BACKGROUND_THREAD);
+        program.Select(2);
+        program.Choose(IDC_ZELK_TEX_A8, 0);
+        EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8R8G8B8");
+        program.Click(IDC_ZELK_FORCE_ANISOTROPIC);
+        program.Select(3);
+        SendDlgItemMessageA(program.CurrentPage(), IDC_ZELK_TMU_MEMORY, WM_KEYDOWN, VK_UP, 0);
+        program.Click(IDC_ZELK_ENABLE_SLI);
+        program.Click(IDC_ZELK_RENDERING_STATISTICS);
+        program.Click(IDC_ZELK_DEPTH_READING);
+        program.Press(PSBTN_OK);
+        ASSERT_EQ(program.WaitForExit(), 0);
+    }
+
+    zelk::ZelkD3D::DestroyD3D();
+    const zelk::ZelkGlideSettings settings = zelk::ReadGlideSettings();
+    EXPECT_EQ(settings.adapterOrdinal, 0u);
+    EXPECT_EQ(settings.vertexConvertType, 2u);
+    EXPECT_EQ(settings.texelBlendingType, 0x10000u);
+    EXPECT_EQ(settings.renderer.vertexShaderVersion, 4u);
+    EXPECT_EQ(settings.renderer.useBackgroundThread, 1);
+    EXPECT_EQ(settings.renderer.useTriangleStrip, 1);
+    EXPECT_EQ(settings.renderer.assumeOFogValid, 1);
+    EXPECT_EQ(settings.renderer.displayStatistics, 1);
+    EXPECT_EQ(settings.renderer.maxQueueSize, 16u);
+    EXPECT_EQ(settings.forceAnisotropicMin, 1);
+    EXPECT_EQ(settings.forceAnisotropicMag, 1);
+    EXPECT_EQ(settings.texture.createMipmap, 1);
+    // Glide format codes: 0 RGB 332, 2 alpha 8, 5 palette 8, 14 alpha-palette 88.
+    EXPECT_EQ(settings.texture.format[0], 23u);
+    EXPECT_EQ(settings.texture.format[2], 21u);
+    EXPECT_EQ(settings.texture.format[5], 22u);
+    EXPECT_EQ(settings.texture.format[14], 21u);
+    EXPECT_EQ(settings.tmuCount, 2u);
+    EXPECT_EQ(settings.fbiMemorySize, 4u);
+    EXPECT_EQ(settings.tmuMemorySize, 5u);
+    EXPECT_EQ(settings.enableSli, 1);
+    EXPECT_EQ(settings.enableLfbAccessing, 1);
+    EXPECT_EQ(settings.lfb.readDepth, 1);
+    EXPECT_EQ(settings.lfb.writeBack, 1);
+
+    // The device choice went into the enumeration records.
+    zelk::ZelkD3D* enumeration = zelk::ZelkD3D::GetD3D();
+    ASSERT_NE(enumeration, nullptr);
+    const zelk::ZelkD3DAdapterInfo& adapter = *enumeration->GetAdapterInfo(0);
+    ASSERT_EQ(adapter.selectedDeviceIndex, 0);
+    const zelk::ZelkD3DDeviceInfo& device = adapter.devices[0];
+    EXPECT_EQ(device.behaviorFlags.at(static_cast<size_t>(device.selectedBehaviorIndex)), 0x80u);
+    EXPECT_FALSE(device.selectedWindowed);
+    ASSERT_EQ(device.selectedFullScreenFormatIndex, 1);
+    const zelk::ZelkD3DFormatInfo& format = device.fullScreenFormats[1];
+    EXPECT_EQ(format.backBufferFormat, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(format.depthStencilFormats.at(static_cast<size_t>(format.selectedDepthStencilFormatIndex)),
+              D3DFMT_D24X8);
+    zelk::ZelkD3D::DestroyD3D();
 }
 
 }  // namespace
