@@ -170,9 +170,8 @@ INT_PTR ZelkGrPropertyPage::OnNotify(const NMHDR& header)
         if (header.code == static_cast<UINT>(UDN_DELTAPOS) && model_->HasControl(static_cast<int>(header.idFrom)) &&
             model_->Control(static_cast<int>(header.idFrom)).kind == ZelkControlState::Kind::UpDown) {
             SetModified();
-            SetResult(FALSE);  // let the position change
         }
-        return FALSE;
+        return FALSE;  // the control moves as usual
     }
     if (header.hwndFrom != window_ && header.hwndFrom != GetParent(window_)) {
         return FALSE;

@@ -283,7 +283,7 @@ bool ZelkGrTexturePage::SetActive()
 void ZelkGrTexturePage::ComboChanged(int id, DWORD data)
 {
     for (std::size_t slot = 0; slot < kTextureSlotCount; ++slot) {
-        if (kSlots[slot].listId != id) {
+        if (kSlots[slot].listId != id || !HasControl(id)) {
             continue;
         }
         // Only an item the list offers can be picked.
