@@ -152,6 +152,16 @@ bool ZelkD3DFormatInfo::Enumerate(IDirect3D9* d3d, UINT adapterOrdinal, D3DDEVTY
     return true;
 }
 
+void ZelkD3DFormatInfo::RestoreDefault()
+{
+    selectedDisplayModeIndex = defaultDisplayModeIndex;
+    selectedDepthStencilFormatIndex = defaultDepthStencilFormatIndex;
+    selectedTextureFormatIndex = defaultTextureFormatIndex;
+    selectedBumpMapFormatIndex = defaultBumpMapFormatIndex;
+    selectedRenderTargetTextureFormatIndex = defaultRenderTargetTextureFormatIndex;
+    selectedDepthTextureFormatIndex = defaultDepthTextureFormatIndex;
+}
+
 // ---------------------------------------------------------------------------
 
 ZelkD3DDeviceInfo::ZelkD3DDeviceInfo()
@@ -230,6 +240,20 @@ bool ZelkD3DDeviceInfo::Enumerate(IDirect3D9* d3d, UINT adapterOrdinal, D3DDEVTY
     return true;
 }
 
+void ZelkD3DDeviceInfo::RestoreDefault()
+{
+    selectedBehaviorIndex = defaultBehaviorIndex;
+    selectedWindowed = defaultWindowed;
+    selectedFullScreenFormatIndex = defaultFullScreenFormatIndex;
+    selectedWindowedFormatIndex = defaultWindowedFormatIndex;
+    for (ZelkD3DFormatInfo& format : fullScreenFormats) {
+        format.RestoreDefault();
+    }
+    for (ZelkD3DFormatInfo& format : windowedFormats) {
+        format.RestoreDefault();
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 ZelkD3DAdapterInfo::ZelkD3DAdapterInfo()
@@ -267,6 +291,14 @@ bool ZelkD3DAdapterInfo::Enumerate(IDirect3D9* d3d, UINT adapterOrdinal)
     defaultDeviceIndex = 0;
     selectedDeviceIndex = 0;
     return true;
+}
+
+void ZelkD3DAdapterInfo::RestoreDefault()
+{
+    selectedDeviceIndex = defaultDeviceIndex;
+    for (ZelkD3DDeviceInfo& device : devices) {
+        device.RestoreDefault();
+    }
 }
 
 }  // namespace zelk

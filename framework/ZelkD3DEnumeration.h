@@ -51,6 +51,9 @@ public:
     bool Enumerate(IDirect3D9* d3d, UINT adapterOrdinal, D3DDEVTYPE deviceType,
                    D3DFORMAT adapterFormat, D3DFORMAT backBufferFormat);
 
+    // Every selection back to its default.
+    void RestoreDefault();
+
     D3DFORMAT adapterFormat;
     D3DFORMAT backBufferFormat;
 
@@ -91,6 +94,10 @@ public:
     // format record was built.
     bool Enumerate(IDirect3D9* d3d, UINT adapterOrdinal, D3DDEVTYPE deviceType);
 
+    // The selections back to their defaults, those of every format record
+    // included.
+    void RestoreDefault();
+
     D3DDEVTYPE deviceType;
     D3DCAPS9 caps;
 
@@ -123,6 +130,10 @@ public:
 
     // Builds the record; true when at least one device record was built.
     bool Enumerate(IDirect3D9* d3d, UINT adapterOrdinal);
+
+    // The selected device back to the default, and every device record's
+    // selections to theirs.
+    void RestoreDefault();
 
     // The Direct3D ordinal of this adapter.  Unusable adapters are left out
     // of the adapter list, so a record's position in that list is not

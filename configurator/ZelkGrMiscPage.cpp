@@ -1,0 +1,266 @@
+#include "configurator/ZelkGrMiscPage.h"
+
+#include "configurator/ZelkConfiguratorResource.h"
+#include "configurator/ZelkGrPageKeys.h"
+#include "framework/ZelkException.h"
+#include "framework/ZelkGlideSettingsKeys.h"
+
+namespace zelk {
+
+namespace keys = settingskeys;
+
+namespace {
+
+const char* const kThrower = "ZelkGrMiscPage::ZelkGrMiscPage";
+
+constexpr DWORD kMinimumMemory = 1;
+constexpr DWORD kMaximumMemory = 64;
+constexpr DWORD kMaximumTmu = 2;
+
+}  // namespace
+
+ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
+{
+    try {
+        SetDefaults();
+        // A new key receives the defaults at once.
+        if (CreatePageKey(cardStyleKey_, root_, keys::kCardStyle, kThrower)) {
+            WriteCardStyle();
+        } else {
+            ReadCardStyle();
+        }
+        if (CreatePageKey(lfbAccessingKey_, root_, keys::kLfbAccessing, kThrower)) {
+            WriteLfbAccessing();
+        } else {
+            ReadLfbAccessing();
+        }
+        if (CreatePageKey(miscKey_, root_, keys::kMisc, kThrower)) {
+            WriteMisc();
+        } else {
+            ReadMisc();
+        }
+        // Numbers outside the controls' ranges are brought in; they reach the
+        // registry only when the page is applied.
+        numberOfTmu_ = numberOfTmu_ > kMaximumTmu ? kMaximumTmu : numberOfTmu_;
+        fbiMemorySize_ = fbiMemorySize_ < kMinimumMemory ? kMinimumMemory
+                         : fbiMemorySize_ > kMaximumMemory ? kMaximumMemory
+                                                           : fbiMemorySize_;
+        tmuMemorySize_ = tmuMemorySize_ < kMinimumMemory ? kMinimumMemory
+                         : tmuMemorySize_ > kMaximumMemory ? kMaximumMemory
+                                                           : tmuMemorySize_;
+    } catch (ZelkException& e) {
+        WriteErrorLog(e);
+        cardStyleKey_.Close();
+        lfbAccessingKey_.Close();
+        miscKey_.Close();
+        if (root_ && root_->IsOpen()) {
+            root_->DeleteTree(keys::kCardStyle);
+            root_->DeleteTree(keys::kLfbAccessing);
+            root_->DeleteTree(keys::kMisc);
+        }
+        throw;
+    }
+}
+
+ZelkGrMiscPage::~ZelkGrMiscPage() = default;
+
+int ZelkGrMiscPage::DialogId() const
+{
+    return IDD_ZELK_MISC;
+}
+
+void ZelkGrMiscPage::SetDefaults()
+{
+    numberOfTmu_ = 2;
+    fbiMemorySize_ = 4;
+    tmuMemorySize_ = 4;
+    enableSli_ = false;
+    adjustOwnerWindow_ = false;
+    ultraHleFix_ = false;
+    renderingStatistics_ = false;
+    enableLfbAccessing_ = true;
+    frontBufferReading_ = false;
+    backBufferReading_ = false;
+    depthBufferReading_ = false;
+    frontBufferWriting_ = false;
+    backBufferWriting_ = true;
+    depthBufferWriting_ = false;
+}
+
+void ZelkGrMiscPage::ReadCardStyle()
+{
+    cardStyleKey_.ReadDword(keys::kFbiMemorySize, fbiMemorySize_);
+    cardStyleKey_.ReadDword(keys::kNumberOfTmu, numberOfTmu_);
+    cardStyleKey_.ReadDword(keys::kTmuMemorySize, tmuMemorySize_);
+    cardStyleKey_.ReadFlag(keys::kEnableSli, enableSli_);
+}
+
+void ZelkGrMiscPage::ReadLfbAccessing()
+{
+    lfbAccessingKey_.ReadFlag(keys::kEnableLfbAccessing, enableLfbAccessing_);
+    lfbAccessingKey_.ReadFlag(keys::kEnableFrontBufferReading, frontBufferReading_);
+    lfbAccessingKey_.ReadFlag(keys::kEnableBackBufferReading, backBufferReading_);
+    lfbAccessingKey_.ReadFlag(keys::kEnableDepthBufferReading, depthBufferReading_);
+    lfbAccessingKey_.ReadFlag(keys::kEnableFrontBufferWriting, frontBufferWriting_);
+    lfbAccessingKey_.ReadFlag(keys::kEnableBackBufferWriting, backBufferWriting_);
+    lfbAccessingKey_.ReadFlag(keys::kEnableDepthBufferWriting, depthBufferWriting_);
+}
+
+void ZelkGrMiscPage::ReadMisc()
+{
+    miscKey_.ReadFlag(keys::kAdjustOwnerWindow, adjustOwnerWindow_);
+    miscKey_.ReadFlag(keys::kEnableUltrahleFix, ultraHleFix_);
+    miscKey_.ReadFlag(keys::kDisplayRenderingStatistics, renderingStatistics_);
+}
+
+void ZelkGrMiscPage::ShowAll()
+{
+    struct Spin {
+        int id;
+        DWORD value;
+        int lower;
+        int upper;
+    };
+    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, fbiMemorySize_, 1, 64},
+                             Spin{IDC_ZELK_NUMBER_OF_TMU, numberOfTmu_, 0, 2},
+                             Spin{IDC_ZELK_TMU_MEMORY, tmuMemorySize_, 1, 64}}) {
+        ZelkControlState& state = Show(spin.id, ZelkControlState::Kind::UpDown);
+        state.lower = spin.lower;
+        state.upper = spin.upper;
+        state.position = static_cast<int>(spin.value & 0xFFFF);
+        state.enabled = true;
+    }
+    ShowCheck(IDC_ZELK_ENABLE_SLI, enableSli_, true);
+    ShowCheck(IDC_ZELK_ENABLE_LFB, enableLfbAccessing_, true);
+    ShowCheck(IDC_ZELK_ADJUST_OWNER_WINDOW, adjustOwnerWindow_, true);
+    ShowCheck(IDC_ZELK_ULTRAHLE_FIX, ultraHleFix_, true);
+    ShowCheck(IDC_ZELK_RENDERING_STATISTICS, renderingStatistics_, true);
+    ShowLfbBoxes();
+}
+
+void ZelkGrMiscPage::ShowLfbBoxes()
+{
+    const bool on = enableLfbAccessing_;
+    ShowCheck(IDC_ZELK_FRONT_READING, on && frontBufferReading_, on);
+    ShowCheck(IDC_ZELK_BACK_READING, on && backBufferReading_, on);
+    ShowCheck(IDC_ZELK_DEPTH_READING, on && depthBufferReading_, on);
+    ShowCheck(IDC_ZELK_BACK_WRITING, on && backBufferWriting_, on);
+    ShowCheck(IDC_ZELK_DEPTH_WRITING, on && depthBufferWriting_, on);
+    // Front-buffer writing cannot be set here; its value is kept as read.
+    ShowCheck(IDC_ZELK_FRONT_WRITING, false, false);
+}
+
+void ZelkGrMiscPage::InitDialog()
+{
+    ShowAll();
+}
+
+bool ZelkGrMiscPage::SetActive()
+{
+    return true;
+}
+
+void ZelkGrMiscPage::CheckClicked(int id, bool checked)
+{
+    switch (id) {
+    case IDC_ZELK_ENABLE_SLI:
+        enableSli_ = checked;
+        break;
+    case IDC_ZELK_ADJUST_OWNER_WINDOW:
+        adjustOwnerWindow_ = checked;
+        break;
+    case IDC_ZELK_ULTRAHLE_FIX:
+        ultraHleFix_ = checked;
+        break;
+    case IDC_ZELK_RENDERING_STATISTICS:
+        renderingStatistics_ = checked;
+        break;
+    case IDC_ZELK_ENABLE_LFB:
+        enableLfbAccessing_ = checked;
+        ShowLfbBoxes();
+        break;
+    case IDC_ZELK_FRONT_READING:
+        frontBufferReading_ = checked;
+        break;
+    case IDC_ZELK_BACK_READING:
+        backBufferReading_ = checked;
+        break;
+    case IDC_ZELK_DEPTH_READING:
+        depthBufferReading_ = checked;
+        break;
+    case IDC_ZELK_BACK_WRITING:
+        backBufferWriting_ = checked;
+        break;
+    case IDC_ZELK_DEPTH_WRITING:
+        depthBufferWriting_ = checked;
+        break;
+    default:
+        break;
+    }
+}
+
+void ZelkGrMiscPage::DefaultClicked()
+{
+    SetDefaults();
+    ShowAll();
+}
+
+void ZelkGrMiscPage::UpDownPosition(int id, int position)
+{
+    const DWORD value = static_cast<DWORD>(position);
+    switch (id) {
+    case IDC_ZELK_NUMBER_OF_TMU:
+        numberOfTmu_ = value;
+        break;
+    case IDC_ZELK_FBI_MEMORY:
+        fbiMemorySize_ = value;
+        break;
+    case IDC_ZELK_TMU_MEMORY:
+        tmuMemorySize_ = value;
+        break;
+    default:
+        break;
+    }
+}
+
+void ZelkGrMiscPage::WriteCardStyle() const
+{
+    cardStyleKey_.WriteDword(keys::kFbiMemorySize, fbiMemorySize_);
+    cardStyleKey_.WriteDword(keys::kNumberOfTmu, numberOfTmu_);
+    cardStyleKey_.WriteDword(keys::kTmuMemorySize, tmuMemorySize_);
+    WriteFlag(cardStyleKey_, keys::kEnableSli, enableSli_);
+}
+
+void ZelkGrMiscPage::WriteLfbAccessing() const
+{
+    WriteFlag(lfbAccessingKey_, keys::kEnableLfbAccessing, enableLfbAccessing_);
+    WriteFlag(lfbAccessingKey_, keys::kEnableFrontBufferReading, frontBufferReading_);
+    WriteFlag(lfbAccessingKey_, keys::kEnableBackBufferReading, backBufferReading_);
+    WriteFlag(lfbAccessingKey_, keys::kEnableDepthBufferReading, depthBufferReading_);
+    WriteFlag(lfbAccessingKey_, keys::kEnableFrontBufferWriting, frontBufferWriting_);
+    WriteFlag(lfbAccessingKey_, keys::kEnableBackBufferWriting, backBufferWriting_);
+    WriteFlag(lfbAccessingKey_, keys::kEnableDepthBufferWriting, depthBufferWriting_);
+}
+
+void ZelkGrMiscPage::WriteMisc() const
+{
+    WriteFlag(miscKey_, keys::kAdjustOwnerWindow, adjustOwnerWindow_);
+    WriteFlag(miscKey_, keys::kEnableUltrahleFix, ultraHleFix_);
+    WriteFlag(miscKey_, keys::kDisplayRenderingStatistics, renderingStatistics_);
+}
+
+bool ZelkGrMiscPage::SaveSettings()
+{
+    if (cardStyleKey_.IsOpen()) {
+        WriteCardStyle();
+    }
+    if (lfbAccessingKey_.IsOpen()) {
+        WriteLfbAccessing();
+    }
+    if (miscKey_.IsOpen()) {
+        WriteMisc();
+    }
+    return true;
+}
+
+}  // namespace zelk
