@@ -1,0 +1,49 @@
+#include "render/ZelkGrRendererClasses.h"
+
+#include "render/ZelkGrRendererSWFixed.h"
+
+namespace zelk {
+
+namespace {
+
+// A class whose factory is null is selected as ZelkGrRendererSWFixed, with
+// both settings set to 0.  The ps_1_3 classes fill their factory here with
+// &CreateRendererOfClass<TheirClass>.
+const ZelkGrRendererClass kRendererClasses[] = {
+    {kRendererKeySWFixed, "ZelkGrRendererSWFixed", &CreateRendererOfClass<ZelkGrRendererSWFixed>},
+    {kRendererKeySWPS13, "ZelkGrRendererSWPS13", nullptr},
+    {kRendererKeyVS11PS13, "ZelkGrRendererVS11PS13", nullptr},
+    {kRendererKeyVS2xPS13, "ZelkGrRendererVS2xPS13", nullptr},
+};
+
+constexpr std::uint32_t kRendererClassCount = sizeof kRendererClasses / sizeof kRendererClasses[0];
+
+}  // namespace
+
+const ZelkGrRendererClass* GetRendererClasses(std::uint32_t* count)
+{
+    if (count != nullptr) *count = kRendererClassCount;
+    return kRendererClasses;
+}
+
+const ZelkGrRendererClass& SelectRendererClass(std::uint32_t& texelBlendingType, std::uint32_t& vertexConvertType)
+{
+    const std::uint32_t key = RendererSelectionKey(texelBlendingType, vertexConvertType);
+    for (const ZelkGrRendererClass& entry : kRendererClasses) {
+        if (entry.key == key && entry.create != nullptr) return entry;
+    }
+    texelBlendingType = 0;
+    vertexConvertType = 0;
+    return kRendererClasses[0];
+}
+
+std::unique_ptr<ZelkGrPrimitiveRenderer> CreateRenderer(std::uint32_t& texelBlendingType,
+                                                        std::uint32_t& vertexConvertType, IDirect3DDevice9* device,
+                                                        std::uint32_t width, std::uint32_t height,
+                                                        const ZelkGrRendererSettings& settings)
+{
+    const ZelkGrRendererClass& entry = SelectRendererClass(texelBlendingType, vertexConvertType);
+    return std::unique_ptr<ZelkGrPrimitiveRenderer>(entry.create(device, width, height, settings));
+}
+
+}  // namespace zelk

@@ -1,0 +1,199 @@
+#include "render/ZelkGrTexPipelineFixed.h"
+
+#include "render/ZelkGrPrimitiveRendererSW.h"
+
+#include <cstring>
+
+namespace zelk {
+
+namespace {
+
+constexpr DWORD kMaxFixedBlendStages = kMaxFixedStages;
+
+DWORD FloatBits(float f)
+{
+    DWORD bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+}  // namespace
+
+template <class VertexPath>
+ZelkGrTexPipelineFixed<VertexPath>::ZelkGrTexPipelineFixed(IDirect3DDevice9* device, std::uint32_t width,
+                                                           std::uint32_t height, const ZelkGrRendererSettings& settings)
+    : VertexPath(device, width, height, settings), stageSetup(), stageSetupCache(kTexPipelineCacheBuckets)
+{
+    if (this->caps.MaxTextureBlendStages > kMaxFixedBlendStages) {
+        this->caps.MaxTextureBlendStages = kMaxFixedBlendStages;
+    }
+    if (this->device != nullptr) {
+        // The translator reads a zero as the stage constant.
+        for (DWORD stage = 0; stage < this->caps.MaxTextureBlendStages; ++stage) {
+            this->device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0);
+        }
+    }
+}
+
+template <class VertexPath>
+ZelkGrTexPipelineFixed<VertexPath>::~ZelkGrTexPipelineFixed()
+{
+    this->Shutdown();
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::SetAlphaControlsITRGBLighting(const ZelkGrRenderCommand&)
+{
+    this->alphaControlsItrgbLighting = 0;
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::SetChromakeyMode(const ZelkGrRenderCommand&)
+{
+    this->chromakeyMode = 0;
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::SetTexClampMode(const ZelkGrRenderCommand& command)
+{
+    if (command.arg > 1) return;
+    this->tmuState[command.arg].clampU = command.value >> 16;
+    this->tmuState[command.arg].clampV = command.value & 0xFFFF;
+    samplerStateDirty = 1;
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::SetTexFilterMode(const ZelkGrRenderCommand& command)
+{
+    if (command.arg > 1) return;
+    this->tmuState[command.arg].minFilter = command.value >> 16;
+    this->tmuState[command.arg].magFilter = command.value & 0xFFFF;
+    samplerStateDirty = 1;
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::SetTexMipMapMode(const ZelkGrRenderCommand& command)
+{
+    if (command.arg > 1) return;
+    this->tmuState[command.arg].mipFilter = command.value;
+    samplerStateDirty = 1;
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::SetTexLodBiasValue(const ZelkGrRenderCommand& command)
+{
+    if (command.arg > 1) return;
+    // The base computes the bias and its value (and sets sampler t, which the
+    // update sets again from the stage list).
+    VertexPath::SetTexLodBiasValue(command);
+    samplerStateDirty = 1;
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::TranslateCurrentCombine(ZelkGrFixedStageSetup& setup) const
+{
+    setup.numStages = 0;
+    if (TexelPipelineUsesTexture(*this)) {
+        for (std::uint32_t t = TexelPipelineTmuCount(*this); t-- > 0;) {
+            const ZelkGrTmuState& tmu = this->tmuState[t];
+            TranslateTexCombineFF(t, tmu.rgbFunction, tmu.rgbFactor, tmu.rgbInvert, tmu.alphaFunction,
+                                  tmu.alphaFactor, tmu.alphaInvert, &setup.numStages, setup.stages);
+        }
+    }
+    TranslateColorAlphaCombineFF(this->combineFunction[0], this->combineFactor[0], this->combineLocal[0],
+                                 this->combineOther[0], this->combineInvert[0], this->combineFunction[1],
+                                 this->combineFactor[1], this->combineLocal[1], this->combineOther[1],
+                                 this->combineInvert[1], &setup.numStages, setup.stages);
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::ApplyStages()
+{
+    IDirect3DDevice9* d = this->device;
+    const DWORD maxStages = this->caps.MaxTextureBlendStages;
+    if (stageSetup.numStages < maxStages) {
+        d->SetTextureStageState(stageSetup.numStages, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        d->SetTextureStageState(stageSetup.numStages, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    } else {
+        stageSetup.numStages = maxStages;
+    }
+    for (DWORD i = 0; i < stageSetup.numStages; ++i) {
+        const D3DFixedBlendStagePair& s = stageSetup.stages[i];
+        d->SetTextureStageState(i, D3DTSS_COLOROP, static_cast<DWORD>(static_cast<std::uint8_t>(s.color.op)));
+        d->SetTextureStageState(i, D3DTSS_COLORARG1, s.color.arg1);
+        d->SetTextureStageState(i, D3DTSS_COLORARG2, s.color.arg2);
+        d->SetTextureStageState(i, D3DTSS_COLORARG0, s.color.arg0);
+        d->SetTextureStageState(i, D3DTSS_ALPHAOP, static_cast<DWORD>(static_cast<std::uint8_t>(s.alpha.op)));
+        d->SetTextureStageState(i, D3DTSS_ALPHAARG1, s.alpha.arg1);
+        d->SetTextureStageState(i, D3DTSS_ALPHAARG2, s.alpha.arg2);
+        d->SetTextureStageState(i, D3DTSS_ALPHAARG0, s.alpha.arg0);
+        d->SetTextureStageState(i, D3DTSS_RESULTARG, s.result);
+        d->SetTextureStageState(i, D3DTSS_TEXCOORDINDEX, s.chipOrdinal);
+    }
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::ApplySamplerStates()
+{
+    IDirect3DDevice9* d = this->device;
+    const std::uint32_t tmuCount = TexelPipelineTmuCount(*this);
+    for (DWORD i = 0; i < stageSetup.numStages; ++i) {
+        const std::uint32_t t = stageSetup.stages[i].chipOrdinal;
+        if (t < tmuCount) {
+            const ZelkGrTmuState& tmu = this->tmuState[t];
+            d->SetSamplerState(i, D3DSAMP_ADDRESSU, tmu.clampU);
+            d->SetSamplerState(i, D3DSAMP_ADDRESSV, tmu.clampV);
+            d->SetSamplerState(i, D3DSAMP_MINFILTER, tmu.minFilter);
+            d->SetSamplerState(i, D3DSAMP_MAGFILTER, tmu.magFilter);
+            d->SetSamplerState(i, D3DSAMP_MIPFILTER, tmu.mipFilter);
+            d->SetSamplerState(i, D3DSAMP_MIPMAPLODBIAS, FloatBits(tmu.lodBias));
+        } else {
+            d->SetSamplerState(i, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+            d->SetSamplerState(i, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+            d->SetSamplerState(i, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+            d->SetSamplerState(i, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+            d->SetSamplerState(i, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+            d->SetSamplerState(i, D3DSAMP_MIPMAPLODBIAS, 0);
+        }
+    }
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::BindTextures()
+{
+    IDirect3DDevice9* d = this->device;
+    const std::uint32_t tmuCount = TexelPipelineTmuCount(*this);
+    for (DWORD i = 0; i < stageSetup.numStages; ++i) {
+        const std::uint32_t t = stageSetup.stages[i].chipOrdinal;
+        d->SetTexture(i, t < tmuCount ? static_cast<IDirect3DTexture9*>(this->stageBindings[t].texture) : nullptr);
+    }
+    for (DWORD i = stageSetup.numStages; i < this->caps.MaxTextureBlendStages; ++i) {
+        d->SetTexture(i, nullptr);
+    }
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::UpdateTexelPipeline()
+{
+    if (this->texelPipelineDirty) {
+        const auto found = stageSetupCache.find(this->pipelineKey);
+        if (found != stageSetupCache.end()) {
+            stageSetup = found->second;
+        } else {
+            TranslateCurrentCombine(stageSetup);
+            stageSetupCache.emplace(this->pipelineKey, stageSetup);
+        }
+        ApplyStages();
+        this->texelPipelineDirty = 0;
+        samplerStateDirty = 1;
+    }
+    if (samplerStateDirty) {
+        ApplySamplerStates();
+        samplerStateDirty = 0;
+    }
+    BindTextures();
+}
+
+template class ZelkGrTexPipelineFixed<ZelkGrPrimitiveRendererSW>;
+
+}  // namespace zelk

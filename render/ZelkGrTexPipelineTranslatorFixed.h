@@ -1,0 +1,73 @@
+#pragma once
+
+// The fixed-function texel pipeline translator: turns the Glide combine
+// state (the texture combine unit of each TMU, then the colour and alpha
+// combine units) into an ordered list of Direct3D texture stages.
+#include "render/ZelkGrFixedCombineTables.h"
+
+#include <cstdint>
+
+namespace zelk {
+
+constexpr std::uint32_t kMaxFixedStages = 8;
+constexpr std::uint32_t kCombineUnitChipOrdinal = 3;  // stages of the colour/alpha combine unit
+
+// One texture stage of the list.
+struct D3DFixedBlendStagePair {
+    std::uint32_t chipOrdinal;  // the TMU whose texture and coordinates the stage uses
+    std::uint8_t result;        // D3DTA_CURRENT (1) or D3DTA_TEMP (5)
+    BlendStageArg color;
+    BlendStageArg alpha;
+
+    D3DFixedBlendStagePair() = default;
+    D3DFixedBlendStagePair(std::uint32_t chip, const BlendStageArg& colorOp, const BlendStageArg& alphaOp,
+                           std::uint8_t resultRegister)
+        : chipOrdinal(chip), result(resultRegister), color(colorOp), alpha(alphaOp)
+    {
+    }
+};
+
+// A stage list: stages from numStages on are not in force.
+struct ZelkGrFixedStageSetup {
+    std::uint32_t numStages;
+    D3DFixedBlendStagePair stages[kMaxFixedStages];
+
+    // numStages 0; every stage {chip 0xFFFFFFFF, result CURRENT, both sides
+    // {op -1, arguments 20, 20, 20}}.
+    ZelkGrFixedStageSetup();
+};
+
+// D3DTA value of an argument code for a colour operation of a texture
+// combine unit.  Codes outside 0..21 give 0xFF.
+std::uint8_t MapFixedStageArgument(std::uint32_t code);
+
+// D3DTA value of an argument code for a colour operation of the colour
+// combine unit, given the four Glide selections of the colour and alpha units.
+std::uint8_t MapFixedCombineSource(std::uint32_t code, std::uint32_t colorLocal, std::uint32_t colorOther,
+                                   std::uint32_t alphaLocal, std::uint32_t alphaOther);
+
+// D3DTA value of an argument code for an alpha operation of the alpha
+// combine unit.
+std::uint8_t MapFixedCombineSource(std::uint32_t code, std::uint32_t alphaLocal, std::uint32_t alphaOther);
+
+// Appends the stages of one TMU's texture combine unit.  stages points to
+// kMaxFixedStages records; nothing is written past them.
+void TranslateTexCombineFF(std::uint32_t tmu, std::uint32_t rgbFunction, std::uint32_t rgbFactor,
+                           std::uint32_t rgbInvert, std::uint32_t alphaFunction, std::uint32_t alphaFactor,
+                           std::uint32_t alphaInvert, std::uint32_t* numStages, D3DFixedBlendStagePair* stages);
+
+// Appends the stages of the colour and alpha combine units and finishes the
+// list: stage 0 reads TEMP (zero) wherever it would read CURRENT, and the last
+// stage writes CURRENT.
+void TranslateColorAlphaCombineFF(std::uint32_t rgbFunction, std::uint32_t rgbFactor, std::uint32_t rgbLocal,
+                                  std::uint32_t rgbOther, std::uint32_t rgbInvert, std::uint32_t alphaFunction,
+                                  std::uint32_t alphaFactor, std::uint32_t alphaLocal, std::uint32_t alphaOther,
+                                  std::uint32_t alphaInvert, std::uint32_t* numStages,
+                                  D3DFixedBlendStagePair* stages);
+
+// True when the combine units read the texture output: an other selection
+// GR_COMBINE_OTHER_TEXTURE, a colour factor 4, 5 or 12, an alpha factor 4 or 12.
+bool CombineUsesTexture(std::uint32_t rgbFactor, std::uint32_t rgbOther, std::uint32_t alphaFactor,
+                        std::uint32_t alphaOther);
+
+}  // namespace zelk

@@ -1,0 +1,140 @@
+#include "RenderBaseTestSupport.h"
+
+#include <cstring>
+#include <functional>
+
+namespace zelktest {
+
+namespace {
+
+struct SharedDevice {
+    std::unique_ptr<D3DProxy> proxy;
+    std::unique_ptr<TestWindow> window;
+    IDirect3DDevice9Ptr device;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+};
+
+// Never destroyed: the device outlives every test and goes with the process.
+SharedDevice& Shared()
+{
+    static SharedDevice* shared = new SharedDevice;
+    return *shared;
+}
+
+}  // namespace
+
+D3DProxy& RenderTestDevice::Proxy()
+{
+    SharedDevice& shared = Shared();
+    if (!shared.proxy) {
+        shared.proxy = std::make_unique<D3DProxy>();
+    }
+    return *shared.proxy;
+}
+
+IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat)
+{
+    SharedDevice& shared = Shared();
+    if (shared.device != nullptr) {
+        EXPECT_EQ(shared.format, backBufferFormat) << "one back-buffer format per test executable";
+        return shared.device;
+    }
+    D3DProxy& proxy = Proxy();
+    shared.window = std::make_unique<TestWindow>(kWidth, kHeight);
+    IDirect3D9Ptr d3d = proxy.CreateDirect3D();
+    if (d3d == nullptr) {
+        ADD_FAILURE() << "no Direct3D";
+        return nullptr;
+    }
+    D3DPRESENT_PARAMETERS present = {};
+    present.BackBufferWidth = kWidth;
+    present.BackBufferHeight = kHeight;
+    present.BackBufferFormat = backBufferFormat;
+    present.BackBufferCount = 1;
+    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    present.hDeviceWindow = shared.window->Handle();
+    present.Windowed = TRUE;
+    present.EnableAutoDepthStencil = TRUE;
+    present.AutoDepthStencilFormat = D3DFMT_D24S8;
+    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    const HRESULT result =
+        d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, shared.window->Handle(),
+                          D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &shared.device);
+    if (FAILED(result)) {
+        ADD_FAILURE() << "CreateDevice failed: 0x" << std::hex << result;
+        return nullptr;
+    }
+    shared.format = backBufferFormat;
+    return shared.device;
+}
+
+TestRendererSW::TestRendererSW(IDirect3DDevice9* device, std::uint32_t width, std::uint32_t height,
+                               const zelk::ZelkGrRendererSettings& settings)
+    : ZelkGrPrimitiveRendererSW(device, width, height, settings)
+{
+}
+
+TestRendererSW::~TestRendererSW()
+{
+    Shutdown();
+}
+
+void TestRendererSW::UpdateTexelPipeline()
+{
+    ++texelUpdates;
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+zelk::ZelkGrRendererSettings RendererSettings(bool backgroundThread)
+{
+    zelk::ZelkGrRendererSettings settings;
+    settings.useBackgroundThread = backgroundThread ? 1 : 0;
+    return settings;
+}
+
+GrVertex MakeVertex(float x, float y, float r, float g, float b, float a)
+{
+    GrVertex vertex;
+    std::memset(&vertex, 0, sizeof vertex);
+    vertex.x = x;
+    vertex.y = y;
+    vertex.r = r;
+    vertex.g = g;
+    vertex.b = b;
+    vertex.a = a;
+    vertex.oow = 1.0f;
+    vertex.ooz = 0.0f;
+    return vertex;
+}
+
+bool RunWithTimeout(std::function<void()> action, DWORD timeoutMs)
+{
+    struct Job {
+        std::function<void()> action;
+        static DWORD WINAPI Run(void* argument)
+        {
+            static_cast<Job*>(argument)->action();
+            return 0;
+        }
+    };
+    // Leaked when the thread hangs, so that it never runs on freed memory.
+    Job* job = new Job{std::move(action)};
+    HANDLE thread = CreateThread(nullptr, 0, &Job::Run, job, 0, nullptr);
+    if (thread == nullptr) {
+        delete job;
+        return false;
+    }
+    const bool ended = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    if (ended) {
+        delete job;
+    }
+    return ended;
+}
+
+}  // namespace zelktest
