@@ -160,6 +160,8 @@ public:
     // The overlay's text for the current counters.
     std::string StatisticsText() const;
 
+    // The 256 gamma-ramp entries of a gamma.
+    static void GammaRampEntries(float gamma, WORD* entries);
     // Primitives drawn from a vertex count.
     static UINT PrimitiveCount(D3DPRIMITIVETYPE type, UINT vertexCount);
     // The vertex-conversion variant (0 to 71) for the renderer's state.

@@ -1,6 +1,8 @@
 // The render-state commands, played from packages.
 #include "render/ZelkGrPrimitiveRenderer.h"
 
+#include <float.h>
+
 #include <cmath>
 #include <cstring>
 
@@ -101,10 +103,15 @@ double Clamp(double value, double low, double high)
     return value < low ? low : (value > high ? high : value);
 }
 
+// Single-precision constants, rounded to float once (arithmetic may run in
+// wider precision).
+const float kOneOver255 = 1.0f / 255.0f;
+const float kOneOver65535 = 1.0f / 65535.0f;
+
 // (2^exponent - 1) / 255 as the detail and LOD-bias values take it.
 float PowerValue(double exponent)
 {
-    return static_cast<float>((std::pow(2.0, exponent) - 1.0) * static_cast<double>(1.0f / 255.0f));
+    return static_cast<float>((std::pow(2.0, exponent) - 1.0) * static_cast<double>(kOneOver255));
 }
 
 // Bounds of the application's exponents: wide enough for every Glide value,
@@ -166,22 +173,26 @@ void ZelkGrPrimitiveRenderer::SetAlphaBlendFunction(const ZelkGrRenderCommand& c
     srcBlendAlpha = SourceBlend((command.value >> 8) & 0xFF);
     dstBlendAlpha = DestinationBlend(command.value & 0xFF);
 
+    // Blending is off only when neither pair changes what is written.  Alpha
+    // (ZERO, ZERO) writes what (ONE, ZERO) writes only where the back buffer
+    // keeps no alpha.
     const bool colorIsCopy = srcBlend == D3DBLEND_ONE && dstBlend == D3DBLEND_ZERO;
-    const bool alphaIsCopy = srcBlendAlpha == D3DBLEND_ONE && dstBlendAlpha == D3DBLEND_ZERO;
+    const bool alphaIsCopy = (srcBlendAlpha == D3DBLEND_ONE && dstBlendAlpha == D3DBLEND_ZERO) ||
+                             (backBufferHasAlpha == 0 && srcBlendAlpha == D3DBLEND_ZERO &&
+                              dstBlendAlpha == D3DBLEND_ZERO);
+    const DWORD blending = colorIsCopy && alphaIsCopy ? FALSE : TRUE;
     if (caps.PrimitiveMiscCaps & D3DPMISCCAPS_SEPARATEALPHABLEND) {
         device->SetRenderState(D3DRS_SRCBLEND, srcBlend);
         device->SetRenderState(D3DRS_DESTBLEND, dstBlend);
         device->SetRenderState(D3DRS_SRCBLENDALPHA, srcBlendAlpha);
         device->SetRenderState(D3DRS_DESTBLENDALPHA, dstBlendAlpha);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, colorIsCopy ? FALSE : TRUE);
-        device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, alphaIsCopy ? FALSE : TRUE);
+        device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+        // Without the separate pair alpha is blended with the colour pair.
+        const bool samePairs = srcBlend == srcBlendAlpha && dstBlend == dstBlendAlpha;
+        device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, samePairs ? FALSE : TRUE);
         return;
     }
-    // Alpha (ZERO, ZERO) writes what (ONE, ZERO) writes only where the back
-    // buffer keeps no alpha.
-    const bool alphaUnused = backBufferHasAlpha == 0 && srcBlendAlpha == D3DBLEND_ZERO &&
-                             dstBlendAlpha == D3DBLEND_ZERO;
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, colorIsCopy && (alphaIsCopy || alphaUnused) ? FALSE : TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
 }
 
 void ZelkGrPrimitiveRenderer::SetChromakeyMode(const ZelkGrRenderCommand& command)
@@ -193,7 +204,7 @@ void ZelkGrPrimitiveRenderer::SetChromakeyMode(const ZelkGrRenderCommand& comman
 
 void ZelkGrPrimitiveRenderer::SetChromakeyValue(const ZelkGrRenderCommand& command)
 {
-    const float scale = 1.0f / 255.0f;
+    const float scale = kOneOver255;
     chromakeyColor[0] = static_cast<float>((command.value >> 16) & 0xFF) * scale;
     chromakeyColor[1] = static_cast<float>((command.value >> 8) & 0xFF) * scale;
     chromakeyColor[2] = static_cast<float>(command.value & 0xFF) * scale;
@@ -240,25 +251,34 @@ void ZelkGrPrimitiveRenderer::SetFogMode(const ZelkGrRenderCommand& command)
     }
 }
 
+void ZelkGrPrimitiveRenderer::GammaRampEntries(float gamma, WORD* entries)
+{
+    // Direct3D leaves the processor's floating-point unit in single
+    // precision on the thread that made the device: the ramp is worked out
+    // in double precision whatever thread computes it.
+    const unsigned int precision = _controlfp(0, 0) & _MCW_PC;
+    _controlfp(_PC_53, _MCW_PC);
+    // A gamma of 0 or below (or NaN) takes the largest exponent.
+    const double limited = Clamp(gamma, 0.0, kGammaExponentLimit);
+    const float exponent =
+        static_cast<float>(limited > 0.0 ? Clamp(1.0 / limited, 0.0, kGammaExponentLimit) : kGammaExponentLimit);
+    const double step = static_cast<double>(kOneOver65535);
+    for (int i = 0; i < 256; ++i) {
+        const double x = 256.0 * i * step;
+        entries[i] = static_cast<WORD>(Clamp(std::pow(x, static_cast<double>(exponent)) * 65535.0, 0.0, 65535.0));
+    }
+    _controlfp(precision, _MCW_PC);
+}
+
 void ZelkGrPrimitiveRenderer::SetGammaCorrectionValue(const ZelkGrRenderCommand& command)
 {
     if ((caps.Caps2 & D3DCAPS2_FULLSCREENGAMMA) == 0) {
         return;
     }
-    // A gamma of 0 or below (or NaN) takes the largest exponent.
-    const double gamma = Clamp(BitsToFloat(command.value), 0.0, kGammaExponentLimit);
-    const float exponent =
-        static_cast<float>(gamma > 0.0 ? Clamp(1.0 / gamma, 0.0, kGammaExponentLimit) : kGammaExponentLimit);
-    const double step = static_cast<double>(1.0f / 65535.0f);
     D3DGAMMARAMP ramp;
-    for (int i = 0; i < 256; ++i) {
-        const double x = 256.0 * i * step;
-        const double r = Clamp(std::pow(x, static_cast<double>(exponent)) * 65535.0, 0.0, 65535.0);
-        const WORD entry = static_cast<WORD>(r);
-        ramp.red[i] = entry;
-        ramp.green[i] = entry;
-        ramp.blue[i] = entry;
-    }
+    GammaRampEntries(BitsToFloat(command.value), ramp.red);
+    std::memcpy(ramp.green, ramp.red, sizeof ramp.green);
+    std::memcpy(ramp.blue, ramp.red, sizeof ramp.blue);
     device->SetGammaRamp(0, D3DSGR_CALIBRATE, &ramp);
 }
 

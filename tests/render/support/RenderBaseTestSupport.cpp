@@ -3,6 +3,8 @@
 #include <cstring>
 #include <functional>
 
+#include "framework/ZelkException.h"
+
 namespace zelktest {
 
 namespace {
@@ -82,6 +84,13 @@ TestRendererSW::~TestRendererSW()
 void TestRendererSW::UpdateTexelPipeline()
 {
     ++texelUpdates;
+    if (texelSleepMs.load() > 0) {
+        Sleep(static_cast<DWORD>(texelSleepMs.load()));
+    }
+    if (throwInTexelUpdate.load()) {
+        throw zelk::ZelkException("TestRendererSW::UpdateTexelPipeline", static_cast<HRESULT>(E_FAIL),
+                                  "The function [ TestRendererSW::UpdateTexelPipeline ] failed.");
+    }
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);

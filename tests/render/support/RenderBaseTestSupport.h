@@ -5,6 +5,7 @@
 // texel pipeline draws the vertex colour, and Glide vertices.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -38,7 +39,11 @@ public:
 
     void UpdateTexelPipeline() override;
 
-    int texelUpdates = 0;
+    std::atomic<int> texelUpdates{0};
+    // Set by tests: each texel-pipeline update sleeps this long first, or
+    // throws a ZelkException.
+    std::atomic<int> texelSleepMs{0};
+    std::atomic<bool> throwInTexelUpdate{false};
 
     using ZelkGrPrimitiveRenderer::handedOverCount;
     using ZelkGrPrimitiveRenderer::playedCount;

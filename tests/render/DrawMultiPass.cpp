@@ -1,0 +1,232 @@
+// Draws and clears on an A8R8G8B8 back buffer through the proxy: separate
+// alpha blending emulated in two passes, and clears under colour masks.
+#include <gtest/gtest.h>
+
+#include "common/ReadBack.h"
+#include "support/RenderBaseTestSupport.h"
+
+using zelk::ZelkGrPrimitiveRenderer;
+using zelk::ZelkGrRect;
+using zelktest::D3DCall;
+using zelktest::D3DProxyCaps;
+using zelktest::MakeVertex;
+using zelktest::ReadBack;
+using zelktest::RendererSettings;
+using zelktest::RenderTestDevice;
+using zelktest::TestRendererSW;
+
+namespace {
+
+// Glide blend factor codes.
+constexpr std::uint32_t kZero = 0, kSrcAlpha = 1, kDstColor = 2, kOne = 4, kOneMinusSrcAlpha = 5;
+
+std::uint32_t Blend(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha)
+{
+    return src << 24 | dst << 16 | srcAlpha << 8 | dstAlpha;
+}
+
+class DrawMultiPass : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        device = RenderTestDevice::Get(D3DFMT_A8R8G8B8);
+        ASSERT_NE(device, nullptr);
+        Build(true);
+    }
+
+    void TearDown() override
+    {
+        renderer.reset();
+        RenderTestDevice::Proxy().SetCaps(D3DProxyCaps());
+        RenderTestDevice::Proxy().ClearFaults();
+    }
+
+    void Build(bool noSeparateAlpha)
+    {
+        renderer.reset();
+        D3DProxyCaps caps;
+        caps.noSeparateAlphaBlend = noSeparateAlpha;
+        RenderTestDevice::Proxy().SetCaps(caps);
+        renderer = std::make_unique<TestRendererSW>(device, 64, 64, RendererSettings());
+        renderer->RecordClipWindow(ZelkGrRect(0, 0, 64, 64));
+        renderer->RecordClear(0x00000000, 1.0f);
+    }
+
+    DWORD RenderState(D3DRENDERSTATETYPE state)
+    {
+        DWORD value = 0;
+        device->GetRenderState(state, &value);
+        return value;
+    }
+
+    UINT Draws() { return RenderTestDevice::Proxy().CallCount(D3DCall::Device_DrawPrimitiveUP); }
+    UINT Clears() { return RenderTestDevice::Proxy().CallCount(D3DCall::Device_Clear); }
+
+    // A square over (8, 8) to (40, 40), at depth ooz / 65535.
+    void Square(float r, float g, float b, float a, float ooz = 0.0f)
+    {
+        GrVertex v[4] = {MakeVertex(8, 8, r, g, b, a), MakeVertex(40, 8, r, g, b, a), MakeVertex(40, 40, r, g, b, a),
+                         MakeVertex(8, 40, r, g, b, a)};
+        for (GrVertex& vertex : v) {
+            vertex.ooz = ooz;
+        }
+        renderer->DrawPolygonVertexList(4, v);
+    }
+
+    IDirect3DDevice9* device = nullptr;
+    std::unique_ptr<TestRendererSW> renderer;
+};
+
+TEST(PrimitiveCount, FromVertexCounts)
+{
+    const struct {
+        D3DPRIMITIVETYPE type;
+        UINT vertices;
+        UINT primitives;
+    } cases[] = {{D3DPT_POINTLIST, 5, 5},    {D3DPT_LINELIST, 5, 2},     {D3DPT_LINESTRIP, 5, 4},
+                 {D3DPT_TRIANGLELIST, 7, 2}, {D3DPT_TRIANGLESTRIP, 2, 0}, {D3DPT_TRIANGLEFAN, 6, 4},
+                 {D3DPT_LINESTRIP, 0, 0},    {D3DPT_TRIANGLESTRIP, 0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ZelkGrPrimitiveRenderer::PrimitiveCount(c.type, c.vertices), c.primitives) << c.type;
+    }
+}
+
+TEST_F(DrawMultiPass, DifferingPairsDrawAColourAndAnAlphaPass)
+{
+    ASSERT_EQ(renderer->backBufferHasAlpha, 1);
+    renderer->RecordCommand(4, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
+    const UINT before = Draws();
+    Square(255, 0, 0, 128);
+    renderer->Flush(false);
+    EXPECT_EQ(Draws(), before + 2);
+    EXPECT_EQ(RenderState(D3DRS_COLORWRITEENABLE), 0xFu);
+    // The alpha pass came last.
+    EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));
+
+    // Colour blended by source alpha, alpha copied: one pass would give 0x40.
+    ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(10, 10, 38, 38, 0x80800000, 3));
+    EXPECT_TRUE(pixels.PixelNear(50, 50, 0x00000000));
+}
+
+TEST_F(DrawMultiPass, AnAlphaPassThatReadsTheDestinationGoesFirst)
+{
+    renderer->RecordCommand(4, Blend(kOne, kZero, kDstColor, kZero), 0);
+    const UINT before = Draws();
+    Square(255, 255, 255, 255);
+    renderer->Flush(false);
+    EXPECT_EQ(Draws(), before + 2);
+    // The colour pass came last.
+    EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));
+    EXPECT_EQ(RenderState(D3DRS_DESTBLEND), static_cast<DWORD>(D3DBLEND_ZERO));
+    // Alpha 255 times the destination's alpha 0.
+    ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(10, 10, 38, 38, 0x00FFFFFF, 3));
+}
+
+TEST_F(DrawMultiPass, OnePassForOneSidedMasksAndAgreeingPairs)
+{
+    const struct {
+        DWORD mask;
+        std::uint32_t blend;
+        std::uint8_t backBufferHasAlpha;
+        DWORD source;  // SRCBLEND after the draw
+    } cases[] = {
+        {0x7, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_SRCALPHA},
+        {0x8, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_ONE},
+        {0x0, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_SRCALPHA},
+        {0xF, Blend(kSrcAlpha, kOneMinusSrcAlpha, kSrcAlpha, kOneMinusSrcAlpha), 1, D3DBLEND_SRCALPHA},
+        // A back buffer without alpha takes the colour pair.
+        {0xF, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0, D3DBLEND_SRCALPHA},
+    };
+    for (const auto& c : cases) {
+        renderer->backBufferHasAlpha = c.backBufferHasAlpha;
+        renderer->RecordRenderState(D3DRS_COLORWRITEENABLE, c.mask);
+        renderer->RecordCommand(4, c.blend, 0);
+        const UINT before = Draws();
+        Square(255, 0, 0, 128);
+        renderer->Flush(false);
+        EXPECT_EQ(Draws(), before + 1) << "mask " << c.mask;
+        EXPECT_EQ(RenderState(D3DRS_SRCBLEND), c.source) << "mask " << c.mask;
+        EXPECT_EQ(RenderState(D3DRS_COLORWRITEENABLE), c.mask);
+    }
+}
+
+TEST_F(DrawMultiPass, WithSeparateAlphaBlendingEveryBatchDrawsOnce)
+{
+    Build(false);
+    renderer->RecordCommand(4, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
+    const UINT before = Draws();
+    Square(255, 0, 0, 128);
+    renderer->Flush(false);
+    EXPECT_EQ(Draws(), before + 1);
+    ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(10, 10, 38, 38, 0x80800000, 3));
+}
+
+TEST_F(DrawMultiPass, TheSecondPassMeetsTheDepthOfTheFirst)
+{
+    renderer->RecordCommand(9, 1, 0);  // z-buffer
+    renderer->RecordRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    renderer->RecordCommand(4, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
+    Square(255, 0, 0, 128, 32768.0f);
+    renderer->Flush(false);
+    // Both passes wrote; the depth states are back.
+    ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(10, 10, 38, 38, 0x80800000, 3));
+    EXPECT_EQ(RenderState(D3DRS_ZFUNC), static_cast<DWORD>(D3DCMP_LESS));
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(TRUE));
+
+    // The depth written is the square's: a farther square stays hidden.
+    renderer->RecordCommand(4, Blend(kOne, kZero, kOne, kZero), 0);
+    Square(0, 255, 0, 255, 49152.0f);
+    renderer->Flush(false);
+    ReadBack again(device);
+    EXPECT_TRUE(again.RegionNear(10, 10, 38, 38, 0x80800000, 3));
+}
+
+TEST_F(DrawMultiPass, PartialMaskClearsByDrawingWithinTheScissor)
+{
+    renderer->RecordClear(0x80102030, 1.0f);
+    renderer->Flush(false);
+
+    renderer->RecordClipWindow(ZelkGrRect(0, 0, 32, 64));
+    renderer->RecordRenderState(D3DRS_COLORWRITEENABLE, 0x7);
+    renderer->RecordRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    renderer->RecordClear(0x11C0C0C0, 1.0f);
+    const UINT draws = Draws();
+    const UINT clears = Clears();
+    renderer->Flush(false);
+    // One quad, and a Clear of depth and stencil only.
+    EXPECT_EQ(Draws(), draws + 1);
+    EXPECT_EQ(Clears(), clears + 1);
+    ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(0, 0, 32, 64, 0x80C0C0C0));
+    EXPECT_TRUE(pixels.RegionNear(32, 0, 64, 64, 0x80102030));
+    // The states the quad needed are back.
+    EXPECT_EQ(RenderState(D3DRS_SHADEMODE), static_cast<DWORD>(D3DSHADE_GOURAUD));
+    EXPECT_EQ(RenderState(D3DRS_COLORWRITEENABLE), 0x7u);
+    DWORD fvf = 0;
+    device->GetFVF(&fvf);
+    EXPECT_EQ(fvf, 0x2C4u);
+
+    // Depth writes off: only the quad.
+    renderer->RecordRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    renderer->RecordRenderState(D3DRS_COLORWRITEENABLE, 0x8);
+    renderer->RecordClear(0xFF000000, 1.0f);
+    const UINT clearsBefore = Clears();
+    renderer->Flush(false);
+    EXPECT_EQ(Clears(), clearsBefore);
+    ReadBack alpha(device);
+    EXPECT_TRUE(alpha.RegionNear(0, 0, 32, 64, 0xFFC0C0C0));
+
+    // Full mask, depth writes off: one Clear of colour.
+    renderer->RecordRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    renderer->RecordClear(0x01020304, 1.0f);
+    renderer->Flush(false);
+    EXPECT_EQ(Clears(), clearsBefore + 1);
+    ReadBack full(device);
+    EXPECT_TRUE(full.RegionNear(0, 0, 32, 64, 0x01020304));
+}
+
+}  // namespace
