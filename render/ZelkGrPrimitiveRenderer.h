@@ -159,6 +159,9 @@ public:
     void DrawStatistics();
     // The overlay's text for the current counters.
     std::string StatisticsText() const;
+    // Frames per second from the counter frequency and the ticks of one
+    // frame; 0 when either is not positive.
+    static float FramesPerSecond(LONGLONG frequency, LONGLONG elapsed);
 
     // The 256 gamma-ramp entries of a gamma.
     static void GammaRampEntries(float gamma, WORD* entries);

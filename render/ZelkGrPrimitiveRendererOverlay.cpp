@@ -46,6 +46,14 @@ std::string ZelkGrPrimitiveRenderer::StatisticsText() const
     return text.str();
 }
 
+float ZelkGrPrimitiveRenderer::FramesPerSecond(LONGLONG frequency, LONGLONG elapsed)
+{
+    if (frequency <= 0 || elapsed <= 0) {
+        return 0.0f;
+    }
+    return static_cast<float>(static_cast<double>(frequency) / static_cast<double>(elapsed));
+}
+
 void ZelkGrPrimitiveRenderer::DrawStatistics()
 {
     frameTimer.Measure();
@@ -58,9 +66,7 @@ void ZelkGrPrimitiveRenderer::DrawStatistics()
 
     totalCommands += latestCommands;
     totalVertices += latestVertices;
-    const LONGLONG frequency = frameTimer.Frequency();
-    const LONGLONG elapsed = frameTimer.ElapsedCount();
-    latestFps = frequency > 0 && elapsed > 0 ? static_cast<float>(static_cast<double>(frequency) / elapsed) : 0.0f;
+    latestFps = FramesPerSecond(frameTimer.Frequency(), frameTimer.ElapsedCount());
     fpsSum += latestFps;
     averageCommands = static_cast<float>(totalCommands) / static_cast<float>(frameCount);
     averageVertices = static_cast<float>(totalVertices) / static_cast<float>(frameCount);

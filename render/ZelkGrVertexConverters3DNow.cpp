@@ -233,6 +233,7 @@ inline std::uint32_t FogTableByte(const Params& p, const GrVertex& v)
 inline std::uint32_t DetailBytes(const Params& p, const GrVertex& v)
 {
     float d = PfAbs(p.detailBias.lo - p.lodBiasValue.lo - v.oow) * p.detailScale.lo;
+    if (!(d == d)) d = 0.0f;
     d = Max1(Min1(d, p.detailMax.lo), 0.0f);
     const std::uint32_t byte = static_cast<std::uint32_t>(Pf2Id(Min1(d * 255.0f, 255.0f)));
     return byte * 0x010101u;

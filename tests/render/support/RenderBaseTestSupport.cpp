@@ -34,7 +34,7 @@ D3DProxy& RenderTestDevice::Proxy()
     return *shared.proxy;
 }
 
-IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat)
+IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat, UINT width, UINT height)
 {
     SharedDevice& shared = Shared();
     if (shared.device != nullptr) {
@@ -42,15 +42,15 @@ IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat)
         return shared.device;
     }
     D3DProxy& proxy = Proxy();
-    shared.window = std::make_unique<TestWindow>(kWidth, kHeight);
+    shared.window = std::make_unique<TestWindow>(width, height);
     IDirect3D9Ptr d3d = proxy.CreateDirect3D();
     if (d3d == nullptr) {
         ADD_FAILURE() << "no Direct3D";
         return nullptr;
     }
     D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = kWidth;
-    present.BackBufferHeight = kHeight;
+    present.BackBufferWidth = width;
+    present.BackBufferHeight = height;
     present.BackBufferFormat = backBufferFormat;
     present.BackBufferCount = 1;
     present.SwapEffect = D3DSWAPEFFECT_DISCARD;

@@ -23,9 +23,10 @@ public:
     static constexpr UINT kWidth = 64;
     static constexpr UINT kHeight = 64;
 
-    // The device with the given back-buffer format (A8R8G8B8 or X8R8G8B8;
-    // one format per executable).
-    static IDirect3DDevice9* Get(D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8);
+    // The device with the given back-buffer format (A8R8G8B8 or X8R8G8B8)
+    // and size; one of each per executable.
+    static IDirect3DDevice9* Get(D3DFORMAT backBufferFormat = D3DFMT_X8R8G8B8, UINT width = kWidth,
+                                 UINT height = kHeight);
     static D3DProxy& Proxy();
 };
 

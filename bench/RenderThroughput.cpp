@@ -1,0 +1,222 @@
+// Triangle throughput: small triangles drawn the way a Glide program draws
+// them, one DrawTriangle per triangle, through ZelkGrRendererSWFixed without
+// and with its worker thread, against two native Direct3D 9 loops on the same
+// device: one DrawPrimitiveUP per triangle, and all triangles of a frame in
+// one DrawPrimitiveUP.  Every loop draws the same frames of pre-transformed
+// vertices (the renderer's vertex format) and presents each frame.  Prints
+// triangles per second and the renderer's ratios to both native loops.
+#include "render/ZelkGrRendererSWFixed.h"
+
+#include <windows.h>
+
+#include <d3d9.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+using namespace zelk;
+
+namespace {
+
+const int kWidth = 640;
+const int kHeight = 480;
+const int kTrianglesPerFrame = 10000;
+const int kFrames = 20;
+const int kWarmUpFrames = 2;
+const int kRounds = 3;  // the best round of each loop counts
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Triangles of about 3 pixels on a side spread over the screen, flat
+// coloured, as Glide vertices and as the vertices Direct3D draws.
+struct Frame {
+    std::vector<GrVertex> glide;
+    std::vector<D3DVertex> d3d;
+};
+
+Frame MakeFrame()
+{
+    Frame f;
+    for (int i = 0; i < kTrianglesPerFrame; ++i) {
+        const float x = static_cast<float>((i * 37) % (kWidth - 4));
+        const float y = static_cast<float>((i * 91 / 7) % (kHeight - 4));
+        const float corners[3][2] = {{x, y}, {x + 3, y}, {x + 3, y + 3}};
+        const float r = static_cast<float>(i % 256), g = static_cast<float>((i / 3) % 256);
+        for (const auto& c : corners) {
+            GrVertex v;
+            std::memset(&v, 0, sizeof v);
+            v.x = c[0];
+            v.y = c[1];
+            v.r = r;
+            v.g = g;
+            v.b = 128.0f;
+            v.a = 255.0f;
+            v.oow = 1.0f;
+            f.glide.push_back(v);
+            const DWORD color = 0xFF000000u | static_cast<DWORD>(r) << 16 | static_cast<DWORD>(g) << 8 | 128u;
+            f.d3d.push_back(D3DVertex{c[0], c[1], 0.0f, 1.0f, color, 0, 0, 0, 0, 0});
+        }
+    }
+    return f;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    return DefWindowProcA(window, message, w, l);
+}
+
+HWND CreateBenchWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ZelkRenderThroughput";
+    RegisterClassA(&wc);
+    RECT rect = {0, 0, kWidth, kHeight};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND window = CreateWindowA(wc.lpszClassName, "RenderThroughput", WS_OVERLAPPEDWINDOW, 0, 0,
+                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance,
+                                nullptr);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
+}
+
+// Triangles per second of one loop: the best of kRounds rounds of kFrames
+// frames, each round after kWarmUpFrames frames that are not timed.
+template <typename DrawFrame, typename Finish>
+double Measure(DrawFrame drawFrame, Finish finish)
+{
+    double best = 0.0;
+    for (int round = 0; round < kRounds; ++round) {
+        for (int i = 0; i < kWarmUpFrames; ++i) drawFrame();
+        finish();
+        const double start = Now();
+        for (int i = 0; i < kFrames; ++i) drawFrame();
+        finish();
+        const double rate = kFrames * static_cast<double>(kTrianglesPerFrame) / (Now() - start);
+        if (rate > best) best = rate;
+    }
+    return best;
+}
+
+double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker)
+{
+    ZelkGrRendererSettings settings;
+    settings.useBackgroundThread = worker ? 1 : 0;
+    ZelkGrRendererSWFixed renderer(device, kWidth, kHeight, settings);
+    if (worker) renderer.ResumeWorker();
+    // Flat shading from the vertex colour.
+    renderer.RecordCommand(12, 1u << 24 | 0u << 12 | 2u << 8, 0);
+    renderer.RecordCommand(13, 1u << 24 | 0u << 12 | 2u << 8, 0);
+    const GrVertex* v = frame.glide.data();
+    const double rate = Measure(
+        [&] {
+            renderer.RecordClear(0xFF000000, 1.0f);
+            for (int i = 0; i < kTrianglesPerFrame; ++i) renderer.DrawTriangle(&v[3 * i], &v[3 * i + 1], &v[3 * i + 2]);
+            renderer.EndFrame();
+        },
+        [&] { renderer.WaitIdle(); });
+    renderer.Shutdown();
+    return rate;
+}
+
+void NativeState(IDirect3DDevice9* device)
+{
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->SetFVF(kD3DVertexFvf);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_SCISSORTESTENABLE, FALSE);
+    device->SetTexture(0, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+}
+
+double MeasureNative(IDirect3DDevice9* device, const Frame& frame, bool oneCall)
+{
+    NativeState(device);
+    const D3DVertex* v = frame.d3d.data();
+    return Measure(
+        [&] {
+            device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            device->BeginScene();
+            if (oneCall) {
+                device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, kTrianglesPerFrame, v, kD3DVertexStride);
+            } else {
+                for (int i = 0; i < kTrianglesPerFrame; ++i)
+                    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, &v[3 * i], kD3DVertexStride);
+            }
+            device->EndScene();
+            device->Present(nullptr, nullptr, nullptr, nullptr);
+        },
+        [] {});
+}
+
+}  // namespace
+
+int main()
+{
+    HWND window = CreateBenchWindow();
+    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    if (d3d == nullptr) {
+        std::printf("Direct3DCreate9 failed\n");
+        return 1;
+    }
+    D3DPRESENT_PARAMETERS present = {};
+    present.BackBufferWidth = kWidth;
+    present.BackBufferHeight = kHeight;
+    present.BackBufferFormat = D3DFMT_X8R8G8B8;
+    present.BackBufferCount = 1;
+    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    present.hDeviceWindow = window;
+    present.Windowed = TRUE;
+    present.EnableAutoDepthStencil = TRUE;
+    present.AutoDepthStencilFormat = D3DFMT_D24S8;
+    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    IDirect3DDevice9* device = nullptr;
+    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &device))) {
+        std::printf("CreateDevice failed\n");
+        d3d->Release();
+        return 1;
+    }
+
+    const Frame frame = MakeFrame();
+    std::printf("%d triangles of 3 pixels per frame, %d frames per round, best of %d rounds\n", kTrianglesPerFrame,
+                kFrames, kRounds);
+    const double perTriangle = MeasureNative(device, frame, false);
+    const double oneCall = MeasureNative(device, frame, true);
+    const double renderer = MeasureRenderer(device, frame, false);
+    const double rendererWorker = MeasureRenderer(device, frame, true);
+
+    std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per triangle", perTriangle);
+    std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per frame", oneCall);
+    std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", "renderer, calling thread",
+                renderer, renderer / perTriangle, renderer / oneCall);
+    std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", "renderer, worker thread",
+                rendererWorker, rendererWorker / perTriangle, rendererWorker / oneCall);
+
+    device->Release();
+    d3d->Release();
+    DestroyWindow(window);
+    return 0;
+}
