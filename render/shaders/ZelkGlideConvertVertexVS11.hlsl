@@ -25,8 +25,12 @@ struct GrVertex {
     _float3_t position  : POSITION0;  // x, y, z
     _float3_t color     : TEXCOORD0;  // r, g, b (0 to 255)
     _float3_t ooz_a_oow : TEXCOORD1;  // ooz, a (0 to 255), oow
+#if TEXCOORD == TEXCOORD_ENABLE
+    // Declared only where read: an input that no instruction reads may be
+    // given a register another input already has.
     _float3_t tmu0      : TEXCOORD2;  // TMU 0 sow, tow, oow
     _float3_t tmu1      : TEXCOORD3;  // TMU 1 sow, tow, oow
+#endif
 };
 
 struct D3DVertex {

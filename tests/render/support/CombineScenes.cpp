@@ -418,8 +418,12 @@ std::vector<CombineScene> BuildScenes()
         Record(s, in);
         s.ConstantColor(ToArgb(in.pixel.constant));
         s.Quad(0, 0, kSize, kSize, ToVertex(in.pixel.iterated));
-        s.ExpectApproximation(2, 2, 62, 62, ToArgb(Glide(in)), 0xCCCCCCCC, "iterated - constant + constant alpha",
-                              "the stages saturate other - local at 0 before adding the local alpha");
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            s.Expect(2, 2, 62, 62, ToArgb(Glide(in)), "iterated - constant + constant alpha");
+        } else {
+            s.ExpectApproximation(2, 2, 62, 62, ToArgb(Glide(in)), 0xCCCCCCCC, "iterated - constant + constant alpha",
+                                  "the stages saturate other - local at 0 before adding the local alpha");
+        }
     }});
 
     scenes.push_back({"depth as alpha local", [](SceneContext& s) {
@@ -427,7 +431,9 @@ std::vector<CombineScene> BuildScenes()
         s.AlphaCombine(FN_LOCAL, F_ZERO, L_DEPTH, O_CONSTANT);
         s.Quad(0, 0, kSize, kSize, {255, 255, 255, 255, 0.5f * 65535.0f, 1});
         s.ExpectApproximation(2, 2, 62, 62, 0x7F7F7F7F, 0x00000000, "local alpha from depth",
-                              "the stages have no iterated depth: the depth reads as zero");
+                              s.Half() == SceneTexelHalf::PixelShader
+                                  ? "the pixel shaders have no iterated depth: the depth reads as zero"
+                                  : "the stages have no iterated depth: the depth reads as zero");
     }});
 
     return scenes;
@@ -447,8 +453,8 @@ Rgba FromArgb(D3DCOLOR c)
                     static_cast<float>(c & 0xFF), static_cast<float>(c >> 24));
 }
 
-SceneContext::SceneContext(zelk::ZelkGrPrimitiveRenderer& renderer, IDirect3DDevice9* device)
-    : renderer(renderer), device(device)
+SceneContext::SceneContext(zelk::ZelkGrPrimitiveRenderer& renderer, IDirect3DDevice9* device, SceneTexelHalf half)
+    : renderer(renderer), device(device), half(half)
 {
 }
 
@@ -581,11 +587,12 @@ const std::vector<CombineScene>& CombineScenes()
     return scenes;
 }
 
-void RunCombineScene(const CombineScene& scene, const SceneRendererFactory& factory, IDirect3DDevice9* device)
+void RunCombineScene(const CombineScene& scene, const SceneRendererFactory& factory, IDirect3DDevice9* device,
+                     SceneTexelHalf half)
 {
     std::unique_ptr<zelk::ZelkGrPrimitiveRenderer> renderer = factory(device, kSize, kSize);
     ASSERT_TRUE(renderer != nullptr);
-    SceneContext context(*renderer, device);
+    SceneContext context(*renderer, device, half);
     scene.run(context);
     renderer->Flush(true);
     const ReadBack pixels(device);
