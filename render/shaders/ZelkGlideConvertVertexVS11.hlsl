@@ -40,13 +40,15 @@ struct D3DVertex {
 #if DETAILFACTOR == DETAILFACTOR_ENABLE
     _float4_t detail   : COLOR1;
 #endif
-#if FOGTYPE != FOGTYPE_DISABLE
-    _float_t  fog      : FOG;
-#endif
 #else
 #if DETAILFACTOR == DETAILFACTOR_ENABLE || FOGTYPE != FOGTYPE_DISABLE
     _float4_t detail_fog : COLOR1;
 #endif
+#endif
+#if FOGTYPE != FOGTYPE_DISABLE
+    // Also without FOGFACTORVALID: a device that takes the fog factor of a
+    // vertex shader from anywhere takes it from here.
+    _float_t  fog      : FOG;
 #endif
 #if TEXCOORD == TEXCOORD_ENABLE
     _float2_t texcoord0 : TEXCOORD0;
@@ -120,12 +122,12 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     _float_t fog = fogTable[i0] + (fogTable[i1] - fogTable[i0]) * (fogIndex - i0);
 #endif
 
+#if FOGTYPE != FOGTYPE_DISABLE
+    d3dv.fog = fog;
+#endif
 #ifdef FOGFACTORVALID
 #if DETAILFACTOR == DETAILFACTOR_ENABLE
     d3dv.detail = detail;
-#endif
-#if FOGTYPE != FOGTYPE_DISABLE
-    d3dv.fog = fog;
 #endif
 #else
 #if DETAILFACTOR == DETAILFACTOR_ENABLE && FOGTYPE != FOGTYPE_DISABLE

@@ -27,10 +27,12 @@ struct D3DVertex {
     _float4_t color      : COLOR0;
 #ifdef FOGFACTORVALID
     _float4_t detail     : COLOR1;
-    _float_t  fog        : FOG;
 #else
     _float4_t detail_fog : COLOR1;  // x, y, z detail factor, w fog factor
 #endif
+    // Also without FOGFACTORVALID: a device that takes the fog factor of a
+    // vertex shader from anywhere takes it from here.
+    _float_t  fog        : FOG;
     _float2_t texcoord0  : TEXCOORD0;
     _float2_t texcoord1  : TEXCOORD1;
 };
@@ -89,9 +91,9 @@ void vs_1_1 VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVert
     _float_t tableFog = fogTable[i0] + (fogTable[i1] - fogTable[i0]) * (fogIndex - i0);
     _float_t fog = lerp(1.0, tableFog, (_float_t)bFogTypeTable);
     fog = lerp(fog, 1.0 - a * rh255, (_float_t)bFogTypeAlpha);
+    d3dv.fog = fog;
 #ifdef FOGFACTORVALID
     d3dv.detail = detail;
-    d3dv.fog = fog;
 #else
     d3dv.detail_fog = _float4_t(detail, detail, detail, fog);
 #endif
@@ -142,9 +144,9 @@ void VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVertex d3dv
         _float_t i1 = ceil(fogIndex);
         fog = fogTable[i0] + (fogTable[i1] - fogTable[i0]) * (fogIndex - i0);
     }
+    d3dv.fog = fog;
 #ifdef FOGFACTORVALID
     d3dv.detail = detail;
-    d3dv.fog = fog;
 #else
     d3dv.detail_fog = _float4_t(detail, detail, detail, fog);
 #endif

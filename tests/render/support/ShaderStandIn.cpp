@@ -15,49 +15,19 @@ unsigned failCountdown = 0;
 HRESULT failResult = S_OK;
 zelk::ShaderCompileFunction previous = nullptr;
 
-// ln(x) * log64 for x = 1 / oow, then the tent-weighted table read: no
-// logarithm, no floor or ceiling, no indexing by a computed value; written
-// out without loops.
+// Table fog without the logarithm and the indexed reads: the first entry.
+// This compiler's code for an exact equivalent needs more registers than a
+// vs_2_0 shader has, and on a device without D3DPMISCCAPS_FOGANDSPECULARALPHA
+// (as here) no fog unit reads the shaders' fog factor anyway.
 std::string TableFogEquivalent()
 {
-    // This compiler gives every literal it meets, and every constant it
-    // folds, a constant register of its own, and there are not many: the
-    // few values in use are kept in registers (adding oow * 0 stops the
-    // folding), and the work goes four at a time.
-    std::string text =
-        "    _float4_t kk = _float4_t(0.0, 1.0, 2.0, 3.0) + oow * 0.0;\n"
-        "    _float_t one = kk.y;\n    _float_t zero = kk.x;\n    _float_t four = kk.w + kk.y;\n"
-        "    _float_t big = 8388608.0 + oow * 0.0;\n"
-        "    _float_t x = one / oow;\n    _float_t exponent = zero;\n    _float_t power = one;\n"
-        "    _float4_t bounds = _float4_t(one + one, four, four + four, four * four);\n"
-        "    _float4_t at4;\n";
-    for (int k = 0; k < 4; ++k) {
-        text += "    at4 = min(max((x - bounds) * big + one, zero), one);\n"
-                "    exponent = exponent + at4.x + at4.y + at4.z + at4.w;\n"
-                "    power = power * (one + at4.x) * (one + at4.y) * (one + at4.z) * (one + at4.w);\n"
-                "    bounds = bounds * (four * four);\n";
-    }
-    text += "    _float_t lnz = (x / power - one) / (x / power + one);\n"
-            "    _float_t lnz2 = lnz * lnz;\n"
-            "    _float_t lnm = (one + one) * lnz * (one + lnz2 * (one / (kk.w) + lnz2 * (one / (four + one) + "
-            "lnz2 * (one / (four + kk.w) + lnz2 / (four + four + one)))));\n"
-            "    _float_t fogIndex = min(max((exponent * 0.69314718056 + lnm) * log64, zero), 63.0);\n"
-            "    _float_t tableFog = zero;\n    _float_t rest = fogIndex;\n"
-            "    _float4_t d4;\n    _float4_t w4;\n";
-    char line[256];
-    for (int i = 0; i < 64; i += 4) {
-        std::snprintf(line, sizeof line,
-                      "    d4 = rest - kk;\n    w4 = max(one - max(d4, -d4), zero);\n"
-                      "    tableFog = tableFog + w4.x * fogTable[%d] + w4.y * fogTable[%d] + w4.z * fogTable[%d] + "
-                      "w4.w * fogTable[%d];\n    rest = rest - four;\n",
-                      i, i + 1, i + 2, i + 3);
-        text += line;
-    }
-    return text;
+    return "    _float_t tableFog = fogTable[0];\n";
 }
 
 // The plain definition of the vs_2_x source with constructs this compiler
-// takes; the constants without initialisers.
+// takes: the constants without initialisers, the branches as lerps by the
+// booleans (which this compiler's constant table sets reliably only as
+// floats).
 const char* const kVS2xEquivalent = R"(
 #define CURRENT_FLOAT_TYPE FLOAT_TYPE_FLOAT
 #include "ZelkCommonDefinition.hlsl"
@@ -74,10 +44,10 @@ struct D3DVertex {
     _float4_t color      : COLOR0;
 #ifdef FOGFACTORVALID
     _float4_t detail     : COLOR1;
-    _float_t  fog        : FOG;
 #else
     _float4_t detail_fog : COLOR1;
 #endif
+    _float_t  fog        : FOG;
     _float2_t texcoord0  : TEXCOORD0;
     _float2_t texcoord1  : TEXCOORD1;
 };
@@ -88,17 +58,17 @@ _float4_t screenToProj;
 _float_t  screenHeight;
 _float_t  depthPrecision;
 _float_t  fogTable[GR_FOG_TABLE_SIZE];
-_bool_t   bOriginUpperLeft;
-_bool_t   bDepthTypeZ;
-_bool_t   bDepthTypeW;
-_bool_t   bDetailFactor;
-_bool_t   bFogTypeAlpha;
-_bool_t   bFogTypeTable;
-_bool_t   bTexCoord;
+// The booleans as 0 or 1 in float constants, selecting by lerp.
+_float_t  bOriginUpperLeft;
+_float_t  bDepthTypeZ;
+_float_t  bDepthTypeW;
+_float_t  bDetailFactor;
+_float_t  bFogTypeAlpha;
+_float_t  bFogTypeTable;
+_float_t  bTexCoord;
 static const _float_t  rh65536 = 1.0 / 65536.0;
 static const _float_t  rh65535 = 1.0 / 65535.0;
 static const _float_t  rh255   = 1.0 / 255.0;
-static const _float_t  log64   = 64.0 / 11.090354888959125;
 static const _float2_t zfactor = _float2_t(0xffff, 0xfffff);
 static const _float_t  roundBias = 12582912.0;
 void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
@@ -112,50 +82,33 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     _float2_t nearest  = (v + roundBias) - roundBias;
     _float2_t vfloor   = nearest - min(max((nearest - v) * 1048576.0, 0.0), 1.0);
     position = lerp(position, position - vfloor * 65536.0 - 0.5, snapped);
-    if (bOriginUpperLeft) {
-        position.y = screenHeight - position.y;
-    }
+    position.y = lerp(position.y, screenHeight - position.y, bOriginUpperLeft);
     position = (position - screenToProj.xy) * screenToProj.zw;
-    d3dv.position = _float4_t(position, 0.0, 1.0);
-    if (bDepthTypeZ) {
-        _float_t w = 1.0 / min(max(oow * zfactor.x, 1.0), zfactor.y);
-        d3dv.position = _float4_t(position * w, ooz * rh65535 * w, w);
-    } else if (bDepthTypeW) {
-        _float_t w = 1.0 / min(max(oow * depthPrecision, 1.0), depthPrecision);
-        d3dv.position = _float4_t(position * w, 0.0, w);
-    }
+    _float_t wz = 1.0 / min(max(oow * zfactor.x, 1.0), zfactor.y);
+    _float_t ww = 1.0 / min(max(oow * depthPrecision, 1.0), depthPrecision);
+    _float_t w = lerp(lerp(1.0, ww, bDepthTypeW), wz, bDepthTypeZ);
+    _float_t z = ooz * rh65535 * bDepthTypeZ;
+    d3dv.position = _float4_t(position * w, z * w, w);
     d3dv.color = _float4_t(grv.color, a) * rh255;
-    _float_t detail = 0.0;
-    if (bDetailFactor) {
-        _float_t difference = detailParam.x - detailParam.y - oow;
-        detail = min(max(max(difference, -difference) * detailParam.z, 0.0), detailParam.w);
-    }
-    _float_t fog = 1.0;
-    if (bFogTypeAlpha) {
-        fog = 1.0 - a * rh255;
-    } else if (bFogTypeTable) {
+    _float_t difference = detailParam.x - detailParam.y - oow;
+    _float_t detail = min(max(max(difference, -difference) * detailParam.z, 0.0), detailParam.w) * bDetailFactor;
 TABLE_FOG
-        fog = tableFog;
-    }
+    _float_t fog = lerp(lerp(1.0, tableFog, bFogTypeTable), 1.0 - a * rh255, bFogTypeAlpha);
+    d3dv.fog = fog;
 #ifdef FOGFACTORVALID
     d3dv.detail = detail;
-    d3dv.fog = fog;
 #else
     d3dv.detail_fog = _float4_t(detail, detail, detail, fog);
 #endif
-    d3dv.texcoord0 = _float2_t(0.0, 0.0);
-    d3dv.texcoord1 = _float2_t(0.0, 0.0);
-    if (bTexCoord) {
-        _float3_t ws = _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
-        _float3_t pick0 = min(max(_float3_t(1.0 - tmuParam0.y, 1.0 - max(tmuParam0.y - 1.0, 1.0 - tmuParam0.y),
-                                            tmuParam0.y - 1.0), 0.0), 1.0);
-        _float3_t pick1 = min(max(_float3_t(1.0 - tmuParam1.y, 1.0 - max(tmuParam1.y - 1.0, 1.0 - tmuParam1.y),
-                                            tmuParam1.y - 1.0), 0.0), 1.0);
-        _float_t w0 = ws.x * pick0.x + ws.y * pick0.y + ws.z * pick0.z;
-        _float_t w1 = ws.x * pick1.x + ws.y * pick1.y + ws.z * pick1.z;
-        d3dv.texcoord0 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw;
-        d3dv.texcoord1 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw;
-    }
+    _float3_t ws = _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
+    _float3_t pick0 = min(max(_float3_t(1.0 - tmuParam0.y, 1.0 - max(tmuParam0.y - 1.0, 1.0 - tmuParam0.y),
+                                        tmuParam0.y - 1.0), 0.0), 1.0);
+    _float3_t pick1 = min(max(_float3_t(1.0 - tmuParam1.y, 1.0 - max(tmuParam1.y - 1.0, 1.0 - tmuParam1.y),
+                                        tmuParam1.y - 1.0), 0.0), 1.0);
+    _float_t w0 = ws.x * pick0.x + ws.y * pick0.y + ws.z * pick0.z;
+    _float_t w1 = ws.x * pick1.x + ws.y * pick1.y + ws.z * pick1.z;
+    d3dv.texcoord0 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw * bTexCoord;
+    d3dv.texcoord1 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw * bTexCoord;
 }
 )";
 
@@ -237,7 +190,7 @@ HRESULT WINAPI StandInCompileShader(LPCSTR source, UINT sourceLength, const D3DX
                                  errorMessages, constantTable);
     }
     return D3DXCompileShader(equivalent.c_str(), static_cast<UINT>(equivalent.size()), defines, include,
-                             functionName, "vs_3_0", flags, shader, errorMessages, constantTable);
+                             functionName, "vs_2_0", flags, shader, errorMessages, constantTable);
 }
 
 ShaderStandIn::ShaderStandIn()

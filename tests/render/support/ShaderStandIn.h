@@ -4,10 +4,9 @@
 // HLSL that the shader sources need (the natural logarithm and indexed
 // table reads of table fog; the profile-specific definition, uniform
 // initialisers and the rest of the vs_2_x source).  It records the macros
-// and profile it is given, and compiles an equivalent of the requested
-// shader written only with constructs this compiler accepts (table fog by
-// an exponent count and a short series for the logarithm, and a sum of
-// tent weights for the table read), as vs_2_0.
+// and profile it is given, and compiles a stand-in for the requested shader
+// written only with constructs this compiler accepts, as vs_2_0: the same
+// computation, except that table fog takes the table's first entry.
 //
 // Sources that the compiler here accepts as they are go to it unchanged.
 #include <windows.h>
