@@ -241,11 +241,11 @@ std::vector<CombineScene> BuildScenes()
         s.Clear(0xFF0000FF);
         s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
         s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
-        s.BlendFunction(1, 5, 0, 0);  // SRC_ALPHA, ONE_MINUS_SRC_ALPHA; alpha ZERO, ZERO
+        s.BlendFunction(1, 5, 4, 0);  // SRC_ALPHA, ONE_MINUS_SRC_ALPHA; alpha ONE, ZERO
         s.Quad(0, 0, kSize, kSize, {255, 255, 0, 64, 0, 1});
-        // 64/255 of yellow over blue.
+        // 64/255 of yellow over blue; the alpha written as it comes.
         const float t = 64.0f / 255.0f;
-        s.Expect(2, 2, 62, 62, ToArgb(Rgba{t, t, 1 - t, 0}), "alpha 64 over blue");
+        s.Expect(2, 2, 62, 62, ToArgb(Rgba{t, t, 1 - t, t}), "alpha 64 over blue");
     }});
 
     scenes.push_back({"chroma-key on texels", [](SceneContext& s) {
@@ -313,18 +313,16 @@ std::vector<CombineScene> BuildScenes()
         s.Clear(background);
         s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
         s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
-        // Colour only: the alpha blend pair has a scene of its own.
-        s.State(D3DRS_COLORWRITEENABLE, 0x7);
         const Rgba src = Channels(200, 100, 50, 64), dst = FromArgb(background);
         const std::uint32_t sources[] = {0, 1, 2, 3, 4, 5, 6, 7, 15};
         const std::uint32_t destinations[] = {0, 1, 2, 3, 4, 5, 6, 7};
         for (int column = 0; column < 9; ++column) {
             for (int row = 0; row < 8; ++row) {
                 const std::uint32_t sf = sources[column], df = destinations[row];
-                s.BlendFunction(sf, df, 0, 0);
+                s.BlendFunction(sf, df, 4, 0);
                 const float x = column * 7.0f, y = row * 8.0f;
                 s.Quad(x, y, x + 7, y + 8, ToVertex(src));
-                Rgba out{0, 0, 0, dst.a};
+                Rgba out{0, 0, 0, src.a};
                 for (int c = 0; c < 3; ++c) {
                     const float cs = c == 0 ? src.r : c == 1 ? src.g : src.b;
                     const float cd = c == 0 ? dst.r : c == 1 ? dst.g : dst.b;
@@ -334,6 +332,38 @@ std::vector<CombineScene> BuildScenes()
                 s.Expect(column * 7 + 2, row * 8 + 2, column * 7 + 5, row * 8 + 6, ToArgb(out),
                          "source " + std::to_string(sf) + " destination " + std::to_string(df));
             }
+        }
+    }});
+
+    scenes.push_back({"alpha blend pairs", [](SceneContext& s) {
+        const D3DCOLOR background = 0x80406080;
+        s.Clear(background);
+        s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        const float as = 64.0f / 255.0f, ad = 128.0f / 255.0f;
+        struct Pair {
+            std::uint32_t rgbSrc, rgbDst, alphaSrc, alphaDst;
+            float alpha;
+        };
+        // Colour copied or blended, alpha by its own pair.
+        const Pair pairs[4] = {{4, 0, 0, 0, 0.0f},
+                               {4, 0, 4, 4, std::min(1.0f, as + ad)},
+                               {1, 5, 1, 5, as * as + ad * (1 - as)},
+                               {0, 4, 3, 0, as * ad}};
+        const Rgba src = Channels(200, 100, 50, 64), dst = FromArgb(background);
+        for (int i = 0; i < 4; ++i) {
+            const Pair& p = pairs[i];
+            s.BlendFunction(p.rgbSrc, p.rgbDst, p.alphaSrc, p.alphaDst);
+            s.Quad(i * 16.0f, 0, i * 16.0f + 16, kSize, ToVertex(src));
+            Rgba out{0, 0, 0, p.alpha};
+            for (int c = 0; c < 3; ++c) {
+                const float cs = c == 0 ? src.r : c == 1 ? src.g : src.b;
+                const float cd = c == 0 ? dst.r : c == 1 ? dst.g : dst.b;
+                (c == 0 ? out.r : c == 1 ? out.g : out.b) =
+                    std::min(1.0f, cs * SourceFactor(p.rgbSrc, src, dst, c) + cd * DestinationFactor(p.rgbDst, src, dst, c));
+            }
+            s.Expect(i * 16 + 3, 3, i * 16 + 13, 61, ToArgb(out), "alpha pair " + std::to_string(p.alphaSrc) + ", " +
+                                                               std::to_string(p.alphaDst));
         }
     }});
 
