@@ -278,6 +278,7 @@ void ZelkGrPrimitiveRenderer::FreePackages()
     currentPackage->firstVertexIndex = nextVertexIndex;
     ZelkCriticalSectionLock hold(queueLock);
     packageQueue.clear();
+    sparePackages.clear();
     queuedPackages = 0;
 }
 

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/ZelkCriticalSection.h"
 #include "framework/ZelkD3DFont.h"
@@ -78,9 +79,9 @@ public:
     // worker's message queue exists.  When the worker cannot run, packages
     // go on being played in the calling thread.
     void ResumeWorker();
-    // Plays (with the worker: waits until the worker has played) everything
-    // handed over, stops the worker and frees every package, then unbinds
-    // the device state.  Idempotent; the destructors call it.
+    // Waits until the worker has played everything handed over, stops it,
+    // unbinds the device state and frees every package; recording after it
+    // goes nowhere.  Idempotent; the destructors call it.
     void Shutdown();
     // True while packages are played on the worker.
     bool WorkerInUse() const { return workerActive && !workerDead.load(); }
@@ -93,7 +94,9 @@ public:
     // the worker no longer uses the device.
     void Flush(bool wait);
     void EndFrame();
-    std::uint32_t GetPendingSwapCount() const { return pendingSwaps.load(); }
+    // Frames ended and not yet presented.  What a dead worker left queued
+    // is played here first, so that the count still falls.
+    std::uint32_t GetPendingSwapCount();
     // Returns when every package handed over so far has been played.
     void WaitIdle();
 
@@ -255,6 +258,9 @@ public:
     std::uint8_t texelPipelineDirty = 0;
 
     std::deque<std::unique_ptr<ZelkGrRenderPackage>> packageQueue;
+    // Played packages kept for reuse (emptied, storage kept); guarded by
+    // queueLock.
+    std::vector<std::unique_ptr<ZelkGrRenderPackage>> sparePackages;
     ZelkCriticalSection queueLock;
     ZelkCriticalSection renderLock;
     ZelkEvent startedEvent;   // auto-reset: set when the worker starts a drain

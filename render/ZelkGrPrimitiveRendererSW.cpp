@@ -10,6 +10,23 @@ namespace zelk {
 namespace {
 
 const char* const kRenderMainName = "ZelkGrPrimitiveRendererSW::RenderMain";
+const char* const kDrawPolygonName = "ZelkGrPrimitiveRendererSW::DrawPolygon";
+const char* const kDrawPolygonStripName = "ZelkGrPrimitiveRendererSW::DrawPolygonStrip";
+const char* const kBadIndexList = "The parameter [ const int ilist[] ] is invalid.";
+
+// A polygon whose index list names a negative index is not drawn (the
+// failure is logged); indices past the vertex array cannot be seen here.
+bool IndicesValid(int count, const int* indices, const char* thrower)
+{
+    for (int i = 0; i < count; ++i) {
+        if (indices[i] < 0) {
+            ZelkException failure(thrower, false, kBadIndexList);
+            WriteErrorLog(failure);
+            return false;
+        }
+    }
+    return true;
+}
 
 // The most triangles of one polygon that one pass through the store holds.
 const std::uint32_t kTrianglesPerStore = ZelkGrPrimitiveRenderer::kVertexStoreSize / 3;
@@ -226,7 +243,7 @@ void ZelkGrPrimitiveRendererSW::DrawStrip(std::uint32_t count, Corner corner)
 
 void ZelkGrPrimitiveRendererSW::DrawPolygon(int count, const int* indices, const GrVertex* vertices)
 {
-    if (count < 3 || indices == nullptr || vertices == nullptr) {
+    if (count < 3 || indices == nullptr || vertices == nullptr || !IndicesValid(count, indices, kDrawPolygonName)) {
         return;
     }
     DrawFan(static_cast<std::uint32_t>(count), [=](std::uint32_t i) -> const GrVertex& { return vertices[indices[i]]; });
@@ -242,7 +259,8 @@ void ZelkGrPrimitiveRendererSW::DrawPolygonVertexList(int count, const GrVertex*
 
 void ZelkGrPrimitiveRendererSW::DrawPolygonStrip(int count, const int* indices, const GrVertex* vertices)
 {
-    if (count < 3 || indices == nullptr || vertices == nullptr) {
+    if (count < 3 || indices == nullptr || vertices == nullptr ||
+        !IndicesValid(count, indices, kDrawPolygonStripName)) {
         return;
     }
     DrawStrip(static_cast<std::uint32_t>(count),

@@ -22,6 +22,8 @@ const char* const kRenderMainFailed = "The function [ ZelkGrPrimitiveRenderer::R
 const char* const kResumeName = "ZelkGrPrimitiveRenderer::ResumeWorker";
 const char* const kResumeFailed = "The function [ WIN32API::ResumeThread ] failed.";
 const int kWakeUpPostAttempts = 100;
+// Played packages kept for reuse by the next hand-overs.
+const std::size_t kMaxSparePackages = 4;
 const DWORD kWakeUpRetryDelay = 1;
 
 // Restores a package for recording after it was played in place, also when
@@ -73,6 +75,10 @@ void ZelkGrPrimitiveRenderer::Flush(bool wait)
 {
     CloseOpenRecord();
     if (shutDown) {
+        // Nothing is played after a shutdown, and no frame is owed.
+        if (currentPackage->presentAfterPlaying) {
+            --pendingSwaps;
+        }
         currentPackage->Clear();
         currentPackage->firstVertexIndex = nextVertexIndex;
         return;
@@ -92,14 +98,23 @@ void ZelkGrPrimitiveRenderer::Flush(bool wait)
     }
 
     std::size_t length;
+    std::unique_ptr<ZelkGrRenderPackage> next;
     {
         ZelkCriticalSectionLock hold(queueLock);
         packageQueue.push_back(std::move(currentPackage));
         ++handedOverCount;
         length = packageQueue.size();
+        if (!sparePackages.empty()) {
+            next = std::move(sparePackages.back());
+            sparePackages.pop_back();
+        }
     }
     queuedPackages = static_cast<std::uint32_t>(length);
-    currentPackage = std::make_unique<ZelkGrRenderPackage>(nextVertexIndex);
+    if (!next) {
+        next = std::make_unique<ZelkGrRenderPackage>();
+    }
+    next->firstVertexIndex = nextVertexIndex;
+    currentPackage = std::move(next);
     PostWakeUp();
     if (wait) {
         WaitForPlayed();
@@ -113,6 +128,14 @@ void ZelkGrPrimitiveRenderer::EndFrame()
     currentPackage->presentAfterPlaying = true;
     ++pendingSwaps;
     Flush(false);
+}
+
+std::uint32_t ZelkGrPrimitiveRenderer::GetPendingSwapCount()
+{
+    if (workerActive && workerDead.load()) {
+        PlayQueuedHere();
+    }
+    return pendingSwaps.load();
 }
 
 void ZelkGrPrimitiveRenderer::WaitIdle()
@@ -246,18 +269,27 @@ bool ZelkGrPrimitiveRenderer::DrainQueue()
         std::unique_ptr<ZelkGrRenderPackage> package;
         {
             ZelkCriticalSectionLock holdQueue(queueLock);
-            queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
             if (packageQueue.empty()) {
+                queuedPackages = 0;
                 break;
             }
             package = std::move(packageQueue.front());
             packageQueue.pop_front();
+            queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
         }
         if (drainDevice != nullptr) {
             ok = PlayPackageOnWorker(*package);
         } else if (package->presentAfterPlaying) {
             // Without a device nothing is played or presented.
             --pendingSwaps;
+        }
+        // Emptied (its textures released) and kept for a later hand-over.
+        package->Clear();
+        {
+            ZelkCriticalSectionLock holdQueue(queueLock);
+            if (sparePackages.size() < kMaxSparePackages) {
+                sparePackages.push_back(std::move(package));
+            }
         }
         package.reset();
         if (!ok) {

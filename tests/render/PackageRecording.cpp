@@ -2,8 +2,11 @@
 // merge and close, and what each recorder and draw leaves in the package.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "common/TestDirectory.h"
+#include "framework/ZelkException.h"
 #include "support/RenderBaseTestSupport.h"
 
 using zelk::ZelkGrBatchRecord;
@@ -254,7 +257,12 @@ TEST_F(PackageRecording, FlushClosesTheOpenRecordAndPolygonsBelowThreeAreIgnored
     renderer.DrawPolygonVertexList(2, two.data());
     renderer.DrawPolygonVertexListStrip(-1, two.data());
     renderer.DrawPolygon(3, nullptr, two.data());
+    const int negative[] = {0, -1, 1};
+    renderer.DrawPolygon(3, negative, two.data());
+    renderer.DrawPolygonStrip(3, negative, two.data());
     EXPECT_EQ(Open().kind, 0u);
+    EXPECT_NE(zelktest::ReadFileText(zelk::kErrorLogFileName).find("The parameter [ const int ilist[] ] is invalid."),
+              std::string::npos);
     EXPECT_EQ(renderer.nextVertexIndex, 0u);
 
     // An empty package plays without a device: nothing to play.

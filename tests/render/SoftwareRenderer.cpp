@@ -27,6 +27,10 @@ protected:
     {
         device = RenderTestDevice::Get(D3DFMT_X8R8G8B8);
         ASSERT_NE(device, nullptr);
+        // The clears of construction stay within the scissor rectangle that
+        // an earlier test may have left.
+        const RECT whole = {0, 0, static_cast<LONG>(kSize), static_cast<LONG>(kSize)};
+        device->SetScissorRect(&whole);
         renderer = std::make_unique<TestRendererSW>(device, kSize, kSize, RendererSettings());
     }
 
@@ -180,6 +184,53 @@ TEST_F(SoftwareRenderer, EmptyPackagesBeginNoSceneAndStateOnlyBatchesDrawNothing
     EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_CCW));
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_TRUE));
     EXPECT_EQ(renderer->depthBufferMode, 1u);
+}
+
+TEST_F(SoftwareRenderer, AStateOnlyBatchInstallsBindingsPaletteAndFogTable)
+{
+    IDirect3DTexture9Ptr texture;
+    ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    std::uint32_t palette[256] = {};
+    std::uint8_t fog[64];
+    for (int i = 0; i < 64; ++i) {
+        fog[i] = static_cast<std::uint8_t>(i);
+    }
+    const UINT palettesBefore = RenderTestDevice::Proxy().CallCount(D3DCall::Device_SetPaletteEntries);
+    ASSERT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_SetCurrentTexturePalette), palettesBefore);
+    renderer->RecordTexture(zelk::ZelkGrTextureBinding(1, texture, 0.25f, 4.0f));
+    renderer->RecordPalette(palette);
+    renderer->RecordFogTable(fog);
+    renderer->Flush(false);
+    EXPECT_EQ(static_cast<IDirect3DTexture9*>(renderer->stageBindings[1].texture),
+              static_cast<IDirect3DTexture9*>(texture));
+    EXPECT_EQ(renderer->stageBindings[1].sScale, 0.25f);
+    EXPECT_EQ(renderer->stageBindings[1].tScale, 4.0f);
+    EXPECT_TRUE(renderer->stageBindings[0].texture == nullptr);
+    EXPECT_EQ(renderer->fogTable[0], 255);
+    EXPECT_EQ(renderer->fogTable[63], 255 - 63);
+    EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_SetPaletteEntries), palettesBefore + 1);
+    EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_SetCurrentTexturePalette), palettesBefore + 1);
+    // With a texture bound the variant takes texture coordinates.
+    EXPECT_EQ(renderer->VariantIndex() % 2, 1u);
+
+    // An unbinding follows in a later package.
+    renderer->RecordTexture(zelk::ZelkGrTextureBinding(1, nullptr, 1.0f, 1.0f));
+    renderer->Flush(false);
+    EXPECT_TRUE(renderer->stageBindings[1].texture == nullptr);
+    EXPECT_EQ(renderer->VariantIndex() % 2, 0u);
+}
+
+TEST_F(SoftwareRenderer, AClipWindowCutsTheDrawsThatFollowIt)
+{
+    Rectangle(0, 0, 32, 32, 255, 0, 0);
+    renderer->RecordClipWindow(ZelkGrRect(40, 40, 48, 48));
+    Rectangle(32, 32, 64, 64, 0, 0, 255);
+    renderer->Flush(false);
+    ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(1, 1, 31, 31, 0xFF0000));
+    EXPECT_TRUE(pixels.RegionNear(40, 40, 48, 48, 0x0000FF));
+    EXPECT_TRUE(pixels.RegionNear(33, 33, 39, 63, 0x000000));
+    EXPECT_TRUE(pixels.RegionNear(49, 33, 63, 63, 0x000000));
 }
 
 TEST_F(SoftwareRenderer, TheStoreWrapsAtItsEnd)

@@ -225,8 +225,13 @@ TEST_F(WorkerThread, AFailureOnTheWorkerIsLoggedOnceAndLaterFramesStillDraw)
     renderer->EndFrame();
     ASSERT_TRUE(WaitUntil([this]() { return renderer->workerDead.load(); }));
     EXPECT_FALSE(renderer->WorkerInUse());
-    // Only the failed frame's swap is gone.
-    EXPECT_EQ(renderer->GetPendingSwapCount(), 1u);
+    // The failed frame's swap is gone; the frame left queued is played and
+    // presented when the count is asked for, so that it still falls.
+    EXPECT_EQ(renderer->pendingSwaps.load(), 1u);
+    std::uint32_t pending = 1;
+    EXPECT_TRUE(RunWithTimeout([this, &pending]() { pending = renderer->GetPendingSwapCount(); }));
+    EXPECT_EQ(pending, 0u);
+    EXPECT_EQ(renderer->queuedPackages.load(), 0u);
 
     renderer->texelSleepMs = 0;
     Rectangle(30, 30, 60, 60, 0, 0, 255);
@@ -239,6 +244,7 @@ TEST_F(WorkerThread, AFailureOnTheWorkerIsLoggedOnceAndLaterFramesStillDraw)
 
     const std::string log = zelktest::ReadFileText(zelk::kErrorLogFileName);
     EXPECT_EQ(Occurrences(log, "The function [ IDirect3DDevice9::BeginScene ] failed."), 1) << log;
+    EXPECT_EQ(Occurrences(log, "Function name : ZelkGrPrimitiveRendererSW::RenderMain"), 1) << log;
 }
 
 TEST_F(WorkerThread, AFailureInsideTheSceneEndsItOnTheWorkerAndInTheCallingThread)
@@ -328,9 +334,11 @@ TEST_F(WorkerThread, AWorkerNeverResumedPlaysNothingAndEndsCleanly)
     WaitIdle();
     renderer->Shutdown();
     renderer->Shutdown();
-    // Recording after the shutdown goes nowhere.
+    // Recording after the shutdown goes nowhere and owes no frame.
     Rectangle(0, 0, 16, 16, 0, 0, 255);
+    renderer->EndFrame();
     renderer->Flush(true);
+    EXPECT_EQ(renderer->GetPendingSwapCount(), 0u);
 }
 
 }  // namespace
