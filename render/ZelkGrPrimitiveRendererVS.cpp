@@ -18,6 +18,23 @@ const char* const kFindFailed = "The function [ WIN32API::FindResource ] failed.
 const char* const kLoadFailed = "The function [ WIN32API::LoadResource ] failed.";
 const char* const kSizeFailed = "The function [ WIN32API::SizeofResource ] failed.";
 const char* const kProfileFailed = "The function [ D3DXGetVertexShaderProfile ] failed.";
+const char* const kDrawPolygonName = "ZelkGrPrimitiveRendererVS::DrawPolygon";
+const char* const kDrawPolygonStripName = "ZelkGrPrimitiveRendererVS::DrawPolygonStrip";
+const char* const kBadIndexList = "The parameter [ const int ilist[] ] is invalid.";
+
+// A polygon whose index list names a negative index is not drawn (the
+// failure is logged); indices past the vertex array cannot be seen here.
+bool IndicesValid(int count, const int* indices, const char* thrower)
+{
+    for (int i = 0; i < count; ++i) {
+        if (indices[i] < 0) {
+            ZelkException failure(thrower, false, kBadIndexList);
+            WriteErrorLog(failure);
+            return false;
+        }
+    }
+    return true;
+}
 
 const D3DVERTEXELEMENT9 kVertexDeclaration[] = {
     {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
@@ -335,7 +352,7 @@ void ZelkGrPrimitiveRendererVS::DrawStrip(std::uint32_t count, Corner corner)
 
 void ZelkGrPrimitiveRendererVS::DrawPolygon(int count, const int* indices, const GrVertex* vertices)
 {
-    if (count < 3 || indices == nullptr || vertices == nullptr) {
+    if (count < 3 || indices == nullptr || vertices == nullptr || !IndicesValid(count, indices, kDrawPolygonName)) {
         return;
     }
     DrawFan(static_cast<std::uint32_t>(count), [=](std::uint32_t i) -> const GrVertex& { return vertices[indices[i]]; });
@@ -351,7 +368,8 @@ void ZelkGrPrimitiveRendererVS::DrawPolygonVertexList(int count, const GrVertex*
 
 void ZelkGrPrimitiveRendererVS::DrawPolygonStrip(int count, const int* indices, const GrVertex* vertices)
 {
-    if (count < 3 || indices == nullptr || vertices == nullptr) {
+    if (count < 3 || indices == nullptr || vertices == nullptr ||
+        !IndicesValid(count, indices, kDrawPolygonStripName)) {
         return;
     }
     DrawStrip(static_cast<std::uint32_t>(count),

@@ -473,6 +473,12 @@ TEST_F(ShaderRenderers, StripRecords)
     const int more[] = {2, 0, 0, 1, 3, 2};
     ASSERT_EQ(r.nextVertexIndex, 18u);
     for (std::uint32_t i = 0; i < 6; ++i) EXPECT_EQ(x_of(12 + i), more[i]) << i;
+    // A negative index refuses the polygon.
+    const int bad[3] = {0, -1, 2};
+    r.DrawPolygonStrip(3, bad, p);
+    r.DrawPolygon(3, bad, p);
+    EXPECT_EQ(r.nextVertexIndex, 18u);
+    EXPECT_NE(ReadLog().find("The parameter [ const int ilist[] ] is invalid."), std::string::npos);
     r.Flush(true);
 }
 
