@@ -62,6 +62,17 @@ static const _float_t  rh255   = 1.0 / 255.0;
 static const _float_t  log64   = 64.0 / 11.090354888959125;  // 64 / ln 65536
 static const _float2_t zfactor = _float2_t(0xffff, 0xfffff);
 
+// A stage's texture coordinates: activeST (0 or 1) picks the s, t pair,
+// activeW (0, 1 or 2) the w that divides it (TMU 0's, TMU 1's or the
+// vertex's), and the scales map it to the Direct3D texture.  The w is picked
+// before its reciprocal is taken, so that an unused zero w never mixes in.
+_float2_t TexCoord(const GrVertex grv, _float_t oow, _float4_t param)
+{
+    _float3_t pick = clamp(_float3_t(1.0 - param.y, 1.0 - abs(param.y - 1.0), param.y - 1.0), 0.0, 1.0);
+    _float_t w = dot(_float3_t(grv.tmu0.z, grv.tmu1.z, oow), pick);
+    return lerp(grv.tmu0.xy, grv.tmu1.xy, param.x) * (1.0 / w) * param.zw;
+}
+
 void vs_1_1 VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVertex d3dv)
 {
     _float_t ooz = grv.ooz_a_oow.x;
@@ -98,10 +109,8 @@ void vs_1_1 VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVert
     d3dv.detail_fog = _float4_t(detail, detail, detail, fog);
 #endif
 
-    _float2_t pairs[2] = { grv.tmu0.xy, grv.tmu1.xy };
-    _float3_t rws = 1.0 / _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
-    d3dv.texcoord0 = pairs[tmuParam0.x] * rws[tmuParam0.y] * tmuParam0.zw;
-    d3dv.texcoord1 = pairs[tmuParam1.x] * rws[tmuParam1.y] * tmuParam1.zw;
+    d3dv.texcoord0 = TexCoord(grv, oow, tmuParam0);
+    d3dv.texcoord1 = TexCoord(grv, oow, tmuParam1);
 }
 
 void VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVertex d3dv)
@@ -154,10 +163,8 @@ void VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVertex d3dv
     d3dv.texcoord0 = _float2_t(0.0, 0.0);
     d3dv.texcoord1 = _float2_t(0.0, 0.0);
     if (bTexCoord) {
-        _float2_t pairs[2] = { grv.tmu0.xy, grv.tmu1.xy };
-        _float3_t rws = 1.0 / _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
-        d3dv.texcoord0 = pairs[tmuParam0.x] * rws[tmuParam0.y] * tmuParam0.zw;
-        d3dv.texcoord1 = pairs[tmuParam1.x] * rws[tmuParam1.y] * tmuParam1.zw;
+        d3dv.texcoord0 = TexCoord(grv, oow, tmuParam0);
+        d3dv.texcoord1 = TexCoord(grv, oow, tmuParam1);
     }
 }
 
