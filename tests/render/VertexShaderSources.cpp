@@ -8,6 +8,8 @@
 
 #include "framework/ZelkD3DPtr.h"
 #include "framework/ZelkD3DXInclude.h"
+#include "framework/ZelkException.h"
+#include "render/ZelkGrPrimitiveRendererVS.h"
 
 namespace {
 
@@ -50,6 +52,25 @@ TEST(VertexShaderSources, ResourcesArePresent)
     EXPECT_NE(LoadResourceText(108).find("ZELK_COMMONDEFINITION_HLSL"), std::string::npos);
     EXPECT_NE(LoadResourceText(117).find("ZELKGLIDE_CONVERTVERTEX_VS11_HLSL"), std::string::npos);
     EXPECT_NE(LoadResourceText(118).find("ZELKGLIDE_CONVERTVERTEX_VS2X_HLSL"), std::string::npos);
+}
+
+// The renderers' loader finds the resources by the type in any case and
+// hands out exactly their bytes; a missing one empties the string.
+TEST(VertexShaderSources, LoadShaderFromResource)
+{
+    std::string out = "left over";
+    zelk::ZelkGrPrimitiveRendererVS::LoadShaderFromResource(117, "hlsl", nullptr, out);
+    EXPECT_EQ(out, LoadResourceText(117));
+    out = "left over";
+    try {
+        zelk::ZelkGrPrimitiveRendererVS::LoadShaderFromResource(999, "hlsl", nullptr, out);
+        FAIL() << "no exception";
+    } catch (const zelk::ZelkException& e) {
+        EXPECT_EQ(e.functionName, "ZelkGrPrimitiveRendererVS::LoadShaderFromResource");
+        EXPECT_EQ(e.message, "The function [ WIN32API::FindResource ] failed.");
+        EXPECT_TRUE(e.logged);
+    }
+    EXPECT_TRUE(out.empty());
 }
 
 // Table fog needs the natural logarithm and an indexed table read; every
