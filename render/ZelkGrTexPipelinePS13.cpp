@@ -49,7 +49,13 @@ template <class VertexPath>
 void ZelkGrTexPipelinePS13<VertexPath>::SetChromakeyValue(const ZelkGrRenderCommand& command)
 {
     ZelkGrPrimitiveRenderer::SetChromakeyValue(command);
-    auto found = colorkeyMapCache.find(command.value);
+    BindColorkeyMaps(command.value);
+}
+
+template <class VertexPath>
+void ZelkGrTexPipelinePS13<VertexPath>::BindColorkeyMaps(std::uint32_t keyColor)
+{
+    auto found = colorkeyMapCache.find(keyColor);
     if (found == colorkeyMapCache.end()) {
         IDirect3DTexture9Ptr mapAR = ZelkD3DSurface::CreateColorkeyMapAR(
             this->device, this->chromakeyColor, kColorkeyMapSize, D3DFMT_A1R5G5B5, 1, 0);
@@ -62,7 +68,7 @@ void ZelkGrTexPipelinePS13<VertexPath>::SetChromakeyValue(const ZelkGrRenderComm
         if (copyAR == nullptr || copyGB == nullptr) {
             return;
         }
-        found = colorkeyMapCache.emplace(command.value, std::make_pair(copyAR, copyGB)).first;
+        found = colorkeyMapCache.emplace(keyColor, std::make_pair(copyAR, copyGB)).first;
     }
     colorkeyMapAR = found->second.first;
     colorkeyMapGB = found->second.second;
@@ -134,6 +140,11 @@ void ZelkGrTexPipelinePS13<VertexPath>::UpdateTexelPipeline()
         device->SetTexture(t, this->stageBindings[t].texture);
     }
     if (this->chromakeyMode == 1) {
+        if (colorkeyMapAR == nullptr) {
+            // Keying before any key colour was given: Glide's key is then
+            // black, and unbound maps would key every texel.
+            BindColorkeyMaps(0);
+        }
         device->SetTexture(2, colorkeyMapAR);
         device->SetTexture(3, colorkeyMapGB);
     }

@@ -34,6 +34,13 @@ public:
     // The combine state of the renderer as the translator takes it.
     ZelkGrPs13CombineState CombineState() const;
 
+private:
+    // Binds the colour-key maps of the key colour (packed ARGB; the float
+    // copy in chromakeyColor), building them the first time.
+    void BindColorkeyMaps(std::uint32_t keyColor);
+
+public:
+
     IDirect3DTexture9Ptr colorkeyMapAR;
     IDirect3DTexture9Ptr colorkeyMapGB;
     std::unordered_map<ZelkGrTexPipelineKey, IDirect3DPixelShader9Ptr, PipelineKeyHash> pixelShaderCache;

@@ -152,6 +152,42 @@ TEST_F(ShaderRenderers, ColorkeyMapsAreBuiltOncePerColour)
     EXPECT_EQ(static_cast<IDirect3DTexture9*>(r.colorkeyMapAR), mapAR);
 }
 
+// Chroma-keying before any key colour keys Glide's initial black.
+TEST_F(ShaderRenderers, ChromakeyWithoutKeyColourKeysBlack)
+{
+    ZelkGrRendererSWPS13 r(device, kSize, kSize, Settings());
+    IDirect3DTexture9Ptr texture;
+    ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    static_cast<D3DCOLOR*>(locked.pBits)[0] = 0xFF000000;
+    static_cast<D3DCOLOR*>(locked.pBits)[1] = 0xFF808080;
+    texture->UnlockRect(0);
+    r.RecordClear(0xFF0000FF, 1.0f);
+    r.RecordCommand(5, 1, 0);
+    r.RecordCommand(14, 1u << 24 | 1u << 16, 0);  // TMU 0 passes its texel
+    r.RecordCommand(12, Combine(3, 8, 0, 1), 0);
+    r.RecordCommand(13, Combine(3, 8, 0, 1), 0);
+    r.RecordRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    r.RecordRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    r.RecordRenderState(D3DRS_ALPHAREF, 0);
+    r.RecordTexture(zelk::ZelkGrTextureBinding(0, texture, 1.0f / 64, 1.0f / 64));
+    GrVertex v[4];
+    const float xs[4] = {0, 64, 64, 0}, ys[4] = {0, 0, 64, 64};
+    for (int i = 0; i < 4; ++i) {
+        v[i] = MakeVertex(xs[i], ys[i]);
+        v[i].tmuvtx[0].sow = xs[i];
+        v[i].tmuvtx[0].tow = ys[i];
+        v[i].tmuvtx[0].oow = 1.0f;
+    }
+    r.DrawPolygonVertexList(4, v);
+    r.Flush(true);
+    const ReadBack pixels(device);
+    EXPECT_TRUE(pixels.RegionNear(2, 2, 30, 62, 0xFF0000FF, 3));   // black texel keyed: background
+    EXPECT_TRUE(pixels.RegionNear(34, 2, 62, 62, 0xFF808080, 3));  // grey texel drawn
+    EXPECT_EQ(r.colorkeyMapCache.size(), 1u);
+}
+
 bool HasMacro(const ShaderCompileCall& call, const std::string& name, const std::string& value)
 {
     for (const auto& m : call.macros) {
