@@ -1,11 +1,21 @@
 // Triangle throughput: small triangles drawn the way a Glide program draws
 // them, one DrawTriangle per triangle, through ZelkGrRendererSWFixed without
-// and with its worker thread, against two native Direct3D 9 loops on the same
-// device: one DrawPrimitiveUP per triangle, and all triangles of a frame in
-// one DrawPrimitiveUP.  Every loop draws the same frames of pre-transformed
-// vertices (the renderer's vertex format) and presents each frame.  Prints
-// triangles per second and the renderer's ratios to both native loops.
+// and with its worker thread and through the three ps_1_3 classes, against
+// two native Direct3D 9 loops on the same device: one DrawPrimitiveUP per
+// triangle, and all triangles of a frame in one DrawPrimitiveUP.  Every loop
+// draws the same frames of pre-transformed vertices (the renderer's vertex
+// format) and presents each frame.  Prints triangles per second and the
+// renderer's ratios to both native loops.  The ps_1_3 classes switch between
+// two combine states ten times a frame; their pixel-shader cache hit rate is
+// printed.
 #include "render/ZelkGrRendererSWFixed.h"
+#include "render/ZelkGrRendererSWPS13.h"
+#include "render/ZelkGrRendererVS11PS13.h"
+#include "render/ZelkGrRendererVS2xPS13.h"
+
+// Where the shader compiler lacks HLSL that the vertex-shader sources need
+// (as Wine's does), the tests' stand-in compiler builds those shaders.
+#include "tests/render/support/ShaderStandIn.cpp"
 
 #include <windows.h>
 
@@ -14,6 +24,9 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "framework/ZelkException.h"
+#include "glide/ZelkModule.h"
 
 using namespace zelk;
 
@@ -110,11 +123,16 @@ double Measure(DrawFrame drawFrame, Finish finish)
     return best;
 }
 
-double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker)
+// Triangles per second through a renderer of the class; with switching,
+// the combine state changes every tenth of a frame between two states that
+// both draw the vertex colour.
+template <class Renderer, class After>
+double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker, bool switching, After after)
 {
     ZelkGrRendererSettings settings;
     settings.useBackgroundThread = worker ? 1 : 0;
-    ZelkGrRendererSWFixed renderer(device, kWidth, kHeight, settings);
+    settings.vertexShaderVersion = 255;
+    Renderer renderer(device, kWidth, kHeight, settings);
     if (worker) renderer.ResumeWorker();
     // Flat shading from the vertex colour.
     renderer.RecordCommand(12, 1u << 24 | 0u << 12 | 2u << 8, 0);
@@ -123,12 +141,40 @@ double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker
     const double rate = Measure(
         [&] {
             renderer.RecordClear(0xFF000000, 1.0f);
-            for (int i = 0; i < kTrianglesPerFrame; ++i) renderer.DrawTriangle(&v[3 * i], &v[3 * i + 1], &v[3 * i + 2]);
+            for (int i = 0; i < kTrianglesPerFrame; ++i) {
+                if (switching && i % (kTrianglesPerFrame / 10) == 0) {
+                    const std::uint32_t other = (i / (kTrianglesPerFrame / 10)) % 2 == 0 ? 2u : 1u;
+                    renderer.RecordCommand(12, 1u << 24 | 0u << 12 | other << 8, 0);
+                }
+                renderer.DrawTriangle(&v[3 * i], &v[3 * i + 1], &v[3 * i + 2]);
+            }
             renderer.EndFrame();
         },
         [&] { renderer.WaitIdle(); });
     renderer.Shutdown();
+    after(renderer);
     return rate;
+}
+
+// The same, for a class that may not be built on this device.
+template <class Renderer>
+void ReportShaderClass(IDirect3DDevice9* device, const Frame& frame, const char* name, double perTriangle,
+                       double oneCall)
+{
+    try {
+        std::uint64_t lookups = 0, translations = 0;
+        const double rate = MeasureRenderer<Renderer>(device, frame, false, true, [&](Renderer& r) {
+            lookups = r.pixelShaderLookups;
+            translations = r.pixelShaderTranslations;
+        });
+        std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", name, rate,
+                    rate / perTriangle, rate / oneCall);
+        std::printf("%-44s %llu updates, %llu translations, hit rate %.4f\n", "  pixel-shader cache",
+                    static_cast<unsigned long long>(lookups), static_cast<unsigned long long>(translations),
+                    lookups == 0 ? 0.0 : 1.0 - static_cast<double>(translations) / static_cast<double>(lookups));
+    } catch (const ZelkException& e) {
+        std::printf("%-44s not built: %s: %s\n", name, e.functionName.c_str(), e.message.c_str());
+    }
 }
 
 void NativeState(IDirect3DDevice9* device)
@@ -205,8 +251,8 @@ int main()
                 kFrames, kRounds);
     const double perTriangle = MeasureNative(device, frame, false);
     const double oneCall = MeasureNative(device, frame, true);
-    const double renderer = MeasureRenderer(device, frame, false);
-    const double rendererWorker = MeasureRenderer(device, frame, true);
+    const double renderer = MeasureRenderer<ZelkGrRendererSWFixed>(device, frame, false, false, [](ZelkGrRendererSWFixed&) {});
+    const double rendererWorker = MeasureRenderer<ZelkGrRendererSWFixed>(device, frame, true, false, [](ZelkGrRendererSWFixed&) {});
 
     std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per triangle", perTriangle);
     std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per frame", oneCall);
@@ -214,7 +260,22 @@ int main()
                 renderer, renderer / perTriangle, renderer / oneCall);
     std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", "renderer, worker thread",
                 rendererWorker, rendererWorker / perTriangle, rendererWorker / oneCall);
+    // The shader sources are resources of the library.
+    HMODULE library = LoadLibraryExA("Rodoz2o.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (library == nullptr) {
+        std::printf("Rodoz2o.dll not found: the vertex-shader classes cannot load their shader sources\n");
+    }
+    SetModuleInstance(library);
+    zelktest::ShaderStandIn standIn;
+    ReportShaderClass<ZelkGrRendererSWPS13>(device, frame, "ZelkGrRendererSWPS13, calling thread", perTriangle,
+                                            oneCall);
+    ReportShaderClass<ZelkGrRendererVS11PS13>(device, frame, "ZelkGrRendererVS11PS13, calling thread", perTriangle,
+                                              oneCall);
+    ReportShaderClass<ZelkGrRendererVS2xPS13>(device, frame, "ZelkGrRendererVS2xPS13, calling thread", perTriangle,
+                                              oneCall);
 
+    SetModuleInstance(nullptr);
+    if (library != nullptr) FreeLibrary(library);
     device->Release();
     d3d->Release();
     DestroyWindow(window);

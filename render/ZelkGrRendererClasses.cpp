@@ -1,19 +1,21 @@
 #include "render/ZelkGrRendererClasses.h"
 
 #include "render/ZelkGrRendererSWFixed.h"
+#include "render/ZelkGrRendererSWPS13.h"
+#include "render/ZelkGrRendererVS11PS13.h"
+#include "render/ZelkGrRendererVS2xPS13.h"
 
 namespace zelk {
 
 namespace {
 
 // A class whose factory is null is selected as ZelkGrRendererSWFixed, with
-// both settings set to 0.  The ps_1_3 classes fill their factory here with
-// &CreateRendererOfClass<TheirClass>.
+// both settings set to 0.
 const ZelkGrRendererClass kRendererClasses[] = {
     {kRendererKeySWFixed, "ZelkGrRendererSWFixed", &CreateRendererOfClass<ZelkGrRendererSWFixed>},
-    {kRendererKeySWPS13, "ZelkGrRendererSWPS13", nullptr},
-    {kRendererKeyVS11PS13, "ZelkGrRendererVS11PS13", nullptr},
-    {kRendererKeyVS2xPS13, "ZelkGrRendererVS2xPS13", nullptr},
+    {kRendererKeySWPS13, "ZelkGrRendererSWPS13", &CreateRendererOfClass<ZelkGrRendererSWPS13>},
+    {kRendererKeyVS11PS13, "ZelkGrRendererVS11PS13", &CreateRendererOfClass<ZelkGrRendererVS11PS13>},
+    {kRendererKeyVS2xPS13, "ZelkGrRendererVS2xPS13", &CreateRendererOfClass<ZelkGrRendererVS2xPS13>},
 };
 
 constexpr std::uint32_t kRendererClassCount = sizeof kRendererClasses / sizeof kRendererClasses[0];

@@ -20,7 +20,7 @@ enum : std::uint32_t {
 };
 enum : std::uint32_t {
     F_ZERO = 0, F_LOCAL = 1, F_OTHER_ALPHA = 2, F_LOCAL_ALPHA = 3, F_TEXTURE_ALPHA = 4, F_DETAIL = 4, F_ONE = 8,
-    F_ONE_MINUS_LOCAL = 9,
+    F_ONE_MINUS_LOCAL = 9, F_LOD_FRACTION = 5,
 };
 enum : std::uint32_t { L_ITERATED = 0, L_CONSTANT = 1, L_DEPTH = 2 };
 enum : std::uint32_t { O_ITERATED = 0, O_TEXTURE = 1, O_CONSTANT = 2 };
@@ -448,8 +448,12 @@ std::vector<CombineScene> BuildScenes()
         Record(s, in);
         s.ConstantColor(ToArgb(in.pixel.constant));
         s.Quad(0, 0, kSize, kSize, ToVertex(in.pixel.iterated));
-        s.ExpectApproximation(2, 2, 62, 62, ToArgb(Glide(in)), 0xCCCCCCCC, "iterated - constant + constant alpha",
-                              "the stages saturate other - local at 0 before adding the local alpha");
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            s.Expect(2, 2, 62, 62, ToArgb(Glide(in)), "iterated - constant + constant alpha");
+        } else {
+            s.ExpectApproximation(2, 2, 62, 62, ToArgb(Glide(in)), 0xCCCCCCCC, "iterated - constant + constant alpha",
+                                  "the stages saturate other - local at 0 before adding the local alpha");
+        }
     }});
 
     scenes.push_back({"depth as alpha local", [](SceneContext& s) {
@@ -457,7 +461,99 @@ std::vector<CombineScene> BuildScenes()
         s.AlphaCombine(FN_LOCAL, F_ZERO, L_DEPTH, O_CONSTANT);
         s.Quad(0, 0, kSize, kSize, {255, 255, 255, 255, 0.5f * 65535.0f, 1});
         s.ExpectApproximation(2, 2, 62, 62, 0x7F7F7F7F, 0x00000000, "local alpha from depth",
-                              "the stages have no iterated depth: the depth reads as zero");
+                              s.Half() == SceneTexelHalf::PixelShader
+                                  ? "the pixel shaders have no iterated depth: the depth reads as zero"
+                                  : "the stages have no iterated depth: the depth reads as zero");
+    }});
+
+    scenes.push_back({"chroma-key with ITRGB lighting", [](SceneContext& s) {
+        // TMU 0's texel in the key colour is removed; the top bit of the
+        // texture output's alpha picks the constant colour over the iterated
+        // one as the colour local.
+        static const D3DCOLOR tex[4] = {0xFF102030, 0x80808080, 0x7F808080, 0xFFFFFFFF};
+        s.Clear(0xFF000040);
+        s.Command(5, 1);
+        s.Command(6, 0x00102030);
+        s.Command(3, 1);
+        s.ConstantColor(0xFF00FF00);
+        s.TexCombine(1, kTmuDecal);
+        s.TexCombine(0, kTmuDecal);
+        s.ColorCombine(FN_SCALE_OTHER, F_LOCAL, L_ITERATED, O_TEXTURE);
+        s.AlphaCombine(FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE);
+        s.State(D3DRS_ALPHATESTENABLE, TRUE);
+        s.State(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+        s.State(D3DRS_ALPHAREF, 0);
+        s.Texture(0, tex[0], tex[1], tex[2], tex[3]);
+        s.Quad(0, 0, kSize, kSize, {255, 0, 0, 255, 0, 1});
+        const D3DCOLOR glide[4] = {0xFF000040, 0x80008000, 0x7F800000, 0xFF00FF00};
+        const D3DCOLOR stages[4] = {0xFF100000, 0x80800000, 0x7F800000, 0xFFFF0000};
+        for (int q = 0; q < 4; ++q) {
+            const Region& r = kQuarters[q];
+            const std::string what = "quarter " + std::to_string(q);
+            if (s.Half() == SceneTexelHalf::PixelShader) {
+                s.Expect(r.left, r.top, r.right, r.bottom, glide[q], what);
+            } else if (glide[q] != stages[q]) {
+                s.ExpectApproximation(r.left, r.top, r.right, r.bottom, glide[q], stages[q], what,
+                                      "the stages ignore ITRGB lighting and leave chroma-keying to the texture "
+                                      "download, which this scene bypasses");
+            } else {
+                s.Expect(r.left, r.top, r.right, r.bottom, glide[q], what);
+            }
+        }
+    }});
+
+    scenes.push_back({"trilinear blend by LOD fraction", [](SceneContext& s) {
+        // TMU 0 blends towards TMU 1 by the level-of-detail fraction, which
+        // Glide gives as 0 for a magnified texture: TMU 0's texel.
+        static const D3DCOLOR tex0[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+        static const D3DCOLOR tex1[4] = {0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040};
+        s.Clear(0xFF000000);
+        s.TexCombine(1, kTmuDecal);
+        s.TexCombine(0, {FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_LOD_FRACTION, 0, FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL,
+                         F_LOD_FRACTION, 0});
+        s.ColorCombine(FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE);
+        s.AlphaCombine(FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE);
+        s.Texture(0, tex0[0], tex0[1], tex0[2], tex0[3]);
+        s.Texture(1, tex1[0], tex1[1], tex1[2], tex1[3]);
+        s.Quad(0, 0, kSize, kSize, {255, 255, 255, 255, 0, 1});
+        for (int q = 0; q < 4; ++q) {
+            const Region& r = kQuarters[q];
+            const std::string what = "quarter " + std::to_string(q);
+            if (s.Half() == SceneTexelHalf::PixelShader) {
+                s.ExpectApproximation(r.left, r.top, r.right, r.bottom, tex0[q], tex1[q], what,
+                                      "ps_1_3 has no level-of-detail fraction: it is taken as 1, giving TMU 1's texel");
+            } else {
+                s.Expect(r.left, r.top, r.right, r.bottom, tex0[q], what);
+            }
+        }
+    }});
+
+    scenes.push_back({"lower-left origin", [](SceneContext& s) {
+        s.Clear(0xFF000000);
+        s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.Command(1, 0);
+        // Glide rows 0 to 16 counted from the bottom.
+        s.Quad(0, 0, kSize, 16, {0, 255, 255, 255, 0, 1});
+        s.Expect(2, 50, 62, 62, 0xFF00FFFF, "bottom rows");
+        s.Expect(2, 2, 62, 46, 0xFF000000, "the rest");
+    }});
+
+    scenes.push_back({"depth buffer modes", [](SceneContext& s) {
+        // Per column a near quad, then a far one over it: without depth the
+        // far one shows, with z (ooz) and w (1 / oow) the near one.
+        s.Clear(0xFF000000, 1.0f);
+        s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.State(D3DRS_ZFUNC, D3DCMP_LESS);
+        for (std::uint32_t mode = 0; mode < 3; ++mode) {
+            s.Command(9, mode);
+            const float x = mode * 21.0f;
+            s.Quad(x, 0, x + 21, kSize, {255, 0, 0, 255, 0.25f * 65535.0f, 0.5f});
+            s.Quad(x, 0, x + 21, kSize, {0, 0, 255, 255, 0.75f * 65535.0f, 1.0f / 16.0f});
+            const int left = static_cast<int>(x) + 2;
+            s.Expect(left, 2, left + 17, 62, mode == 0 ? 0xFF0000FF : 0xFFFF0000, "mode " + std::to_string(mode));
+        }
     }});
 
     return scenes;
@@ -477,8 +573,8 @@ Rgba FromArgb(D3DCOLOR c)
                     static_cast<float>(c & 0xFF), static_cast<float>(c >> 24));
 }
 
-SceneContext::SceneContext(zelk::ZelkGrPrimitiveRenderer& renderer, IDirect3DDevice9* device)
-    : renderer(renderer), device(device)
+SceneContext::SceneContext(zelk::ZelkGrPrimitiveRenderer& renderer, IDirect3DDevice9* device, SceneTexelHalf half)
+    : renderer(renderer), device(device), half(half)
 {
 }
 
@@ -611,11 +707,12 @@ const std::vector<CombineScene>& CombineScenes()
     return scenes;
 }
 
-void RunCombineScene(const CombineScene& scene, const SceneRendererFactory& factory, IDirect3DDevice9* device)
+void RunCombineScene(const CombineScene& scene, const SceneRendererFactory& factory, IDirect3DDevice9* device,
+                     SceneTexelHalf half)
 {
     std::unique_ptr<zelk::ZelkGrPrimitiveRenderer> renderer = factory(device, kSize, kSize);
     ASSERT_TRUE(renderer != nullptr);
-    SceneContext context(*renderer, device);
+    SceneContext context(*renderer, device, half);
     scene.run(context);
     renderer->Flush(true);
     const ReadBack pixels(device);

@@ -24,10 +24,16 @@ namespace zelktest {
 using SceneRendererFactory = std::function<std::unique_ptr<zelk::ZelkGrPrimitiveRenderer>(
     IDirect3DDevice9* device, std::uint32_t width, std::uint32_t height)>;
 
+// Which texel half draws the scene: where one can only approximate Glide
+// the scenes say so for that half.
+enum class SceneTexelHalf { Stages, PixelShader };
+
 // What a scene records and expects.
 class SceneContext {
 public:
-    SceneContext(zelk::ZelkGrPrimitiveRenderer& renderer, IDirect3DDevice9* device);
+    SceneContext(zelk::ZelkGrPrimitiveRenderer& renderer, IDirect3DDevice9* device,
+                 SceneTexelHalf half = SceneTexelHalf::Stages);
+    SceneTexelHalf Half() const { return half; }
     ~SceneContext();
 
     // Glide state, as the front end records it.
@@ -79,6 +85,7 @@ public:
 private:
     zelk::ZelkGrPrimitiveRenderer& renderer;
     IDirect3DDevice9* device;
+    SceneTexelHalf half;
     std::vector<IDirect3DTexture9*> textures;
     std::vector<Expectation> expectations;
 };
@@ -94,7 +101,8 @@ const std::vector<CombineScene>& CombineScenes();
 // Records the scene on a renderer from the factory, plays it, reads the
 // back buffer and checks every expectation.  The device must have a
 // 64 x 64 A8R8G8B8 back buffer.
-void RunCombineScene(const CombineScene& scene, const SceneRendererFactory& factory, IDirect3DDevice9* device);
+void RunCombineScene(const CombineScene& scene, const SceneRendererFactory& factory, IDirect3DDevice9* device,
+                     SceneTexelHalf half = SceneTexelHalf::Stages);
 
 // Helpers for expectations: 0..1 colours to A8R8G8B8 and back.
 D3DCOLOR ToArgb(const Rgba& c);

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "render/ZelkGrPrimitiveRenderer.h"
+#include "render/ZelkGrVertexBuffer.h"
+
+namespace zelk {
+
+// The vertex path that converts Glide vertices on the graphics card: the
+// draws copy each GrVertex into the device vertex buffer and RenderMain
+// draws straight from it through the vertex shader that the subclass
+// selects and feeds.  Abstract: the subclasses supply the two conversion
+// hooks, and a texel half UpdateTexelPipeline.
+class ZelkGrPrimitiveRendererVS : public ZelkGrPrimitiveRenderer {
+public:
+    ZelkGrPrimitiveRendererVS(IDirect3DDevice9* device, std::uint32_t width, std::uint32_t height,
+                              const ZelkGrRendererSettings& settings);
+    // Shuts the renderer down (the worker ends) before the buffer goes.
+    ~ZelkGrPrimitiveRendererVS() override;
+
+    bool RenderMain(ZelkGrRenderPackage& package) override;
+
+    void DrawPoint(const GrVertex* a) override;
+    void DrawLine(const GrVertex* a, const GrVertex* b) override;
+    void DrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) override;
+    void DrawPolygon(int count, const int* indices, const GrVertex* vertices) override;
+    void DrawPolygonVertexList(int count, const GrVertex* vertices) override;
+    void DrawPolygonStrip(int count, const int* indices, const GrVertex* vertices) override;
+    void DrawPolygonVertexListStrip(int count, const GrVertex* vertices) override;
+
+    // Once per played package, and before each draw batch with vertices.
+    virtual void BeginConvertVertices() = 0;
+    virtual void UpdateConvertVertices() = 0;
+
+    // The resource's bytes, exactly; failures are logged, empty out and
+    // throw.
+    static std::string& LoadShaderFromResource(WORD id, const char* type, HMODULE module, std::string& out);
+
+    // The compiler profile for the "vertex shader version" setting: 1
+    // "vs_1_1", 2 "vs_2_0", 3 "vs_2_a", 4 "vs_2_sw"; 0 (never configured)
+    // and 255 the device's best profile, but no higher than the best 2.x
+    // profile, which is what pairs with ps_1_3; any other value "fail".  A
+    // device that names no profile throws (thrower given).
+    static const char* SelectVertexShaderProfile(std::uint32_t version, IDirect3DDevice9* device,
+                                                 const char* thrower);
+
+    // The library's module, where the shader sources are.
+    static HMODULE ShaderModule();
+
+    IDirect3DVertexDeclaration9Ptr vertexDeclaration;
+    float screenToProjection[4];
+    float fogFactors[64];
+    std::unique_ptr<ZelkGrVertexBuffer> vertexBuffer;
+
+protected:
+    void ApplyFogTable(const ZelkGrFogTable& table) override;
+
+private:
+    // Makes room for the given number of records (back to record 0, after
+    // every queued package has been played, when they do not fit) and opens
+    // or extends a batch of the type.  False when draws go elsewhere than
+    // the back buffer.
+    bool BeginDraw(D3DPRIMITIVETYPE type, std::uint64_t room);
+    void BeginBatch(D3DPRIMITIVETYPE type);
+    template <typename Corner>
+    void DrawFan(std::uint32_t count, Corner corner);
+    template <typename Corner>
+    void DrawStrip(std::uint32_t count, Corner corner);
+
+    // The last record written, for joining strips.
+    GrVertex lastVertex;
+};
+
+}  // namespace zelk

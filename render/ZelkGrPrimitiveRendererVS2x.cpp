@@ -1,0 +1,127 @@
+#include "render/ZelkGrPrimitiveRendererVS2x.h"
+
+#include "framework/ZelkD3DXInclude.h"
+#include "framework/ZelkException.h"
+#include "render/ZelkGrPrimitiveRendererVSCompiler.h"
+
+namespace zelk {
+
+namespace {
+
+const char* const kThrower = "ZelkGrPrimitiveRendererVS2x::CreateConvertVertices";
+const char* const kEntryPoint = "VpMain_ConvertGrVertexToD3DVertex";
+const char* const kCompileFailed = "The function [ D3DXCompileShader ] failed.";
+const char* const kCreateFailed = "The function [ IDirect3DDevice9::CreateVertexShader ] failed.";
+const char* const kIncludeName = "ZelkCommonDefinition.hlsl";
+const char* const kShaderResourceType = "hlsl";
+constexpr WORD kIncludeResource = 108;
+constexpr WORD kSourceResource = 118;
+
+const char* const kConstantNames[ZelkGrPrimitiveRendererVS2x::HandleCount] = {
+    "detailParam",      "tmuParam0",   "tmuParam1",   "screenToProj",  "screenHeight",
+    "depthPrecision",   "fogTable",    "bOriginUpperLeft", "bDepthTypeZ", "bDepthTypeW",
+    "bDetailFactor",    "bFogTypeAlpha", "bFogTypeTable", "bTexCoord",
+};
+
+}  // namespace
+
+ZelkGrPrimitiveRendererVS2x::ZelkGrPrimitiveRendererVS2x(IDirect3DDevice9* device, std::uint32_t width,
+                                                         std::uint32_t height, const ZelkGrRendererSettings& settings)
+    : ZelkGrPrimitiveRendererVS(device, width, height, settings)
+{
+    if (this->device == nullptr) {
+        return;
+    }
+    ZelkD3DXInclude include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType, ShaderModule());
+    std::string source;
+    LoadShaderFromResource(kSourceResource, kShaderResourceType, ShaderModule(), source);
+    CreateConvertVertices(source.c_str(), &include);
+}
+
+ZelkGrPrimitiveRendererVS2x::~ZelkGrPrimitiveRendererVS2x()
+{
+    Shutdown();
+    constantTable = nullptr;
+    vertexShader = nullptr;
+}
+
+void ZelkGrPrimitiveRendererVS2x::CreateConvertVertices(const char* source, ID3DXInclude* include)
+{
+    IDirect3DDevice9Ptr deviceRef(device);
+    vertexShader = nullptr;
+    constantTable = nullptr;
+    try {
+        const char* profile = SelectVertexShaderProfile(settings.vertexShaderVersion, deviceRef, kThrower);
+        D3DXMACRO macros[2] = {{nullptr, nullptr}, {nullptr, nullptr}};
+        if (settings.assumeOFogValid != 0 && (caps.PrimitiveMiscCaps & D3DPMISCCAPS_FOGANDSPECULARALPHA) != 0) {
+            macros[0] = {"FOGFACTORVALID", ""};
+        }
+        ID3DXBufferPtr code;
+        ID3DXBufferPtr messages;
+        HRESULT result = CompileShader(source, static_cast<UINT>(lstrlenA(source)), macros, include, kEntryPoint,
+                                       profile, 0, &code, &messages, &constantTable);
+        if (FAILED(result)) {
+            std::string message = kCompileFailed;
+            if (messages != nullptr) {
+                std::string text;
+                message += "\n" + BufferToString(messages, text);
+            }
+            throw ZelkException(kThrower, result, message);
+        }
+        result = deviceRef->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &vertexShader);
+        if (FAILED(result)) {
+            throw ZelkException(kThrower, result, kCreateFailed);
+        }
+        for (int h = 0; h < HandleCount; ++h) {
+            handles[h] = constantTable->GetConstantByName(nullptr, kConstantNames[h]);
+        }
+    } catch (ZelkException& failure) {
+        WriteErrorLog(failure);
+        vertexShader = nullptr;
+        constantTable = nullptr;
+        for (D3DXHANDLE& handle : handles) {
+            handle = nullptr;
+        }
+        throw;
+    }
+}
+
+void ZelkGrPrimitiveRendererVS2x::BeginConvertVertices()
+{
+    device->SetVertexShader(vertexShader);
+    const D3DXVECTOR4 screen(screenToProjection);
+    constantTable->SetVector(device, handles[ScreenToProj], &screen);
+    constantTable->SetFloat(device, handles[DepthPrecision], depthScale);
+    constantTable->SetFloat(device, handles[ScreenHeight], static_cast<float>(height - 1));
+}
+
+void ZelkGrPrimitiveRendererVS2x::UpdateConvertVertices()
+{
+    ID3DXConstantTable* table = constantTable;
+    constantTable->SetBool(device, handles[OriginUpperLeft], originUpperLeft != 0);
+    table->SetBool(device, handles[DepthTypeZ], depthBufferMode == 1);
+    table->SetBool(device, handles[DepthTypeW], depthBufferMode == 2);
+    table->SetBool(device, handles[DetailFactor], detailFactorEnabled != 0);
+    if (detailFactorEnabled != 0) {
+        const D3DXVECTOR4 value(tmuState[0].detailBias, tmuState[0].lodBiasValue, tmuState[0].detailScale,
+                                tmuState[0].detailMax);
+        table->SetVector(device, handles[DetailParam], &value);
+    }
+    table->SetBool(device, handles[FogTypeAlpha], fogMode == 1);
+    table->SetBool(device, handles[FogTypeTable], fogMode == 2);
+    if (fogMode == 2) {
+        table->SetFloatArray(device, handles[FogTable], fogFactors, 64);
+    }
+    const bool texCoord = HasBoundTexture();
+    table->SetBool(device, handles[TexCoord], texCoord);
+    if (texCoord) {
+        for (int stage = 0; stage < 2; ++stage) {
+            const D3DXVECTOR4 value(static_cast<float>(tmuState[stage].activeST),
+                                    static_cast<float>(tmuState[stage].activeW), stageBindings[stage].sScale,
+                                    stageBindings[stage].tScale);
+            table->SetVector(device, handles[TmuParam0 + stage], &value);
+        }
+    }
+}
+
+}  // namespace zelk
