@@ -1,5 +1,7 @@
 #include "render/ZelkGrRendererClasses.h"
 
+#include "framework/ZelkException.h"
+
 #include "render/ZelkGrRendererSWFixed.h"
 #include "render/ZelkGrRendererSWPS13.h"
 #include "render/ZelkGrRendererVS11PS13.h"
@@ -45,7 +47,21 @@ std::unique_ptr<ZelkGrPrimitiveRenderer> CreateRenderer(std::uint32_t& texelBlen
                                                         const ZelkGrRendererSettings& settings)
 {
     const ZelkGrRendererClass& entry = SelectRendererClass(texelBlendingType, vertexConvertType);
-    return std::unique_ptr<ZelkGrPrimitiveRenderer>(entry.create(device, width, height, settings));
+    if (vertexConvertType == 0) {
+        return std::unique_ptr<ZelkGrPrimitiveRenderer>(entry.create(device, width, height, settings));
+    }
+    try {
+        return std::unique_ptr<ZelkGrPrimitiveRenderer>(entry.create(device, width, height, settings));
+    } catch (ZelkException& e) {
+        // The vertex-shader path could not be built (most often a shader
+        // variant that this machine's compiler refuses).  The failure is in
+        // the error log; the software-transform class with the same texel
+        // half draws the same frames.
+        WriteErrorLog(e);
+    }
+    vertexConvertType = 0;
+    const ZelkGrRendererClass& software = SelectRendererClass(texelBlendingType, vertexConvertType);
+    return std::unique_ptr<ZelkGrPrimitiveRenderer>(software.create(device, width, height, settings));
 }
 
 }  // namespace zelk

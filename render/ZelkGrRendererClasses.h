@@ -47,7 +47,9 @@ inline std::uint32_t RendererSelectionKey(std::uint32_t texelBlendingType, std::
 // ZelkGrRendererSWFixed.
 const ZelkGrRendererClass& SelectRendererClass(std::uint32_t& texelBlendingType, std::uint32_t& vertexConvertType);
 
-// Selects the class as above and builds the renderer.
+// Selects the class as above and builds the renderer.  When a vertex-shader
+// class cannot be built, the failure is logged, vertexConvertType becomes 0
+// and the software-transform class with the same texel half is built.
 std::unique_ptr<ZelkGrPrimitiveRenderer> CreateRenderer(std::uint32_t& texelBlendingType,
                                                         std::uint32_t& vertexConvertType, IDirect3DDevice9* device,
                                                         std::uint32_t width, std::uint32_t height,

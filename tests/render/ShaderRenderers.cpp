@@ -534,4 +534,22 @@ TEST_F(ShaderRenderers, ClassSelection)
     EXPECT_TRUE(dynamic_cast<ZelkGrRendererVS2xPS13*>(r.get()) != nullptr);
 }
 
+// A vertex-shader class that cannot be built (here its compiler refuses a
+// variant) gives the software-transform class with the same texel half, and
+// the failure is in the log.
+TEST_F(ShaderRenderers, UnbuildableVertexShaderClassFallsBackToSoftwareTransform)
+{
+    for (std::uint32_t requested : {1u, 2u}) {
+        SCOPED_TRACE(requested);
+        ShaderStandIn::FailCompile(1, D3DXERR_INVALIDDATA);
+        std::uint32_t texel = 0x10000, vertex = requested;
+        std::unique_ptr<ZelkGrPrimitiveRenderer> r =
+            zelk::CreateRenderer(texel, vertex, device, kSize, kSize, Settings());
+        EXPECT_TRUE(dynamic_cast<ZelkGrRendererSWPS13*>(r.get()) != nullptr);
+        EXPECT_EQ(texel, 0x10000u);
+        EXPECT_EQ(vertex, 0u);
+        EXPECT_NE(ReadLog().find("stand-in: compile failed"), std::string::npos);
+    }
+}
+
 }  // namespace
