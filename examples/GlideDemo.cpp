@@ -1,18 +1,20 @@
 /*
  * A small Glide 2.x program: a lit, rotating cube over a textured floor that
- * fades into fog, seen through a translucent pane.  It loads the Glide
- * runtime by name, draws a number of frames and then keeps its window up
- * until it is told to finish, so that the picture can be taken.
+ * fades into fog, seen through a translucent pane, with a badge written
+ * straight into the frame buffer over each frame.  It loads the Glide runtime
+ * by name, draws a number of frames, reads its last frame back from the frame
+ * buffer and saves it as a binary PPM picture.
  *
- *   GlideDemo <marker file> [frames]
+ *   GlideDemo <picture.ppm> [frames]
  *
- * After the last frame it creates the marker file and waits (at most 60 s)
- * until the file is gone.
+ * The picture needs back-buffer reading switched on in the settings.
  */
 #include <windows.h>
 
 #include <math.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 #include "glide/Glide2.h"
 
@@ -206,17 +208,141 @@ static void DrawPane(void)
     p_grAlphaBlendFunction(GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_ONE, GR_BLEND_ZERO);
 }
 
+/* ---- The badge: a framed plate with a word on it, in RGB 565. ---- */
+#define BADGE_SCALE 3
+#define GLYPH_WIDTH 5
+#define GLYPH_HEIGHT 7
+
+/* 5 x 7 capitals, one byte a row, the leftmost column in bit 4. */
+static const unsigned char* Glyph(char letter)
+{
+    static const unsigned char glyphs[][GLYPH_HEIGHT] = {
+        {0x1F, 0x01, 0x02, 0x04, 0x08, 0x10, 0x1F}, /* Z */
+        {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}, /* E */
+        {0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1F}, /* L */
+        {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}, /* K */
+        {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}, /* G */
+        {0x0E, 0x04, 0x04, 0x04, 0x04, 0x04, 0x0E}, /* I */
+        {0x1E, 0x11, 0x11, 0x11, 0x11, 0x11, 0x1E}, /* D */
+        {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}, /* anything else */
+    };
+    static const char letters[] = "ZELKGID";
+    const char* at = strchr(letters, letter);
+    return glyphs[at && letter ? at - letters : 7];
+}
+
+static FxU16 Rgb565(int r, int g, int b)
+{
+    return (FxU16)(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+
+static const char g_badgeText[] = "ZELKGLIDE";
+#define BADGE_BORDER 6
+#define BADGE_WIDTH ((int)(sizeof(g_badgeText) - 1) * (GLYPH_WIDTH + 1) * BADGE_SCALE + 2 * BADGE_BORDER + BADGE_SCALE)
+#define BADGE_HEIGHT (GLYPH_HEIGHT * BADGE_SCALE + 2 * BADGE_BORDER + 2 * BADGE_SCALE)
+static FxU16 g_badge[BADGE_HEIGHT * BADGE_WIDTH];
+
+/* Dark plate, a gold frame with a thin dark line inside it, gold letters
+ * with a shadow; the plate shades from top to bottom. */
+static void MakeBadge(void)
+{
+    const int textLeft = BADGE_BORDER + BADGE_SCALE, textTop = BADGE_BORDER + BADGE_SCALE;
+    int x, y;
+    for (y = 0; y < BADGE_HEIGHT; ++y) {
+        for (x = 0; x < BADGE_WIDTH; ++x) {
+            int edge = x < y ? x : y;
+            int fromRight = BADGE_WIDTH - 1 - x, fromBottom = BADGE_HEIGHT - 1 - y;
+            FxU16 pixel = Rgb565(20, 30 + 40 * y / BADGE_HEIGHT, 70 + 50 * y / BADGE_HEIGHT);
+            if (fromRight < edge) {
+                edge = fromRight;
+            }
+            if (fromBottom < edge) {
+                edge = fromBottom;
+            }
+            if (edge < 3) {
+                pixel = Rgb565(250, 200, 60);
+            } else if (edge == 3) {
+                pixel = Rgb565(10, 10, 20);
+            }
+            g_badge[y * BADGE_WIDTH + x] = pixel;
+        }
+    }
+    for (y = 0; y < GLYPH_HEIGHT * BADGE_SCALE; ++y) {
+        for (x = 0; x < (int)(sizeof(g_badgeText) - 1) * (GLYPH_WIDTH + 1) * BADGE_SCALE; ++x) {
+            int cell = x / ((GLYPH_WIDTH + 1) * BADGE_SCALE);
+            int column = (x / BADGE_SCALE) % (GLYPH_WIDTH + 1);
+            const unsigned char* glyph = Glyph(g_badgeText[cell]);
+            if (column < GLYPH_WIDTH && (glyph[y / BADGE_SCALE] >> (GLYPH_WIDTH - 1 - column)) & 1) {
+                g_badge[(textTop + y + 1) * BADGE_WIDTH + textLeft + x + 1] = Rgb565(0, 0, 0);
+                g_badge[(textTop + y) * BADGE_WIDTH + textLeft + x] = Rgb565(255, 220, 90);
+            }
+        }
+    }
+}
+
+/* The badge in the top-right corner, written over the finished scene. */
+static void DrawBadge(void)
+{
+    p_grLfbWriteRegion(GR_BUFFER_BACKBUFFER, (FxU32)g_width - BADGE_WIDTH - 16, 16, GR_LFB_SRC_FMT_565, BADGE_WIDTH,
+                       BADGE_HEIGHT, BADGE_WIDTH * 2, g_badge);
+}
+
+/* Reads the back buffer as RGB 565 and writes it as a binary PPM. */
+static int SavePicture(const char* path)
+{
+    const int width = (int)g_width, height = (int)g_height;
+    FxU16* pixels = (FxU16*)malloc((size_t)width * height * 2);
+    unsigned char* row = (unsigned char*)malloc((size_t)width * 3);
+    FILE* file = NULL;
+    int ok = pixels && row &&
+             p_grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, width, height, width * 2, pixels);
+    if (ok) {
+        /* With back-buffer reading off the runtime hands back black. */
+        int x, lit = 0;
+        for (x = 0; x < width * height && !lit; ++x) {
+            lit = pixels[x] != 0;
+        }
+        ok = lit;
+    }
+    if (!ok) {
+        fprintf(stderr, "the frame buffer could not be read (is back-buffer reading on?)\n");
+    } else if (!(file = fopen(path, "wb"))) {
+        fprintf(stderr, "%s cannot be written\n", path);
+        ok = 0;
+    } else {
+        int x, y;
+        fprintf(file, "P6\n%d %d\n255\n", width, height);
+        for (y = 0; y < height && ok; ++y) {
+            for (x = 0; x < width; ++x) {
+                FxU16 p = pixels[y * width + x];
+                int r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+                row[x * 3] = (unsigned char)((r << 3) | (r >> 2));
+                row[x * 3 + 1] = (unsigned char)((g << 2) | (g >> 4));
+                row[x * 3 + 2] = (unsigned char)((b << 3) | (b >> 2));
+            }
+            ok = fwrite(row, 3, (size_t)width, file) == (size_t)width;
+        }
+        if (fclose(file) != 0 || !ok) {
+            fprintf(stderr, "%s could not be written completely\n", path);
+            ok = 0;
+        }
+    }
+    free(row);
+    free(pixels);
+    return ok;
+}
+
 int main(int argc, char** argv)
 {
     static const GrScreenResolution_t resolutions[2] = {GR_RESOLUTION_640x480, GR_RESOLUTION_1024x768};
-    const char* marker = argc > 1 ? argv[1] : NULL;
+    const char* picture = argc > 1 ? argv[1] : NULL;
     int frames = argc > 2 ? atoi(argv[2]) : 90;
     const GrColor_t sky = 0x00A0B8D0;
     GrHwConfiguration hardware;
     GrFog_t fog[GR_FOG_TABLE_SIZE];
     GrTexInfo texture;
     HWND window;
-    int textured, frame, opened = 0, i;
+    int textured, frame, opened = 0, saved = 1, i;
 
     if (!LoadGlide()) {
         return 1;
@@ -267,6 +393,10 @@ int main(int argc, char** argv)
     p_grFogColorValue(sky);
     p_grCullMode(GR_CULL_DISABLE);
 
+    MakeBadge();
+    if (frames < 1) {
+        frames = 1;
+    }
     for (frame = 0; frame < frames; ++frame) {
         PumpMessages();
         p_grBufferClear(sky, 0, 0);
@@ -275,24 +405,18 @@ int main(int argc, char** argv)
         DrawFloor(textured);
         DrawCube(0.6f + 0.03f * (float)frame);
         DrawPane();
+        DrawBadge();
+        /* The last frame is saved before it is shown. */
+        if (frame == frames - 1 && picture) {
+            saved = SavePicture(picture);
+        }
         p_grBufferSwap(1);
     }
     p_grSstIdle();
     PumpMessages();
 
-    if (marker) {
-        FILE* file = fopen(marker, "w");
-        DWORD start = GetTickCount();
-        if (file) {
-            fclose(file);
-        }
-        while (GetFileAttributesA(marker) != INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000) {
-            PumpMessages();
-            Sleep(50);
-        }
-    }
     p_grSstWinClose();
     p_grGlideShutdown();
     DestroyWindow(window);
-    return 0;
+    return saved ? 0 : 1;
 }

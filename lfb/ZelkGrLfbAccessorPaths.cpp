@@ -2,6 +2,7 @@
 // handed out as it is (surface LFB), or a copy in system memory converted
 // from and back into the surfaces (software LFB).
 #include <algorithm>
+#include <string>
 
 #include "framework/ZelkException.h"
 #include "lfb/ZelkGrLfbAccessor.h"
@@ -31,10 +32,27 @@ const char* const kMessageRescaleFill =
 const char* const kMessageCreateOffscreen =
     "The function [ IDirect3DDevice9::CreateOffscreenPlainSurface ] failed.";
 const char* const kMessageLoadSurface = "The function [ D3DXLoadSurfaceFromSurface ] failed.";
+const char* const kMessageNoConversionBegin = "The surface format [ D3DFORMAT ";
+const char* const kMessageNoConversionEnd = " ] has no frame-buffer conversion.";
 
 void ThrowIfFailed(HRESULT hr, const char* thrower, const char* message) {
     if (FAILED(hr)) {
         throw ZelkException(thrower, hr, message);
+    }
+}
+
+// A colour surface whose format no converter covers (a 24-bit back buffer,
+// for one) cannot take part in a software LFB of a mode that carries colour:
+// the lock or region call fails instead of handing out or writing nothing.
+// Reads in ZA16 carry no colour; writes in ZA16 or the alpha buffer's mode
+// leave a surface without converters as it is.
+void ThrowIfNoColourConversion(const IDirect3DSurface9Ptr& surface, bool converterFound, uint32_t writeMode,
+                               bool writing, D3DFORMAT format, const char* thrower) {
+    const bool carriesColour = writeMode != GR_LFBWRITEMODE_ZA16 &&
+                               !(writing && writeMode == GR_LFBWRITEMODE_RESERVED1);
+    if (surface && !converterFound && carriesColour) {
+        throw ZelkException(thrower, false,
+                            kMessageNoConversionBegin + std::to_string(unsigned(format)) + kMessageNoConversionEnd);
     }
 }
 
@@ -322,6 +340,8 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
 
         const bool colorOk = SetupReadConverter(record.writeMode, colorFormat,
                                                 color ? uint32_t(colorDesc.Format) : 0u);
+        ThrowIfNoColourConversion(color, colorOk, record.writeMode, false, colorDesc.Format,
+                                  kThrowerCreateSoftware);
         const bool depthOk = SetupReadDepthConverter(record.writeMode,
                                                      depth ? uint32_t(depthDesc.Format) : 0u);
         struct Pass {
@@ -399,6 +419,8 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
 
         const bool colorOk = SetupWriteConverter(record.writeMode, colorFormat,
                                                  color ? uint32_t(colorDesc.Format) : 0u);
+        ThrowIfNoColourConversion(color, colorOk, record.writeMode, true, colorDesc.Format,
+                                  kThrowerLoadSoftware);
         const bool depthOk = SetupWriteDepthConverter(record.writeMode,
                                                       depth ? uint32_t(depthDesc.Format) : 0u);
         struct Pass {

@@ -201,7 +201,7 @@ TEST_F(LfbExportsTest, WithAccessOnLocksAndRegionsReachTheBackBuffer) {
     EXPECT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, 5, 0, 0, FXFALSE, &info), FXFALSE);
     EXPECT_EQ(glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_FRONTBUFFER), FXFALSE) << "not locked";
     EXPECT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY | GR_LFB_NOIDLE, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_8888,
-                              GR_ORIGIN_LOWER_LEFT, FXFALSE, &info),
+                              GR_ORIGIN_UPPER_LEFT, FXFALSE, &info),
               FXTRUE);
     EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_8888);
     EXPECT_GE(info.strideInBytes, kW * 4);
