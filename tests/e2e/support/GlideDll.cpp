@@ -51,6 +51,11 @@ int LogCount(const std::string& text)
     return count;
 }
 
+int UnexpectedLogEntries()
+{
+    return LogCount("An exception was thrown") - LogCount("The function [ D3DXCompileShader ] failed.");
+}
+
 DWORD ProcessHandleCount()
 {
     using Query = BOOL(WINAPI*)(HANDLE, PDWORD);

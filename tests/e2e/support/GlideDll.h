@@ -34,6 +34,12 @@ std::string LogText();
 // Entries of the error log in the working directory that contain text.
 int LogCount(const std::string& text);
 
+// Error-log entries other than a refused vertex-shader variant.  The default
+// renderer class converts vertices in vs_1_1 shaders; where this machine's
+// shader compiler refuses a variant (Wine's has no log()), that failure is
+// logged and the software-transform class draws instead.
+int UnexpectedLogEntries();
+
 // The number of handles and GDI objects the process holds.
 DWORD ProcessHandleCount();
 
