@@ -7,7 +7,6 @@
 #include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
 #include "framework/ZelkD3DFormats.h"
-#include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -97,21 +96,9 @@ std::string FormatPairLabel(DWORD displayFormat, DWORD backBufferFormat)
 ZelkGrD3DDevicePage::ZelkGrD3DDevicePage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root)
     : enumeration_(enumeration), adapterOrdinal_(adapterOrdinal), root_(root)
 {
-    try {
-        *adapterOrdinal_ = enumeration_ && enumeration_->GetAdapterCount() > 0 ? 0 : keys::kNoAdapter;
-        if (CreatePageKey(key_, root_, keys::kDirect3DDeviceSetting, kThrower)) {
-            SaveSettings();
-            return;
-        }
-        ReadSettings();
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        key_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kDirect3DDeviceSetting);
-        }
-        throw;
-    }
+    *adapterOrdinal_ = enumeration_ && enumeration_->GetAdapterCount() > 0 ? 0 : keys::kNoAdapter;
+    LoadPageKeys(root_, kThrower,
+                 {{&key_, keys::kDirect3DDeviceSetting, [this] { SaveSettings(); }, [this] { ReadSettings(); }}});
 }
 
 ZelkGrD3DDevicePage::~ZelkGrD3DDevicePage() = default;

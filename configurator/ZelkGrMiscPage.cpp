@@ -2,7 +2,6 @@
 
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGrPageKeys.h"
-#include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -21,45 +20,22 @@ constexpr DWORD kMaximumTmu = 2;
 
 ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
 {
-    try {
-        SetDefaults();
-        // A new key receives the defaults at once.
-        if (CreatePageKey(cardStyleKey_, root_, keys::kCardStyle, kThrower)) {
-            WriteCardStyle();
-        } else {
-            ReadCardStyle();
-        }
-        if (CreatePageKey(lfbAccessingKey_, root_, keys::kLfbAccessing, kThrower)) {
-            WriteLfbAccessing();
-        } else {
-            ReadLfbAccessing();
-        }
-        if (CreatePageKey(miscKey_, root_, keys::kMisc, kThrower)) {
-            WriteMisc();
-        } else {
-            ReadMisc();
-        }
-        // Numbers outside the controls' ranges are brought in; they reach the
-        // registry only when the page is applied.
-        numberOfTmu_ = numberOfTmu_ > kMaximumTmu ? kMaximumTmu : numberOfTmu_;
-        fbiMemorySize_ = fbiMemorySize_ < kMinimumMemory ? kMinimumMemory
-                         : fbiMemorySize_ > kMaximumMemory ? kMaximumMemory
-                                                           : fbiMemorySize_;
-        tmuMemorySize_ = tmuMemorySize_ < kMinimumMemory ? kMinimumMemory
-                         : tmuMemorySize_ > kMaximumMemory ? kMaximumMemory
-                                                           : tmuMemorySize_;
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        cardStyleKey_.Close();
-        lfbAccessingKey_.Close();
-        miscKey_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kCardStyle);
-            root_->DeleteTree(keys::kLfbAccessing);
-            root_->DeleteTree(keys::kMisc);
-        }
-        throw;
-    }
+    SetDefaults();
+    // A new key receives the defaults at once.
+    LoadPageKeys(root_, kThrower,
+                 {{&cardStyleKey_, keys::kCardStyle, [this] { WriteCardStyle(); }, [this] { ReadCardStyle(); }},
+                  {&lfbAccessingKey_, keys::kLfbAccessing, [this] { WriteLfbAccessing(); },
+                   [this] { ReadLfbAccessing(); }},
+                  {&miscKey_, keys::kMisc, [this] { WriteMisc(); }, [this] { ReadMisc(); }}});
+    // Numbers outside the controls' ranges are brought in; they reach the
+    // registry only when the page is applied.
+    numberOfTmu_ = numberOfTmu_ > kMaximumTmu ? kMaximumTmu : numberOfTmu_;
+    fbiMemorySize_ = fbiMemorySize_ < kMinimumMemory ? kMinimumMemory
+                     : fbiMemorySize_ > kMaximumMemory ? kMaximumMemory
+                                                       : fbiMemorySize_;
+    tmuMemorySize_ = tmuMemorySize_ < kMinimumMemory ? kMinimumMemory
+                     : tmuMemorySize_ > kMaximumMemory ? kMaximumMemory
+                                                       : tmuMemorySize_;
 }
 
 ZelkGrMiscPage::~ZelkGrMiscPage() = default;

@@ -4,8 +4,12 @@
 
 namespace zelk {
 
+namespace {
+
 const char* const kRegKeyCreateFailed = "The function [ CRegKey::Create ] is failed.";
 
+// Creates or opens the subkey under the root key into key; true when it was
+// created.
 bool CreatePageKey(ZelkRegKey& key, ZelkRegKey* root, const char* name, const char* thrower)
 {
     bool created = false;
@@ -13,6 +17,32 @@ bool CreatePageKey(ZelkRegKey& key, ZelkRegKey* root, const char* name, const ch
         throw ZelkException(thrower, false, kRegKeyCreateFailed);
     }
     return created;
+}
+
+}  // namespace
+
+void LoadPageKeys(ZelkRegKey* root, const char* thrower, std::initializer_list<ZelkPageKey> keys)
+{
+    try {
+        for (const ZelkPageKey& page : keys) {
+            if (CreatePageKey(*page.key, root, page.name, thrower)) {
+                page.write();
+            } else {
+                page.read();
+            }
+        }
+    } catch (ZelkException& e) {
+        WriteErrorLog(e);
+        for (const ZelkPageKey& page : keys) {
+            page.key->Close();
+        }
+        if (root && root->IsOpen()) {
+            for (const ZelkPageKey& page : keys) {
+                root->DeleteTree(page.name);
+            }
+        }
+        throw;
+    }
 }
 
 void WriteFlag(const ZelkRegKey& key, const char* name, bool value)

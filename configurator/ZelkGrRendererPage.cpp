@@ -7,7 +7,6 @@
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
-#include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -156,26 +155,13 @@ int VertexShaderVersionPosition(DWORD value)
 // ---------------------------------------------------------------------------
 
 ZelkGrRendererPage::ZelkGrRendererPage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root)
-    : enumeration_(enumeration), adapterOrdinal_(adapterOrdinal), root_(root)
+    : ZelkGrDeviceDependentPage(enumeration, adapterOrdinal, root)
 {
-    try {
-        SetDefaults();
-        if (CreatePageKey(key_, root_, keys::kPrimitiveRendering, kThrower)) {
-            SaveSettings();
-            return;
-        }
-        // The stored values are table positions and need no device; with no
-        // adapter chosen they are kept, and the page stays closed until one
-        // is.
-        ReadSettings();
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        key_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kPrimitiveRendering);
-        }
-        throw;
-    }
+    SetDefaults();
+    // The stored values are table positions and need no device; with no
+    // adapter chosen they are kept, and the page stays closed until one is.
+    LoadPageKeys(root_, kThrower,
+                 {{&key_, keys::kPrimitiveRendering, [this] { SaveSettings(); }, [this] { ReadSettings(); }}});
 }
 
 ZelkGrRendererPage::~ZelkGrRendererPage() = default;
@@ -231,7 +217,7 @@ ZelkD3DDeviceInfo* ZelkGrRendererPage::CurrentDevice() const
     return SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
 }
 
-bool ZelkGrRendererPage::CurrentChoice(DeviceChoice& choice) const
+bool ZelkGrRendererPage::CurrentChoice(ZelkGrRendererDeviceChoice& choice) const
 {
     ZelkD3DAdapterInfo* adapter = SelectedAdapter(enumeration_, *adapterOrdinal_);
     ZelkD3DDeviceInfo* device = SelectedDevice(adapter);
@@ -290,45 +276,21 @@ void ZelkGrRendererPage::FillOFogBox()
     ShowCheck(IDC_ZELK_ASSUME_OFOG, shaders && assumeOFogIsValid_, shaders);
 }
 
-void ZelkGrRendererPage::ShowSwitchBoxes()
+void ZelkGrRendererPage::FillControls()
 {
+    FillVertexConvertList();
     ShowCheck(IDC_ZELK_BACKGROUND_THREAD, useBackgroundThread_, true);
     ShowCheck(IDC_ZELK_TRIANGLE_STRIP, useTriangleStrip_, true);
 }
 
-void ZelkGrRendererPage::InitDialog()
+void ZelkGrRendererPage::ShowDisabled()
 {
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        filled_ = false;
-        for (const int id : {IDC_ZELK_VERTEX_CONVERT, IDC_ZELK_TEXEL_BLENDING, IDC_ZELK_SHADER_VERSION}) {
-            ShowCombo(id, {{kEmpty, 0}}, 0, false);
-        }
-        for (const int id : {IDC_ZELK_BACKGROUND_THREAD, IDC_ZELK_ASSUME_OFOG, IDC_ZELK_TRIANGLE_STRIP}) {
-            ShowCheck(id, false, false);
-        }
-        return;
+    for (const int id : {IDC_ZELK_VERTEX_CONVERT, IDC_ZELK_TEXEL_BLENDING, IDC_ZELK_SHADER_VERSION}) {
+        ShowCombo(id, {{kEmpty, 0}}, 0, false);
     }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillVertexConvertList();
-    ShowSwitchBoxes();
-}
-
-bool ZelkGrRendererPage::SetActive()
-{
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        return false;
+    for (const int id : {IDC_ZELK_BACKGROUND_THREAD, IDC_ZELK_ASSUME_OFOG, IDC_ZELK_TRIANGLE_STRIP}) {
+        ShowCheck(id, false, false);
     }
-    if (filled_ && choice == lastFilled_) {
-        return true;
-    }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillVertexConvertList();
-    ShowSwitchBoxes();
-    return true;
 }
 
 void ZelkGrRendererPage::ComboChanged(int id, DWORD data)
@@ -379,13 +341,6 @@ void ZelkGrRendererPage::CheckClicked(int id, bool checked)
     default:
         break;
     }
-}
-
-void ZelkGrRendererPage::DefaultClicked()
-{
-    filled_ = false;
-    SetDefaults();
-    SetActive();
 }
 
 }  // namespace zelk

@@ -7,7 +7,6 @@
 #include "configurator/ZelkGrD3DDevicePage.h"
 #include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
-#include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -113,25 +112,13 @@ bool IsConvertibleFormat(DWORD source, DWORD target)
 // ---------------------------------------------------------------------------
 
 ZelkGrTexturePage::ZelkGrTexturePage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root)
-    : enumeration_(enumeration), adapterOrdinal_(adapterOrdinal), root_(root)
+    : ZelkGrDeviceDependentPage(enumeration, adapterOrdinal, root)
 {
-    try {
-        SetDefaults();
-        if (CreatePageKey(key_, root_, keys::kTextureSetting, kThrower)) {
-            SaveSettings();
-            return;
-        }
-        // With no adapter chosen the page keeps what is stored and stays
-        // closed until an adapter is chosen.
-        ReadSettings();
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        key_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kTextureSetting);
-        }
-        throw;
-    }
+    SetDefaults();
+    // With no adapter chosen the page keeps what is stored and stays closed
+    // until an adapter is chosen.
+    LoadPageKeys(root_, kThrower,
+                 {{&key_, keys::kTextureSetting, [this] { SaveSettings(); }, [this] { ReadSettings(); }}});
 }
 
 ZelkGrTexturePage::~ZelkGrTexturePage() = default;
@@ -192,7 +179,7 @@ bool ZelkGrTexturePage::SaveSettings()
     return true;
 }
 
-bool ZelkGrTexturePage::CurrentChoice(DeviceChoice& choice) const
+bool ZelkGrTexturePage::CurrentChoice(ZelkGrTextureDeviceChoice& choice) const
 {
     ZelkD3DAdapterInfo* adapter = SelectedAdapter(enumeration_, *adapterOrdinal_);
     ZelkD3DDeviceInfo* device = SelectedDevice(adapter);
@@ -239,7 +226,7 @@ void ZelkGrTexturePage::FillSlot(std::size_t slot)
     ShowCombo(entry.listId, std::move(items), selected, true);
 }
 
-void ZelkGrTexturePage::FillAll()
+void ZelkGrTexturePage::FillControls()
 {
     for (std::size_t slot = 0; slot < kTextureSlotCount; ++slot) {
         FillSlot(slot);
@@ -248,36 +235,13 @@ void ZelkGrTexturePage::FillAll()
     ShowCheck(IDC_ZELK_CREATE_MIPMAP, createMipmap_, true);
 }
 
-void ZelkGrTexturePage::InitDialog()
+void ZelkGrTexturePage::ShowDisabled()
 {
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        filled_ = false;
-        for (const TextureSlot& entry : kSlots) {
-            ShowCombo(entry.listId, {{kUnsupportedLabel, kTextureFormatUnsupported}}, 0, false);
-        }
-        ShowCheck(IDC_ZELK_FORCE_ANISOTROPIC, false, false);
-        ShowCheck(IDC_ZELK_CREATE_MIPMAP, false, false);
-        return;
+    for (const TextureSlot& entry : kSlots) {
+        ShowCombo(entry.listId, {{kUnsupportedLabel, kTextureFormatUnsupported}}, 0, false);
     }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillAll();
-}
-
-bool ZelkGrTexturePage::SetActive()
-{
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        return false;
-    }
-    if (filled_ && choice == lastFilled_) {
-        return true;
-    }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillAll();
-    return true;
+    ShowCheck(IDC_ZELK_FORCE_ANISOTROPIC, false, false);
+    ShowCheck(IDC_ZELK_CREATE_MIPMAP, false, false);
 }
 
 void ZelkGrTexturePage::ComboChanged(int id, DWORD data)
@@ -303,13 +267,6 @@ void ZelkGrTexturePage::CheckClicked(int id, bool checked)
     } else if (id == IDC_ZELK_CREATE_MIPMAP) {
         createMipmap_ = checked;
     }
-}
-
-void ZelkGrTexturePage::DefaultClicked()
-{
-    filled_ = false;
-    SetDefaults();
-    SetActive();
 }
 
 }  // namespace zelk
