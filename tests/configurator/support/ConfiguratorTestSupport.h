@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "common/TestSettingsKey.h"
 #include "configurator/ZelkGrPageModel.h"
 #include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
@@ -40,12 +41,6 @@ private:
     std::string path_;
     zelk::ZelkRegKey key_;
 };
-
-// Values under any HKCU path.
-std::optional<DWORD> ReadHkcuValue(const std::string& path, const std::string& name);
-void WriteHkcuValue(const std::string& path, const std::string& name, DWORD value);
-std::map<std::string, DWORD> HkcuValues(const std::string& path);
-bool HkcuKeyExists(const std::string& path);
 
 // Destroys the enumeration singleton before and after a test.
 struct EnumerationReset {
