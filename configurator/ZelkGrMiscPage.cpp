@@ -23,10 +23,13 @@ ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
     SetDefaults();
     // A new key receives the defaults at once.
     LoadPageKeys(root_, kThrower,
-                 {{&cardStyleKey_, keys::kCardStyle, [this] { WriteCardStyle(); }, [this] { ReadCardStyle(); }},
-                  {&lfbAccessingKey_, keys::kLfbAccessing, [this] { WriteLfbAccessing(); },
-                   [this] { ReadLfbAccessing(); }},
-                  {&miscKey_, keys::kMisc, [this] { WriteMisc(); }, [this] { ReadMisc(); }}});
+                 {{&cardStyleKey_, keys::kCardStyle, [this] { VisitCardStyle(ZelkPageValueWriter{cardStyleKey_}); },
+                   [this] { VisitCardStyle(ZelkPageValueReader{cardStyleKey_}); }},
+                  {&lfbAccessingKey_, keys::kLfbAccessing,
+                   [this] { VisitLfbAccessing(ZelkPageValueWriter{lfbAccessingKey_}); },
+                   [this] { VisitLfbAccessing(ZelkPageValueReader{lfbAccessingKey_}); }},
+                  {&miscKey_, keys::kMisc, [this] { VisitMisc(ZelkPageValueWriter{miscKey_}); },
+                   [this] { VisitMisc(ZelkPageValueReader{miscKey_}); }}});
     // Numbers outside the controls' ranges are brought in; they reach the
     // registry only when the page is applied.
     numberOfTmu_ = numberOfTmu_ > kMaximumTmu ? kMaximumTmu : numberOfTmu_;
@@ -63,30 +66,33 @@ void ZelkGrMiscPage::SetDefaults()
     depthBufferWriting_ = false;
 }
 
-void ZelkGrMiscPage::ReadCardStyle()
+template <typename Visitor>
+void ZelkGrMiscPage::VisitCardStyle(const Visitor& visit)
 {
-    cardStyleKey_.ReadDword(keys::kFbiMemorySize, fbiMemorySize_);
-    cardStyleKey_.ReadDword(keys::kNumberOfTmu, numberOfTmu_);
-    cardStyleKey_.ReadDword(keys::kTmuMemorySize, tmuMemorySize_);
-    cardStyleKey_.ReadFlag(keys::kEnableSli, enableSli_);
+    visit.Number(keys::kFbiMemorySize, fbiMemorySize_);
+    visit.Number(keys::kNumberOfTmu, numberOfTmu_);
+    visit.Number(keys::kTmuMemorySize, tmuMemorySize_);
+    visit.Switch(keys::kEnableSli, enableSli_);
 }
 
-void ZelkGrMiscPage::ReadLfbAccessing()
+template <typename Visitor>
+void ZelkGrMiscPage::VisitLfbAccessing(const Visitor& visit)
 {
-    lfbAccessingKey_.ReadFlag(keys::kEnableLfbAccessing, enableLfbAccessing_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableFrontBufferReading, frontBufferReading_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableBackBufferReading, backBufferReading_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableDepthBufferReading, depthBufferReading_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableFrontBufferWriting, frontBufferWriting_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableBackBufferWriting, backBufferWriting_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableDepthBufferWriting, depthBufferWriting_);
+    visit.Switch(keys::kEnableLfbAccessing, enableLfbAccessing_);
+    visit.Switch(keys::kEnableFrontBufferReading, frontBufferReading_);
+    visit.Switch(keys::kEnableBackBufferReading, backBufferReading_);
+    visit.Switch(keys::kEnableDepthBufferReading, depthBufferReading_);
+    visit.Switch(keys::kEnableFrontBufferWriting, frontBufferWriting_);
+    visit.Switch(keys::kEnableBackBufferWriting, backBufferWriting_);
+    visit.Switch(keys::kEnableDepthBufferWriting, depthBufferWriting_);
 }
 
-void ZelkGrMiscPage::ReadMisc()
+template <typename Visitor>
+void ZelkGrMiscPage::VisitMisc(const Visitor& visit)
 {
-    miscKey_.ReadFlag(keys::kAdjustOwnerWindow, adjustOwnerWindow_);
-    miscKey_.ReadFlag(keys::kEnableUltrahleFix, ultraHleFix_);
-    miscKey_.ReadFlag(keys::kDisplayRenderingStatistics, renderingStatistics_);
+    visit.Switch(keys::kAdjustOwnerWindow, adjustOwnerWindow_);
+    visit.Switch(keys::kEnableUltrahleFix, ultraHleFix_);
+    visit.Switch(keys::kDisplayRenderingStatistics, renderingStatistics_);
 }
 
 void ZelkGrMiscPage::ShowAll()
@@ -199,42 +205,16 @@ void ZelkGrMiscPage::UpDownPosition(int id, int position)
     }
 }
 
-void ZelkGrMiscPage::WriteCardStyle() const
-{
-    cardStyleKey_.WriteDword(keys::kFbiMemorySize, fbiMemorySize_);
-    cardStyleKey_.WriteDword(keys::kNumberOfTmu, numberOfTmu_);
-    cardStyleKey_.WriteDword(keys::kTmuMemorySize, tmuMemorySize_);
-    WriteFlag(cardStyleKey_, keys::kEnableSli, enableSli_);
-}
-
-void ZelkGrMiscPage::WriteLfbAccessing() const
-{
-    WriteFlag(lfbAccessingKey_, keys::kEnableLfbAccessing, enableLfbAccessing_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableFrontBufferReading, frontBufferReading_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableBackBufferReading, backBufferReading_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableDepthBufferReading, depthBufferReading_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableFrontBufferWriting, frontBufferWriting_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableBackBufferWriting, backBufferWriting_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableDepthBufferWriting, depthBufferWriting_);
-}
-
-void ZelkGrMiscPage::WriteMisc() const
-{
-    WriteFlag(miscKey_, keys::kAdjustOwnerWindow, adjustOwnerWindow_);
-    WriteFlag(miscKey_, keys::kEnableUltrahleFix, ultraHleFix_);
-    WriteFlag(miscKey_, keys::kDisplayRenderingStatistics, renderingStatistics_);
-}
-
 bool ZelkGrMiscPage::SaveSettings()
 {
     if (cardStyleKey_.IsOpen()) {
-        WriteCardStyle();
+        VisitCardStyle(ZelkPageValueWriter{cardStyleKey_});
     }
     if (lfbAccessingKey_.IsOpen()) {
-        WriteLfbAccessing();
+        VisitLfbAccessing(ZelkPageValueWriter{lfbAccessingKey_});
     }
     if (miscKey_.IsOpen()) {
-        WriteMisc();
+        VisitMisc(ZelkPageValueWriter{miscKey_});
     }
     return true;
 }

@@ -22,13 +22,15 @@ public:
     bool SaveSettings() override;
 
 private:
+    // The page's values in each of its subkeys, for a ZelkPageValueReader
+    // or ZelkPageValueWriter.
+    template <typename Visitor>
+    void VisitCardStyle(const Visitor& visit);
+    template <typename Visitor>
+    void VisitLfbAccessing(const Visitor& visit);
+    template <typename Visitor>
+    void VisitMisc(const Visitor& visit);
     void SetDefaults();
-    void ReadCardStyle();
-    void ReadLfbAccessing();
-    void ReadMisc();
-    void WriteCardStyle() const;
-    void WriteLfbAccessing() const;
-    void WriteMisc() const;
     void ShowAll();
     void ShowLfbBoxes();
 

@@ -45,9 +45,4 @@ void LoadPageKeys(ZelkRegKey* root, const char* thrower, std::initializer_list<Z
     }
 }
 
-void WriteFlag(const ZelkRegKey& key, const char* name, bool value)
-{
-    key.WriteDword(name, value ? 1 : 0);
-}
-
 }  // namespace zelk

@@ -1,7 +1,8 @@
 #pragma once
 
-// How every page opens its subkeys: created or opened under the root key,
-// with the failure every page reports the same way.
+// How every page opens its subkeys (created or opened under the root key,
+// with the failure every page reports the same way) and reads and writes
+// its values in them.
 #include <functional>
 #include <initializer_list>
 
@@ -26,7 +27,20 @@ struct ZelkPageKey {
 // passes on.
 void LoadPageKeys(ZelkRegKey* root, const char* thrower, std::initializer_list<ZelkPageKey> keys);
 
-// Writes a switch as 0 or 1.
-void WriteFlag(const ZelkRegKey& key, const char* name, bool value);
+// A page lists the values of a subkey once, handing each with its name to a
+// visitor's Number or Switch; reading and writing are these two visitors.
+// A value that cannot be read keeps the member as it was.
+struct ZelkPageValueReader {
+    const ZelkRegKey& key;
+    void Number(const char* name, DWORD& value) const { key.ReadDword(name, value); }
+    void Switch(const char* name, bool& value) const { key.ReadFlag(name, value); }
+};
+
+// Writes switches as 0 or 1.
+struct ZelkPageValueWriter {
+    const ZelkRegKey& key;
+    void Number(const char* name, DWORD value) const { key.WriteDword(name, value); }
+    void Switch(const char* name, bool value) const { key.WriteDword(name, value ? 1 : 0); }
+};
 
 }  // namespace zelk

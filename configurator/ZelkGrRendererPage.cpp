@@ -189,11 +189,17 @@ void ZelkGrRendererPage::ReadSettings()
     vertexConvert_ = key_.ReadDword(keys::kVertexConvertFunctionType, value) ? VertexConvertPosition(value) : 0;
     texelBlending_ = key_.ReadDword(keys::kTexelBlendingFunctionType, value) ? TexelBlendingPosition(value) : 0;
     shaderVersion_ = key_.ReadDword(keys::kVertexShaderVersion, value) ? VertexShaderVersionPosition(value) : 0;
-    key_.ReadFlag(keys::kUseBackgroundThread, useBackgroundThread_);
-    key_.ReadFlag(keys::kAssumeOFogIsValid, assumeOFogIsValid_);
-    key_.ReadFlag(keys::kUseTriangleStrip, useTriangleStrip_);
-    key_.ReadDword(keys::kMaximumSizeOfRenderingQueue, maximumQueueSize_);
-    key_.ReadDword(keys::kBackgroundThreadPriorityLevel, threadPriority_);
+    VisitPlainValues(ZelkPageValueReader{key_});
+}
+
+template <typename Visitor>
+void ZelkGrRendererPage::VisitPlainValues(const Visitor& visit)
+{
+    visit.Switch(keys::kUseBackgroundThread, useBackgroundThread_);
+    visit.Switch(keys::kAssumeOFogIsValid, assumeOFogIsValid_);
+    visit.Switch(keys::kUseTriangleStrip, useTriangleStrip_);
+    visit.Number(keys::kMaximumSizeOfRenderingQueue, maximumQueueSize_);
+    visit.Number(keys::kBackgroundThreadPriorityLevel, threadPriority_);
 }
 
 bool ZelkGrRendererPage::SaveSettings()
@@ -204,11 +210,7 @@ bool ZelkGrRendererPage::SaveSettings()
     key_.WriteDword(keys::kVertexConvertFunctionType, ValueAt(kVertexConvertTable, vertexConvert_));
     key_.WriteDword(keys::kTexelBlendingFunctionType, ValueAt(kTexelBlendingTable, texelBlending_));
     key_.WriteDword(keys::kVertexShaderVersion, ValueAt(kShaderVersionTable, shaderVersion_));
-    WriteFlag(key_, keys::kUseBackgroundThread, useBackgroundThread_);
-    WriteFlag(key_, keys::kAssumeOFogIsValid, assumeOFogIsValid_);
-    WriteFlag(key_, keys::kUseTriangleStrip, useTriangleStrip_);
-    key_.WriteDword(keys::kMaximumSizeOfRenderingQueue, maximumQueueSize_);
-    key_.WriteDword(keys::kBackgroundThreadPriorityLevel, threadPriority_);
+    VisitPlainValues(ZelkPageValueWriter{key_});
     return true;
 }
 

@@ -51,6 +51,10 @@ private:
     void ShowDisabled() override;
     void SetDefaults() override;
     void ReadSettings();
+    // The switches and numbers, stored as they are, for a
+    // ZelkPageValueReader or ZelkPageValueWriter.
+    template <typename Visitor>
+    void VisitPlainValues(const Visitor& visit);
     ZelkD3DDeviceInfo* CurrentDevice() const;
     void FillVertexConvertList();
     void FillTexelBlendingList();

@@ -162,8 +162,14 @@ void ZelkGrTexturePage::ReadSettings()
             formats_[slot] = value;
         }
     }
-    key_.ReadFlag(keys::kForceAnisotropicFiltering, forceAnisotropicFiltering_);
-    key_.ReadFlag(keys::kCreateMipmap, createMipmap_);
+    VisitSwitches(ZelkPageValueReader{key_});
+}
+
+template <typename Visitor>
+void ZelkGrTexturePage::VisitSwitches(const Visitor& visit)
+{
+    visit.Switch(keys::kForceAnisotropicFiltering, forceAnisotropicFiltering_);
+    visit.Switch(keys::kCreateMipmap, createMipmap_);
 }
 
 bool ZelkGrTexturePage::SaveSettings()
@@ -174,8 +180,7 @@ bool ZelkGrTexturePage::SaveSettings()
     for (std::size_t slot = 0; slot < kTextureSlotCount; ++slot) {
         key_.WriteDword(SlotName(slot), formats_[slot]);
     }
-    WriteFlag(key_, keys::kForceAnisotropicFiltering, forceAnisotropicFiltering_);
-    WriteFlag(key_, keys::kCreateMipmap, createMipmap_);
+    VisitSwitches(ZelkPageValueWriter{key_});
     return true;
 }
 

@@ -52,6 +52,9 @@ private:
     void ShowDisabled() override;
     void SetDefaults() override;
     void ReadSettings();
+    // The two switches, for a ZelkPageValueReader or ZelkPageValueWriter.
+    template <typename Visitor>
+    void VisitSwitches(const Visitor& visit);
     const ZelkD3DFormatInfo* ActiveRecord() const;
     void FillSlot(std::size_t slot);
 
