@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "configurator/ZelkConfiguratorResource.h"
-#include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
+#include "framework/ZelkD3DDeviceChoice.h"
 #include "framework/ZelkD3DFormats.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
@@ -110,54 +110,8 @@ int ZelkGrD3DDevicePage::DialogId() const
 
 void ZelkGrD3DDevicePage::ReadSettings()
 {
-    DWORD value = 0;
-    if (key_.ReadDword(keys::kAdapterOrdinal, value)) {
-        *adapterOrdinal_ = value;
-    }
-    ZelkD3DAdapterInfo* adapter = SelectedAdapter(enumeration_, *adapterOrdinal_);
-    if (!adapter) {
-        *adapterOrdinal_ = keys::kNoAdapter;
-        return;
-    }
-    if (key_.ReadDword(keys::kDeviceType, value)) {
-        if (!InRange(value, adapter->devices.size())) {
-            adapter->selectedDeviceIndex = adapter->defaultDeviceIndex;
-            return;
-        }
-        adapter->selectedDeviceIndex = static_cast<INT>(value);
-    }
-    ZelkD3DDeviceInfo* device = SelectedDevice(adapter);
-    if (!device) {
-        return;
-    }
-    if (key_.ReadDword(keys::kProcessingType, value)) {
-        if (!InRange(value, device->behaviorFlags.size()) || device->behaviorFlags[value] == kBehaviorPureDeviceHwTnL) {
-            device->selectedBehaviorIndex = device->defaultBehaviorIndex;
-        } else {
-            device->selectedBehaviorIndex = static_cast<INT>(value);
-        }
-    }
-    if (key_.ReadDword(keys::kUseWindowMode, value)) {
-        device->selectedWindowed = value != 0;
-    }
-    if (key_.ReadDword(keys::kDisplayFormat, value)) {
-        INT& selection = ActiveFormatSelection(*device);
-        if (!InRange(value, ActiveFormatList(*device).size())) {
-            selection = device->selectedWindowed ? device->defaultWindowedFormatIndex
-                                                 : device->defaultFullScreenFormatIndex;
-            return;
-        }
-        selection = static_cast<INT>(value);
-    }
-    ZelkD3DFormatInfo* format = ActiveFormatRecord(device);
-    if (!format) {
-        return;
-    }
-    if (key_.ReadDword(keys::kDepthBufferFormat, value)) {
-        format->selectedDepthStencilFormatIndex = InRange(value, format->depthStencilFormats.size())
-                                                      ? static_cast<INT>(value)
-                                                      : format->defaultDepthStencilFormatIndex;
-    }
+    ReadStoredDeviceChoice(enumeration_, *adapterOrdinal_,
+                           [this](const char* name, DWORD& value) { return key_.ReadDword(name, value); });
 }
 
 bool ZelkGrD3DDevicePage::SaveSettings()

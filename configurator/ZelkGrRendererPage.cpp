@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "configurator/ZelkConfiguratorResource.h"
-#include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
+#include "framework/ZelkD3DDeviceChoice.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {

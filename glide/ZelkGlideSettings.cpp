@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "framework/ZelkD3D.h"
-#include "framework/ZelkException.h"
+#include "framework/ZelkD3DDeviceChoice.h"
 
 namespace zelk {
 
@@ -99,75 +99,16 @@ private:
     HKEY key_ = nullptr;
 };
 
-// A stored list position, when there is one and it lies inside a list of
-// the given size (compared unsigned, so no stored number reaches past it).
-bool ReadIndex(const ZelkRegistryReadKey& key, const char* name, size_t listSize, INT& target, INT defaultIndex)
-{
-    std::uint32_t value = 0;
-    if (!key.Read(name, value)) {
-        return true;  // missing: the current selection stays
-    }
-    if (static_cast<size_t>(value) < listSize) {
-        target = static_cast<INT>(value);
-        return true;
-    }
-    target = defaultIndex;
-    return false;
-}
-
 void ReadDirect3DSettings(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
 {
-    key.Read(keys::kAdapterOrdinal, settings.adapterOrdinal);
-    ZelkD3D* d3d = ZelkD3D::GetD3D();
-    if (!d3d || settings.adapterOrdinal >= d3d->GetAdapterCount()) {
-        settings.adapterOrdinal = keys::kNoAdapter;
-        return;
-    }
-    ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(settings.adapterOrdinal);
-    if (!adapter) {
-        settings.adapterOrdinal = keys::kNoAdapter;
-        return;
-    }
-    if (!ReadIndex(key, keys::kDeviceType, adapter->devices.size(), adapter->selectedDeviceIndex,
-                   adapter->defaultDeviceIndex)) {
-        return;
-    }
-    if (adapter->selectedDeviceIndex < 0 ||
-        static_cast<size_t>(adapter->selectedDeviceIndex) >= adapter->devices.size()) {
-        return;
-    }
-    ZelkD3DDeviceInfo& device = adapter->devices[static_cast<size_t>(adapter->selectedDeviceIndex)];
-
-    std::uint32_t behavior = 0;
-    if (key.Read(keys::kProcessingType, behavior)) {
-        if (static_cast<size_t>(behavior) < device.behaviorFlags.size() &&
-            device.behaviorFlags[behavior] != kBehaviorPureDeviceHwTnL) {
-            device.selectedBehaviorIndex = static_cast<INT>(behavior);
-        } else {
-            device.selectedBehaviorIndex = device.defaultBehaviorIndex;
+    ReadStoredDeviceChoice(ZelkD3D::GetD3D(), settings.adapterOrdinal, [&key](const char* name, DWORD& value) {
+        std::uint32_t stored = 0;
+        if (!key.Read(name, stored)) {
+            return false;
         }
-    }
-
-    std::uint32_t windowed = 0;
-    if (key.Read(keys::kUseWindowMode, windowed)) {
-        device.selectedWindowed = windowed != 0;
-    }
-
-    std::vector<ZelkD3DFormatInfo>& formats =
-        device.selectedWindowed ? device.windowedFormats : device.fullScreenFormats;
-    INT& formatIndex = device.selectedWindowed ? device.selectedWindowedFormatIndex
-                                                : device.selectedFullScreenFormatIndex;
-    const INT defaultFormatIndex =
-        device.selectedWindowed ? device.defaultWindowedFormatIndex : device.defaultFullScreenFormatIndex;
-    if (!ReadIndex(key, keys::kDisplayFormat, formats.size(), formatIndex, defaultFormatIndex)) {
-        return;
-    }
-    if (formatIndex < 0 || static_cast<size_t>(formatIndex) >= formats.size()) {
-        return;
-    }
-    ZelkD3DFormatInfo& format = formats[static_cast<size_t>(formatIndex)];
-    ReadIndex(key, keys::kDepthBufferFormat, format.depthStencilFormats.size(),
-              format.selectedDepthStencilFormatIndex, format.defaultDepthStencilFormatIndex);
+        value = stored;
+        return true;
+    });
 }
 
 void ReadPrimitiveRendering(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
