@@ -1,5 +1,7 @@
 #include "configurator/ZelkGrMiscPage.h"
 
+#include <algorithm>
+
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGrPageKeys.h"
 #include "framework/ZelkGlideSettingsKeys.h"
@@ -20,7 +22,6 @@ constexpr DWORD kMaximumTmu = 2;
 
 ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
 {
-    SetDefaults();
     // A new key receives the defaults at once.
     LoadPageKeys(root_, kThrower,
                  {{&cardStyleKey_, keys::kCardStyle, [this] { VisitCardStyle(ZelkPageValueWriter{cardStyleKey_}); },
@@ -32,13 +33,9 @@ ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
                    [this] { VisitMisc(ZelkPageValueReader{miscKey_}); }}});
     // Numbers outside the controls' ranges are brought in; they reach the
     // registry only when the page is applied.
-    numberOfTmu_ = numberOfTmu_ > kMaximumTmu ? kMaximumTmu : numberOfTmu_;
-    fbiMemorySize_ = fbiMemorySize_ < kMinimumMemory ? kMinimumMemory
-                     : fbiMemorySize_ > kMaximumMemory ? kMaximumMemory
-                                                       : fbiMemorySize_;
-    tmuMemorySize_ = tmuMemorySize_ < kMinimumMemory ? kMinimumMemory
-                     : tmuMemorySize_ > kMaximumMemory ? kMaximumMemory
-                                                       : tmuMemorySize_;
+    values_.numberOfTmu = std::min(values_.numberOfTmu, kMaximumTmu);
+    values_.fbiMemorySize = std::clamp(values_.fbiMemorySize, kMinimumMemory, kMaximumMemory);
+    values_.tmuMemorySize = std::clamp(values_.tmuMemorySize, kMinimumMemory, kMaximumMemory);
 }
 
 ZelkGrMiscPage::~ZelkGrMiscPage() = default;
@@ -48,51 +45,33 @@ int ZelkGrMiscPage::DialogId() const
     return IDD_ZELK_MISC;
 }
 
-void ZelkGrMiscPage::SetDefaults()
-{
-    numberOfTmu_ = 2;
-    fbiMemorySize_ = 4;
-    tmuMemorySize_ = 4;
-    enableSli_ = false;
-    adjustOwnerWindow_ = false;
-    ultraHleFix_ = false;
-    renderingStatistics_ = false;
-    enableLfbAccessing_ = true;
-    frontBufferReading_ = false;
-    backBufferReading_ = false;
-    depthBufferReading_ = false;
-    frontBufferWriting_ = false;
-    backBufferWriting_ = true;
-    depthBufferWriting_ = false;
-}
-
 template <typename Visitor>
 void ZelkGrMiscPage::VisitCardStyle(const Visitor& visit)
 {
-    visit.Number(keys::kFbiMemorySize, fbiMemorySize_);
-    visit.Number(keys::kNumberOfTmu, numberOfTmu_);
-    visit.Number(keys::kTmuMemorySize, tmuMemorySize_);
-    visit.Switch(keys::kEnableSli, enableSli_);
+    visit.Number(keys::kFbiMemorySize, values_.fbiMemorySize);
+    visit.Number(keys::kNumberOfTmu, values_.numberOfTmu);
+    visit.Number(keys::kTmuMemorySize, values_.tmuMemorySize);
+    visit.Switch(keys::kEnableSli, values_.enableSli);
 }
 
 template <typename Visitor>
 void ZelkGrMiscPage::VisitLfbAccessing(const Visitor& visit)
 {
-    visit.Switch(keys::kEnableLfbAccessing, enableLfbAccessing_);
-    visit.Switch(keys::kEnableFrontBufferReading, frontBufferReading_);
-    visit.Switch(keys::kEnableBackBufferReading, backBufferReading_);
-    visit.Switch(keys::kEnableDepthBufferReading, depthBufferReading_);
-    visit.Switch(keys::kEnableFrontBufferWriting, frontBufferWriting_);
-    visit.Switch(keys::kEnableBackBufferWriting, backBufferWriting_);
-    visit.Switch(keys::kEnableDepthBufferWriting, depthBufferWriting_);
+    visit.Switch(keys::kEnableLfbAccessing, values_.enableLfbAccessing);
+    visit.Switch(keys::kEnableFrontBufferReading, values_.frontBufferReading);
+    visit.Switch(keys::kEnableBackBufferReading, values_.backBufferReading);
+    visit.Switch(keys::kEnableDepthBufferReading, values_.depthBufferReading);
+    visit.Switch(keys::kEnableFrontBufferWriting, values_.frontBufferWriting);
+    visit.Switch(keys::kEnableBackBufferWriting, values_.backBufferWriting);
+    visit.Switch(keys::kEnableDepthBufferWriting, values_.depthBufferWriting);
 }
 
 template <typename Visitor>
 void ZelkGrMiscPage::VisitMisc(const Visitor& visit)
 {
-    visit.Switch(keys::kAdjustOwnerWindow, adjustOwnerWindow_);
-    visit.Switch(keys::kEnableUltrahleFix, ultraHleFix_);
-    visit.Switch(keys::kDisplayRenderingStatistics, renderingStatistics_);
+    visit.Switch(keys::kAdjustOwnerWindow, values_.adjustOwnerWindow);
+    visit.Switch(keys::kEnableUltrahleFix, values_.ultraHleFix);
+    visit.Switch(keys::kDisplayRenderingStatistics, values_.renderingStatistics);
 }
 
 void ZelkGrMiscPage::ShowAll()
@@ -103,31 +82,31 @@ void ZelkGrMiscPage::ShowAll()
         int lower;
         int upper;
     };
-    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, fbiMemorySize_, 1, 64},
-                             Spin{IDC_ZELK_NUMBER_OF_TMU, numberOfTmu_, 0, 2},
-                             Spin{IDC_ZELK_TMU_MEMORY, tmuMemorySize_, 1, 64}}) {
+    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, values_.fbiMemorySize, 1, 64},
+                             Spin{IDC_ZELK_NUMBER_OF_TMU, values_.numberOfTmu, 0, 2},
+                             Spin{IDC_ZELK_TMU_MEMORY, values_.tmuMemorySize, 1, 64}}) {
         ZelkControlState& state = Show(spin.id, ZelkControlState::Kind::UpDown);
         state.lower = spin.lower;
         state.upper = spin.upper;
         state.position = static_cast<int>(spin.value & 0xFFFF);
         state.enabled = true;
     }
-    ShowCheck(IDC_ZELK_ENABLE_SLI, enableSli_, true);
-    ShowCheck(IDC_ZELK_ENABLE_LFB, enableLfbAccessing_, true);
-    ShowCheck(IDC_ZELK_ADJUST_OWNER_WINDOW, adjustOwnerWindow_, true);
-    ShowCheck(IDC_ZELK_ULTRAHLE_FIX, ultraHleFix_, true);
-    ShowCheck(IDC_ZELK_RENDERING_STATISTICS, renderingStatistics_, true);
+    ShowCheck(IDC_ZELK_ENABLE_SLI, values_.enableSli, true);
+    ShowCheck(IDC_ZELK_ENABLE_LFB, values_.enableLfbAccessing, true);
+    ShowCheck(IDC_ZELK_ADJUST_OWNER_WINDOW, values_.adjustOwnerWindow, true);
+    ShowCheck(IDC_ZELK_ULTRAHLE_FIX, values_.ultraHleFix, true);
+    ShowCheck(IDC_ZELK_RENDERING_STATISTICS, values_.renderingStatistics, true);
     ShowLfbBoxes();
 }
 
 void ZelkGrMiscPage::ShowLfbBoxes()
 {
-    const bool on = enableLfbAccessing_;
-    ShowCheck(IDC_ZELK_FRONT_READING, on && frontBufferReading_, on);
-    ShowCheck(IDC_ZELK_BACK_READING, on && backBufferReading_, on);
-    ShowCheck(IDC_ZELK_DEPTH_READING, on && depthBufferReading_, on);
-    ShowCheck(IDC_ZELK_BACK_WRITING, on && backBufferWriting_, on);
-    ShowCheck(IDC_ZELK_DEPTH_WRITING, on && depthBufferWriting_, on);
+    const bool on = values_.enableLfbAccessing;
+    ShowCheck(IDC_ZELK_FRONT_READING, on && values_.frontBufferReading, on);
+    ShowCheck(IDC_ZELK_BACK_READING, on && values_.backBufferReading, on);
+    ShowCheck(IDC_ZELK_DEPTH_READING, on && values_.depthBufferReading, on);
+    ShowCheck(IDC_ZELK_BACK_WRITING, on && values_.backBufferWriting, on);
+    ShowCheck(IDC_ZELK_DEPTH_WRITING, on && values_.depthBufferWriting, on);
     // Front-buffer writing cannot be set here; its value is kept as read.
     ShowCheck(IDC_ZELK_FRONT_WRITING, false, false);
 }
@@ -146,35 +125,35 @@ void ZelkGrMiscPage::CheckClicked(int id, bool checked)
 {
     switch (id) {
     case IDC_ZELK_ENABLE_SLI:
-        enableSli_ = checked;
+        values_.enableSli = checked;
         break;
     case IDC_ZELK_ADJUST_OWNER_WINDOW:
-        adjustOwnerWindow_ = checked;
+        values_.adjustOwnerWindow = checked;
         break;
     case IDC_ZELK_ULTRAHLE_FIX:
-        ultraHleFix_ = checked;
+        values_.ultraHleFix = checked;
         break;
     case IDC_ZELK_RENDERING_STATISTICS:
-        renderingStatistics_ = checked;
+        values_.renderingStatistics = checked;
         break;
     case IDC_ZELK_ENABLE_LFB:
-        enableLfbAccessing_ = checked;
+        values_.enableLfbAccessing = checked;
         ShowLfbBoxes();
         break;
     case IDC_ZELK_FRONT_READING:
-        frontBufferReading_ = checked;
+        values_.frontBufferReading = checked;
         break;
     case IDC_ZELK_BACK_READING:
-        backBufferReading_ = checked;
+        values_.backBufferReading = checked;
         break;
     case IDC_ZELK_DEPTH_READING:
-        depthBufferReading_ = checked;
+        values_.depthBufferReading = checked;
         break;
     case IDC_ZELK_BACK_WRITING:
-        backBufferWriting_ = checked;
+        values_.backBufferWriting = checked;
         break;
     case IDC_ZELK_DEPTH_WRITING:
-        depthBufferWriting_ = checked;
+        values_.depthBufferWriting = checked;
         break;
     default:
         break;
@@ -183,7 +162,7 @@ void ZelkGrMiscPage::CheckClicked(int id, bool checked)
 
 void ZelkGrMiscPage::DefaultClicked()
 {
-    SetDefaults();
+    values_ = Values();
     ShowAll();
 }
 
@@ -192,13 +171,13 @@ void ZelkGrMiscPage::UpDownPosition(int id, int position)
     const DWORD value = static_cast<DWORD>(position);
     switch (id) {
     case IDC_ZELK_NUMBER_OF_TMU:
-        numberOfTmu_ = value;
+        values_.numberOfTmu = value;
         break;
     case IDC_ZELK_FBI_MEMORY:
-        fbiMemorySize_ = value;
+        values_.fbiMemorySize = value;
         break;
     case IDC_ZELK_TMU_MEMORY:
-        tmuMemorySize_ = value;
+        values_.tmuMemorySize = value;
         break;
     default:
         break;

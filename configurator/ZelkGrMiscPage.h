@@ -30,7 +30,6 @@ private:
     void VisitLfbAccessing(const Visitor& visit);
     template <typename Visitor>
     void VisitMisc(const Visitor& visit);
-    void SetDefaults();
     void ShowAll();
     void ShowLfbBoxes();
 
@@ -39,20 +38,24 @@ private:
     ZelkRegKey lfbAccessingKey_;
     ZelkRegKey miscKey_;
 
-    DWORD numberOfTmu_ = 2;
-    DWORD fbiMemorySize_ = 4;
-    DWORD tmuMemorySize_ = 4;
-    bool enableSli_ = false;
-    bool adjustOwnerWindow_ = false;
-    bool ultraHleFix_ = false;
-    bool renderingStatistics_ = false;
-    bool enableLfbAccessing_ = true;
-    bool frontBufferReading_ = false;
-    bool backBufferReading_ = false;
-    bool depthBufferReading_ = false;
-    bool frontBufferWriting_ = false;
-    bool backBufferWriting_ = true;
-    bool depthBufferWriting_ = false;
+    // The page's values; as made, the defaults.
+    struct Values {
+        DWORD numberOfTmu = 2;
+        DWORD fbiMemorySize = 4;
+        DWORD tmuMemorySize = 4;
+        bool enableSli = false;
+        bool adjustOwnerWindow = false;
+        bool ultraHleFix = false;
+        bool renderingStatistics = false;
+        bool enableLfbAccessing = true;
+        bool frontBufferReading = false;
+        bool backBufferReading = false;
+        bool depthBufferReading = false;
+        bool frontBufferWriting = false;
+        bool backBufferWriting = true;
+        bool depthBufferWriting = false;
+    };
+    Values values_;
 };
 
 }  // namespace zelk
