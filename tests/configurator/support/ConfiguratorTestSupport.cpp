@@ -53,6 +53,13 @@ void RegistryRoot::Write(const std::string& subkey, const std::string& name, DWO
     WriteHkcuValue(path_ + "\\" + subkey, name, value);
 }
 
+void RegistryRoot::Write(const std::string& subkey, const std::map<std::string, DWORD>& values) const
+{
+    for (const auto& value : values) {
+        Write(subkey, value.first, value.second);
+    }
+}
+
 std::map<std::string, DWORD> RegistryRoot::Values(const std::string& subkey) const
 {
     return HkcuValues(path_ + "\\" + subkey);

@@ -33,6 +33,8 @@ public:
     // A value of a subkey of the root; nullopt when missing.
     std::optional<DWORD> Read(const std::string& subkey, const std::string& name) const;
     void Write(const std::string& subkey, const std::string& name, DWORD value) const;
+    // Writes every value of the map, by name.
+    void Write(const std::string& subkey, const std::map<std::string, DWORD>& values) const;
     // Every value of a subkey, by name.
     std::map<std::string, DWORD> Values(const std::string& subkey) const;
     bool HasSubkey(const std::string& subkey) const;
