@@ -9,8 +9,8 @@
 #include <cstdint>
 
 #include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 

@@ -4,7 +4,7 @@
 // their memory, SLI), the frame-buffer access switches and three further
 // switches.  Needs no Direct3D.
 #include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 

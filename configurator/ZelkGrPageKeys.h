@@ -6,7 +6,7 @@
 #include <functional>
 #include <initializer_list>
 
-#include "configurator/ZelkRegKey.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 

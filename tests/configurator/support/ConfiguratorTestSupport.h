@@ -12,8 +12,8 @@
 
 #include "common/TestSettingsKey.h"
 #include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelktest {
 
