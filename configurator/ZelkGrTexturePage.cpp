@@ -7,6 +7,7 @@
 #include "configurator/ZelkGrD3DDevicePage.h"
 #include "configurator/ZelkGrPageKeys.h"
 #include "framework/ZelkD3DDeviceChoice.h"
+#include "framework/ZelkD3DFormats.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -56,14 +57,11 @@ const char* SlotName(std::size_t slot)
 // and multi-element formats.
 bool IsExcludedFormat(DWORD format)
 {
+    if (IsBumpMapFormat(static_cast<D3DFORMAT>(format))) {
+        return true;
+    }
     switch (format) {
     case D3DFMT_UNKNOWN:
-    case D3DFMT_V8U8:
-    case D3DFMT_L6V5U5:
-    case D3DFMT_X8L8V8U8:
-    case D3DFMT_Q8W8V8U8:
-    case D3DFMT_V16U16:
-    case D3DFMT_A2W10V10U10:
     case D3DFMT_D16_LOCKABLE:
     case D3DFMT_D32:
     case D3DFMT_D15S1:
@@ -76,8 +74,6 @@ bool IsExcludedFormat(DWORD format)
     case D3DFMT_VERTEXDATA:
     case D3DFMT_INDEX16:
     case D3DFMT_INDEX32:
-    case D3DFMT_Q16W16V16U16:
-    case D3DFMT_CxV8U8:
     case D3DFMT_YUY2:
     case D3DFMT_UYVY:
     case D3DFMT_G8R8_G8B8:
