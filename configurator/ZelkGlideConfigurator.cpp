@@ -13,10 +13,10 @@
 #include "configurator/ZelkGrPropertyPage.h"
 #include "configurator/ZelkGrRendererPage.h"
 #include "configurator/ZelkGrTexturePage.h"
-#include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
 #include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "configurator/ZelkConfiguratorResource.h"
-#include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
+#include "framework/ZelkD3DDeviceChoice.h"
 #include "framework/ZelkD3DFormats.h"
-#include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -97,21 +96,9 @@ std::string FormatPairLabel(DWORD displayFormat, DWORD backBufferFormat)
 ZelkGrD3DDevicePage::ZelkGrD3DDevicePage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root)
     : enumeration_(enumeration), adapterOrdinal_(adapterOrdinal), root_(root)
 {
-    try {
-        *adapterOrdinal_ = enumeration_ && enumeration_->GetAdapterCount() > 0 ? 0 : keys::kNoAdapter;
-        if (CreatePageKey(key_, root_, keys::kDirect3DDeviceSetting, kThrower)) {
-            SaveSettings();
-            return;
-        }
-        ReadSettings();
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        key_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kDirect3DDeviceSetting);
-        }
-        throw;
-    }
+    *adapterOrdinal_ = enumeration_ && enumeration_->GetAdapterCount() > 0 ? 0 : keys::kNoAdapter;
+    LoadPageKeys(root_, kThrower,
+                 {{&key_, keys::kDirect3DDeviceSetting, [this] { SaveSettings(); }, [this] { ReadSettings(); }}});
 }
 
 ZelkGrD3DDevicePage::~ZelkGrD3DDevicePage() = default;
@@ -123,54 +110,8 @@ int ZelkGrD3DDevicePage::DialogId() const
 
 void ZelkGrD3DDevicePage::ReadSettings()
 {
-    DWORD value = 0;
-    if (key_.ReadDword(keys::kAdapterOrdinal, value)) {
-        *adapterOrdinal_ = value;
-    }
-    ZelkD3DAdapterInfo* adapter = SelectedAdapter(enumeration_, *adapterOrdinal_);
-    if (!adapter) {
-        *adapterOrdinal_ = keys::kNoAdapter;
-        return;
-    }
-    if (key_.ReadDword(keys::kDeviceType, value)) {
-        if (!InRange(value, adapter->devices.size())) {
-            adapter->selectedDeviceIndex = adapter->defaultDeviceIndex;
-            return;
-        }
-        adapter->selectedDeviceIndex = static_cast<INT>(value);
-    }
-    ZelkD3DDeviceInfo* device = SelectedDevice(adapter);
-    if (!device) {
-        return;
-    }
-    if (key_.ReadDword(keys::kProcessingType, value)) {
-        if (!InRange(value, device->behaviorFlags.size()) || device->behaviorFlags[value] == kBehaviorPureDeviceHwTnL) {
-            device->selectedBehaviorIndex = device->defaultBehaviorIndex;
-        } else {
-            device->selectedBehaviorIndex = static_cast<INT>(value);
-        }
-    }
-    if (key_.ReadDword(keys::kUseWindowMode, value)) {
-        device->selectedWindowed = value != 0;
-    }
-    if (key_.ReadDword(keys::kDisplayFormat, value)) {
-        INT& selection = ActiveFormatSelection(*device);
-        if (!InRange(value, ActiveFormatList(*device).size())) {
-            selection = device->selectedWindowed ? device->defaultWindowedFormatIndex
-                                                 : device->defaultFullScreenFormatIndex;
-            return;
-        }
-        selection = static_cast<INT>(value);
-    }
-    ZelkD3DFormatInfo* format = ActiveFormatRecord(device);
-    if (!format) {
-        return;
-    }
-    if (key_.ReadDword(keys::kDepthBufferFormat, value)) {
-        format->selectedDepthStencilFormatIndex = InRange(value, format->depthStencilFormats.size())
-                                                      ? static_cast<INT>(value)
-                                                      : format->defaultDepthStencilFormatIndex;
-    }
+    ReadStoredDeviceChoice(enumeration_, *adapterOrdinal_,
+                           [this](const char* name, DWORD& value) { return key_.ReadDword(name, value); });
 }
 
 bool ZelkGrD3DDevicePage::SaveSettings()

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 

@@ -1,8 +1,9 @@
 #include "configurator/ZelkGrMiscPage.h"
 
+#include <algorithm>
+
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGrPageKeys.h"
-#include "framework/ZelkException.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -21,45 +22,20 @@ constexpr DWORD kMaximumTmu = 2;
 
 ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
 {
-    try {
-        SetDefaults();
-        // A new key receives the defaults at once.
-        if (CreatePageKey(cardStyleKey_, root_, keys::kCardStyle, kThrower)) {
-            WriteCardStyle();
-        } else {
-            ReadCardStyle();
-        }
-        if (CreatePageKey(lfbAccessingKey_, root_, keys::kLfbAccessing, kThrower)) {
-            WriteLfbAccessing();
-        } else {
-            ReadLfbAccessing();
-        }
-        if (CreatePageKey(miscKey_, root_, keys::kMisc, kThrower)) {
-            WriteMisc();
-        } else {
-            ReadMisc();
-        }
-        // Numbers outside the controls' ranges are brought in; they reach the
-        // registry only when the page is applied.
-        numberOfTmu_ = numberOfTmu_ > kMaximumTmu ? kMaximumTmu : numberOfTmu_;
-        fbiMemorySize_ = fbiMemorySize_ < kMinimumMemory ? kMinimumMemory
-                         : fbiMemorySize_ > kMaximumMemory ? kMaximumMemory
-                                                           : fbiMemorySize_;
-        tmuMemorySize_ = tmuMemorySize_ < kMinimumMemory ? kMinimumMemory
-                         : tmuMemorySize_ > kMaximumMemory ? kMaximumMemory
-                                                           : tmuMemorySize_;
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        cardStyleKey_.Close();
-        lfbAccessingKey_.Close();
-        miscKey_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kCardStyle);
-            root_->DeleteTree(keys::kLfbAccessing);
-            root_->DeleteTree(keys::kMisc);
-        }
-        throw;
-    }
+    // A new key receives the defaults at once.
+    LoadPageKeys(root_, kThrower,
+                 {{&cardStyleKey_, keys::kCardStyle, [this] { VisitCardStyle(ZelkPageValueWriter{cardStyleKey_}); },
+                   [this] { VisitCardStyle(ZelkPageValueReader{cardStyleKey_}); }},
+                  {&lfbAccessingKey_, keys::kLfbAccessing,
+                   [this] { VisitLfbAccessing(ZelkPageValueWriter{lfbAccessingKey_}); },
+                   [this] { VisitLfbAccessing(ZelkPageValueReader{lfbAccessingKey_}); }},
+                  {&miscKey_, keys::kMisc, [this] { VisitMisc(ZelkPageValueWriter{miscKey_}); },
+                   [this] { VisitMisc(ZelkPageValueReader{miscKey_}); }}});
+    // Numbers outside the controls' ranges are brought in; they reach the
+    // registry only when the page is applied.
+    values_.numberOfTmu = std::min(values_.numberOfTmu, kMaximumTmu);
+    values_.fbiMemorySize = std::clamp(values_.fbiMemorySize, kMinimumMemory, kMaximumMemory);
+    values_.tmuMemorySize = std::clamp(values_.tmuMemorySize, kMinimumMemory, kMaximumMemory);
 }
 
 ZelkGrMiscPage::~ZelkGrMiscPage() = default;
@@ -69,48 +45,33 @@ int ZelkGrMiscPage::DialogId() const
     return IDD_ZELK_MISC;
 }
 
-void ZelkGrMiscPage::SetDefaults()
+template <typename Visitor>
+void ZelkGrMiscPage::VisitCardStyle(const Visitor& visit)
 {
-    numberOfTmu_ = 2;
-    fbiMemorySize_ = 4;
-    tmuMemorySize_ = 4;
-    enableSli_ = false;
-    adjustOwnerWindow_ = false;
-    ultraHleFix_ = false;
-    renderingStatistics_ = false;
-    enableLfbAccessing_ = true;
-    frontBufferReading_ = false;
-    backBufferReading_ = false;
-    depthBufferReading_ = false;
-    frontBufferWriting_ = false;
-    backBufferWriting_ = true;
-    depthBufferWriting_ = false;
+    visit.Number(keys::kFbiMemorySize, values_.fbiMemorySize);
+    visit.Number(keys::kNumberOfTmu, values_.numberOfTmu);
+    visit.Number(keys::kTmuMemorySize, values_.tmuMemorySize);
+    visit.Switch(keys::kEnableSli, values_.enableSli);
 }
 
-void ZelkGrMiscPage::ReadCardStyle()
+template <typename Visitor>
+void ZelkGrMiscPage::VisitLfbAccessing(const Visitor& visit)
 {
-    cardStyleKey_.ReadDword(keys::kFbiMemorySize, fbiMemorySize_);
-    cardStyleKey_.ReadDword(keys::kNumberOfTmu, numberOfTmu_);
-    cardStyleKey_.ReadDword(keys::kTmuMemorySize, tmuMemorySize_);
-    cardStyleKey_.ReadFlag(keys::kEnableSli, enableSli_);
+    visit.Switch(keys::kEnableLfbAccessing, values_.enableLfbAccessing);
+    visit.Switch(keys::kEnableFrontBufferReading, values_.frontBufferReading);
+    visit.Switch(keys::kEnableBackBufferReading, values_.backBufferReading);
+    visit.Switch(keys::kEnableDepthBufferReading, values_.depthBufferReading);
+    visit.Switch(keys::kEnableFrontBufferWriting, values_.frontBufferWriting);
+    visit.Switch(keys::kEnableBackBufferWriting, values_.backBufferWriting);
+    visit.Switch(keys::kEnableDepthBufferWriting, values_.depthBufferWriting);
 }
 
-void ZelkGrMiscPage::ReadLfbAccessing()
+template <typename Visitor>
+void ZelkGrMiscPage::VisitMisc(const Visitor& visit)
 {
-    lfbAccessingKey_.ReadFlag(keys::kEnableLfbAccessing, enableLfbAccessing_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableFrontBufferReading, frontBufferReading_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableBackBufferReading, backBufferReading_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableDepthBufferReading, depthBufferReading_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableFrontBufferWriting, frontBufferWriting_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableBackBufferWriting, backBufferWriting_);
-    lfbAccessingKey_.ReadFlag(keys::kEnableDepthBufferWriting, depthBufferWriting_);
-}
-
-void ZelkGrMiscPage::ReadMisc()
-{
-    miscKey_.ReadFlag(keys::kAdjustOwnerWindow, adjustOwnerWindow_);
-    miscKey_.ReadFlag(keys::kEnableUltrahleFix, ultraHleFix_);
-    miscKey_.ReadFlag(keys::kDisplayRenderingStatistics, renderingStatistics_);
+    visit.Switch(keys::kAdjustOwnerWindow, values_.adjustOwnerWindow);
+    visit.Switch(keys::kEnableUltrahleFix, values_.ultraHleFix);
+    visit.Switch(keys::kDisplayRenderingStatistics, values_.renderingStatistics);
 }
 
 void ZelkGrMiscPage::ShowAll()
@@ -121,31 +82,31 @@ void ZelkGrMiscPage::ShowAll()
         int lower;
         int upper;
     };
-    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, fbiMemorySize_, 1, 64},
-                             Spin{IDC_ZELK_NUMBER_OF_TMU, numberOfTmu_, 0, 2},
-                             Spin{IDC_ZELK_TMU_MEMORY, tmuMemorySize_, 1, 64}}) {
+    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, values_.fbiMemorySize, 1, 64},
+                             Spin{IDC_ZELK_NUMBER_OF_TMU, values_.numberOfTmu, 0, 2},
+                             Spin{IDC_ZELK_TMU_MEMORY, values_.tmuMemorySize, 1, 64}}) {
         ZelkControlState& state = Show(spin.id, ZelkControlState::Kind::UpDown);
         state.lower = spin.lower;
         state.upper = spin.upper;
         state.position = static_cast<int>(spin.value & 0xFFFF);
         state.enabled = true;
     }
-    ShowCheck(IDC_ZELK_ENABLE_SLI, enableSli_, true);
-    ShowCheck(IDC_ZELK_ENABLE_LFB, enableLfbAccessing_, true);
-    ShowCheck(IDC_ZELK_ADJUST_OWNER_WINDOW, adjustOwnerWindow_, true);
-    ShowCheck(IDC_ZELK_ULTRAHLE_FIX, ultraHleFix_, true);
-    ShowCheck(IDC_ZELK_RENDERING_STATISTICS, renderingStatistics_, true);
+    ShowCheck(IDC_ZELK_ENABLE_SLI, values_.enableSli, true);
+    ShowCheck(IDC_ZELK_ENABLE_LFB, values_.enableLfbAccessing, true);
+    ShowCheck(IDC_ZELK_ADJUST_OWNER_WINDOW, values_.adjustOwnerWindow, true);
+    ShowCheck(IDC_ZELK_ULTRAHLE_FIX, values_.ultraHleFix, true);
+    ShowCheck(IDC_ZELK_RENDERING_STATISTICS, values_.renderingStatistics, true);
     ShowLfbBoxes();
 }
 
 void ZelkGrMiscPage::ShowLfbBoxes()
 {
-    const bool on = enableLfbAccessing_;
-    ShowCheck(IDC_ZELK_FRONT_READING, on && frontBufferReading_, on);
-    ShowCheck(IDC_ZELK_BACK_READING, on && backBufferReading_, on);
-    ShowCheck(IDC_ZELK_DEPTH_READING, on && depthBufferReading_, on);
-    ShowCheck(IDC_ZELK_BACK_WRITING, on && backBufferWriting_, on);
-    ShowCheck(IDC_ZELK_DEPTH_WRITING, on && depthBufferWriting_, on);
+    const bool on = values_.enableLfbAccessing;
+    ShowCheck(IDC_ZELK_FRONT_READING, on && values_.frontBufferReading, on);
+    ShowCheck(IDC_ZELK_BACK_READING, on && values_.backBufferReading, on);
+    ShowCheck(IDC_ZELK_DEPTH_READING, on && values_.depthBufferReading, on);
+    ShowCheck(IDC_ZELK_BACK_WRITING, on && values_.backBufferWriting, on);
+    ShowCheck(IDC_ZELK_DEPTH_WRITING, on && values_.depthBufferWriting, on);
     // Front-buffer writing cannot be set here; its value is kept as read.
     ShowCheck(IDC_ZELK_FRONT_WRITING, false, false);
 }
@@ -164,35 +125,35 @@ void ZelkGrMiscPage::CheckClicked(int id, bool checked)
 {
     switch (id) {
     case IDC_ZELK_ENABLE_SLI:
-        enableSli_ = checked;
+        values_.enableSli = checked;
         break;
     case IDC_ZELK_ADJUST_OWNER_WINDOW:
-        adjustOwnerWindow_ = checked;
+        values_.adjustOwnerWindow = checked;
         break;
     case IDC_ZELK_ULTRAHLE_FIX:
-        ultraHleFix_ = checked;
+        values_.ultraHleFix = checked;
         break;
     case IDC_ZELK_RENDERING_STATISTICS:
-        renderingStatistics_ = checked;
+        values_.renderingStatistics = checked;
         break;
     case IDC_ZELK_ENABLE_LFB:
-        enableLfbAccessing_ = checked;
+        values_.enableLfbAccessing = checked;
         ShowLfbBoxes();
         break;
     case IDC_ZELK_FRONT_READING:
-        frontBufferReading_ = checked;
+        values_.frontBufferReading = checked;
         break;
     case IDC_ZELK_BACK_READING:
-        backBufferReading_ = checked;
+        values_.backBufferReading = checked;
         break;
     case IDC_ZELK_DEPTH_READING:
-        depthBufferReading_ = checked;
+        values_.depthBufferReading = checked;
         break;
     case IDC_ZELK_BACK_WRITING:
-        backBufferWriting_ = checked;
+        values_.backBufferWriting = checked;
         break;
     case IDC_ZELK_DEPTH_WRITING:
-        depthBufferWriting_ = checked;
+        values_.depthBufferWriting = checked;
         break;
     default:
         break;
@@ -201,7 +162,7 @@ void ZelkGrMiscPage::CheckClicked(int id, bool checked)
 
 void ZelkGrMiscPage::DefaultClicked()
 {
-    SetDefaults();
+    values_ = Values();
     ShowAll();
 }
 
@@ -210,55 +171,29 @@ void ZelkGrMiscPage::UpDownPosition(int id, int position)
     const DWORD value = static_cast<DWORD>(position);
     switch (id) {
     case IDC_ZELK_NUMBER_OF_TMU:
-        numberOfTmu_ = value;
+        values_.numberOfTmu = value;
         break;
     case IDC_ZELK_FBI_MEMORY:
-        fbiMemorySize_ = value;
+        values_.fbiMemorySize = value;
         break;
     case IDC_ZELK_TMU_MEMORY:
-        tmuMemorySize_ = value;
+        values_.tmuMemorySize = value;
         break;
     default:
         break;
     }
 }
 
-void ZelkGrMiscPage::WriteCardStyle() const
-{
-    cardStyleKey_.WriteDword(keys::kFbiMemorySize, fbiMemorySize_);
-    cardStyleKey_.WriteDword(keys::kNumberOfTmu, numberOfTmu_);
-    cardStyleKey_.WriteDword(keys::kTmuMemorySize, tmuMemorySize_);
-    WriteFlag(cardStyleKey_, keys::kEnableSli, enableSli_);
-}
-
-void ZelkGrMiscPage::WriteLfbAccessing() const
-{
-    WriteFlag(lfbAccessingKey_, keys::kEnableLfbAccessing, enableLfbAccessing_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableFrontBufferReading, frontBufferReading_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableBackBufferReading, backBufferReading_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableDepthBufferReading, depthBufferReading_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableFrontBufferWriting, frontBufferWriting_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableBackBufferWriting, backBufferWriting_);
-    WriteFlag(lfbAccessingKey_, keys::kEnableDepthBufferWriting, depthBufferWriting_);
-}
-
-void ZelkGrMiscPage::WriteMisc() const
-{
-    WriteFlag(miscKey_, keys::kAdjustOwnerWindow, adjustOwnerWindow_);
-    WriteFlag(miscKey_, keys::kEnableUltrahleFix, ultraHleFix_);
-    WriteFlag(miscKey_, keys::kDisplayRenderingStatistics, renderingStatistics_);
-}
-
 bool ZelkGrMiscPage::SaveSettings()
 {
     if (cardStyleKey_.IsOpen()) {
-        WriteCardStyle();
+        VisitCardStyle(ZelkPageValueWriter{cardStyleKey_});
     }
     if (lfbAccessingKey_.IsOpen()) {
-        WriteLfbAccessing();
+        VisitLfbAccessing(ZelkPageValueWriter{lfbAccessingKey_});
     }
     if (miscKey_.IsOpen()) {
-        WriteMisc();
+        VisitMisc(ZelkPageValueWriter{miscKey_});
     }
     return true;
 }

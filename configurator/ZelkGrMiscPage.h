@@ -4,7 +4,7 @@
 // their memory, SLI), the frame-buffer access switches and three further
 // switches.  Needs no Direct3D.
 #include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 
@@ -22,13 +22,14 @@ public:
     bool SaveSettings() override;
 
 private:
-    void SetDefaults();
-    void ReadCardStyle();
-    void ReadLfbAccessing();
-    void ReadMisc();
-    void WriteCardStyle() const;
-    void WriteLfbAccessing() const;
-    void WriteMisc() const;
+    // The page's values in each of its subkeys, for a ZelkPageValueReader
+    // or ZelkPageValueWriter.
+    template <typename Visitor>
+    void VisitCardStyle(const Visitor& visit);
+    template <typename Visitor>
+    void VisitLfbAccessing(const Visitor& visit);
+    template <typename Visitor>
+    void VisitMisc(const Visitor& visit);
     void ShowAll();
     void ShowLfbBoxes();
 
@@ -37,20 +38,24 @@ private:
     ZelkRegKey lfbAccessingKey_;
     ZelkRegKey miscKey_;
 
-    DWORD numberOfTmu_ = 2;
-    DWORD fbiMemorySize_ = 4;
-    DWORD tmuMemorySize_ = 4;
-    bool enableSli_ = false;
-    bool adjustOwnerWindow_ = false;
-    bool ultraHleFix_ = false;
-    bool renderingStatistics_ = false;
-    bool enableLfbAccessing_ = true;
-    bool frontBufferReading_ = false;
-    bool backBufferReading_ = false;
-    bool depthBufferReading_ = false;
-    bool frontBufferWriting_ = false;
-    bool backBufferWriting_ = true;
-    bool depthBufferWriting_ = false;
+    // The page's values; as made, the defaults.
+    struct Values {
+        DWORD numberOfTmu = 2;
+        DWORD fbiMemorySize = 4;
+        DWORD tmuMemorySize = 4;
+        bool enableSli = false;
+        bool adjustOwnerWindow = false;
+        bool ultraHleFix = false;
+        bool renderingStatistics = false;
+        bool enableLfbAccessing = true;
+        bool frontBufferReading = false;
+        bool backBufferReading = false;
+        bool depthBufferReading = false;
+        bool frontBufferWriting = false;
+        bool backBufferWriting = true;
+        bool depthBufferWriting = false;
+    };
+    Values values_;
 };
 
 }  // namespace zelk

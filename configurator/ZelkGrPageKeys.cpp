@@ -4,8 +4,12 @@
 
 namespace zelk {
 
+namespace {
+
 const char* const kRegKeyCreateFailed = "The function [ CRegKey::Create ] is failed.";
 
+// Creates or opens the subkey under the root key into key; true when it was
+// created.
 bool CreatePageKey(ZelkRegKey& key, ZelkRegKey* root, const char* name, const char* thrower)
 {
     bool created = false;
@@ -15,9 +19,30 @@ bool CreatePageKey(ZelkRegKey& key, ZelkRegKey* root, const char* name, const ch
     return created;
 }
 
-void WriteFlag(const ZelkRegKey& key, const char* name, bool value)
+}  // namespace
+
+void LoadPageKeys(ZelkRegKey* root, const char* thrower, std::initializer_list<ZelkPageKey> keys)
 {
-    key.WriteDword(name, value ? 1 : 0);
+    try {
+        for (const ZelkPageKey& page : keys) {
+            if (CreatePageKey(*page.key, root, page.name, thrower)) {
+                page.write();
+            } else {
+                page.read();
+            }
+        }
+    } catch (ZelkException& e) {
+        WriteErrorLog(e);
+        for (const ZelkPageKey& page : keys) {
+            page.key->Close();
+        }
+        if (root && root->IsOpen()) {
+            for (const ZelkPageKey& page : keys) {
+                root->DeleteTree(page.name);
+            }
+        }
+        throw;
+    }
 }
 
 }  // namespace zelk

@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "configurator/ZelkConfiguratorResource.h"
-#include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
-#include "framework/ZelkException.h"
+#include "framework/ZelkD3DDeviceChoice.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -156,26 +155,13 @@ int VertexShaderVersionPosition(DWORD value)
 // ---------------------------------------------------------------------------
 
 ZelkGrRendererPage::ZelkGrRendererPage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root)
-    : enumeration_(enumeration), adapterOrdinal_(adapterOrdinal), root_(root)
+    : ZelkGrDeviceDependentPage(enumeration, adapterOrdinal, root)
 {
-    try {
-        SetDefaults();
-        if (CreatePageKey(key_, root_, keys::kPrimitiveRendering, kThrower)) {
-            SaveSettings();
-            return;
-        }
-        // The stored values are table positions and need no device; with no
-        // adapter chosen they are kept, and the page stays closed until one
-        // is.
-        ReadSettings();
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        key_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kPrimitiveRendering);
-        }
-        throw;
-    }
+    SetDefaults();
+    // The stored values are table positions and need no device; with no
+    // adapter chosen they are kept, and the page stays closed until one is.
+    LoadPageKeys(root_, kThrower,
+                 {{&key_, keys::kPrimitiveRendering, [this] { SaveSettings(); }, [this] { ReadSettings(); }}});
 }
 
 ZelkGrRendererPage::~ZelkGrRendererPage() = default;
@@ -203,11 +189,17 @@ void ZelkGrRendererPage::ReadSettings()
     vertexConvert_ = key_.ReadDword(keys::kVertexConvertFunctionType, value) ? VertexConvertPosition(value) : 0;
     texelBlending_ = key_.ReadDword(keys::kTexelBlendingFunctionType, value) ? TexelBlendingPosition(value) : 0;
     shaderVersion_ = key_.ReadDword(keys::kVertexShaderVersion, value) ? VertexShaderVersionPosition(value) : 0;
-    key_.ReadFlag(keys::kUseBackgroundThread, useBackgroundThread_);
-    key_.ReadFlag(keys::kAssumeOFogIsValid, assumeOFogIsValid_);
-    key_.ReadFlag(keys::kUseTriangleStrip, useTriangleStrip_);
-    key_.ReadDword(keys::kMaximumSizeOfRenderingQueue, maximumQueueSize_);
-    key_.ReadDword(keys::kBackgroundThreadPriorityLevel, threadPriority_);
+    VisitPlainValues(ZelkPageValueReader{key_});
+}
+
+template <typename Visitor>
+void ZelkGrRendererPage::VisitPlainValues(const Visitor& visit)
+{
+    visit.Switch(keys::kUseBackgroundThread, useBackgroundThread_);
+    visit.Switch(keys::kAssumeOFogIsValid, assumeOFogIsValid_);
+    visit.Switch(keys::kUseTriangleStrip, useTriangleStrip_);
+    visit.Number(keys::kMaximumSizeOfRenderingQueue, maximumQueueSize_);
+    visit.Number(keys::kBackgroundThreadPriorityLevel, threadPriority_);
 }
 
 bool ZelkGrRendererPage::SaveSettings()
@@ -218,11 +210,7 @@ bool ZelkGrRendererPage::SaveSettings()
     key_.WriteDword(keys::kVertexConvertFunctionType, ValueAt(kVertexConvertTable, vertexConvert_));
     key_.WriteDword(keys::kTexelBlendingFunctionType, ValueAt(kTexelBlendingTable, texelBlending_));
     key_.WriteDword(keys::kVertexShaderVersion, ValueAt(kShaderVersionTable, shaderVersion_));
-    WriteFlag(key_, keys::kUseBackgroundThread, useBackgroundThread_);
-    WriteFlag(key_, keys::kAssumeOFogIsValid, assumeOFogIsValid_);
-    WriteFlag(key_, keys::kUseTriangleStrip, useTriangleStrip_);
-    key_.WriteDword(keys::kMaximumSizeOfRenderingQueue, maximumQueueSize_);
-    key_.WriteDword(keys::kBackgroundThreadPriorityLevel, threadPriority_);
+    VisitPlainValues(ZelkPageValueWriter{key_});
     return true;
 }
 
@@ -231,7 +219,7 @@ ZelkD3DDeviceInfo* ZelkGrRendererPage::CurrentDevice() const
     return SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
 }
 
-bool ZelkGrRendererPage::CurrentChoice(DeviceChoice& choice) const
+bool ZelkGrRendererPage::CurrentChoice(ZelkGrRendererDeviceChoice& choice) const
 {
     ZelkD3DAdapterInfo* adapter = SelectedAdapter(enumeration_, *adapterOrdinal_);
     ZelkD3DDeviceInfo* device = SelectedDevice(adapter);
@@ -290,45 +278,21 @@ void ZelkGrRendererPage::FillOFogBox()
     ShowCheck(IDC_ZELK_ASSUME_OFOG, shaders && assumeOFogIsValid_, shaders);
 }
 
-void ZelkGrRendererPage::ShowSwitchBoxes()
+void ZelkGrRendererPage::FillControls()
 {
+    FillVertexConvertList();
     ShowCheck(IDC_ZELK_BACKGROUND_THREAD, useBackgroundThread_, true);
     ShowCheck(IDC_ZELK_TRIANGLE_STRIP, useTriangleStrip_, true);
 }
 
-void ZelkGrRendererPage::InitDialog()
+void ZelkGrRendererPage::ShowDisabled()
 {
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        filled_ = false;
-        for (const int id : {IDC_ZELK_VERTEX_CONVERT, IDC_ZELK_TEXEL_BLENDING, IDC_ZELK_SHADER_VERSION}) {
-            ShowCombo(id, {{kEmpty, 0}}, 0, false);
-        }
-        for (const int id : {IDC_ZELK_BACKGROUND_THREAD, IDC_ZELK_ASSUME_OFOG, IDC_ZELK_TRIANGLE_STRIP}) {
-            ShowCheck(id, false, false);
-        }
-        return;
+    for (const int id : {IDC_ZELK_VERTEX_CONVERT, IDC_ZELK_TEXEL_BLENDING, IDC_ZELK_SHADER_VERSION}) {
+        ShowCombo(id, {{kEmpty, 0}}, 0, false);
     }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillVertexConvertList();
-    ShowSwitchBoxes();
-}
-
-bool ZelkGrRendererPage::SetActive()
-{
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        return false;
+    for (const int id : {IDC_ZELK_BACKGROUND_THREAD, IDC_ZELK_ASSUME_OFOG, IDC_ZELK_TRIANGLE_STRIP}) {
+        ShowCheck(id, false, false);
     }
-    if (filled_ && choice == lastFilled_) {
-        return true;
-    }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillVertexConvertList();
-    ShowSwitchBoxes();
-    return true;
 }
 
 void ZelkGrRendererPage::ComboChanged(int id, DWORD data)
@@ -379,13 +343,6 @@ void ZelkGrRendererPage::CheckClicked(int id, bool checked)
     default:
         break;
     }
-}
-
-void ZelkGrRendererPage::DefaultClicked()
-{
-    filled_ = false;
-    SetDefaults();
-    SetActive();
 }
 
 }  // namespace zelk

@@ -4,8 +4,7 @@
 // version and three switches, limited to what the chosen device can do.
 #include <cstdint>
 
-#include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
+#include "configurator/ZelkGrDeviceDependentPage.h"
 #include "framework/ZelkD3D.h"
 
 namespace zelk {
@@ -21,50 +20,47 @@ int VertexConvertPosition(DWORD value);
 int TexelBlendingPosition(DWORD value);
 int VertexShaderVersionPosition(DWORD value);
 
-class ZelkGrRendererPage : public ZelkGrPageModel {
+// What the renderer page's lists depend on: the adapter, its device and the
+// device's vertex processing.
+struct ZelkGrRendererDeviceChoice {
+    std::uint32_t ordinal;
+    INT device;
+    INT processing;
+    bool operator==(const ZelkGrRendererDeviceChoice& other) const
+    {
+        return ordinal == other.ordinal && device == other.device && processing == other.processing;
+    }
+};
+
+class ZelkGrRendererPage : public ZelkGrDeviceDependentPage<ZelkGrRendererDeviceChoice> {
 public:
     ZelkGrRendererPage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root);
     ~ZelkGrRendererPage() override;
 
     int DialogId() const override;
-    void InitDialog() override;
-    bool SetActive() override;
     void ComboChanged(int id, DWORD data) override;
     void CheckClicked(int id, bool checked) override;
-    void DefaultClicked() override;
     bool SaveSettings() override;
 
     // A position in a table, or none when no entry is allowed.
     static constexpr int kNone = -1;
 
 private:
-    struct DeviceChoice {
-        std::uint32_t ordinal;
-        INT device;
-        INT processing;
-        bool operator==(const DeviceChoice& other) const
-        {
-            return ordinal == other.ordinal && device == other.device && processing == other.processing;
-        }
-    };
-
-    void SetDefaults();
+    bool CurrentChoice(ZelkGrRendererDeviceChoice& choice) const override;
+    void FillControls() override;
+    void ShowDisabled() override;
+    void SetDefaults() override;
     void ReadSettings();
+    // The switches and numbers, stored as they are, for a
+    // ZelkPageValueReader or ZelkPageValueWriter.
+    template <typename Visitor>
+    void VisitPlainValues(const Visitor& visit);
     ZelkD3DDeviceInfo* CurrentDevice() const;
-    bool CurrentChoice(DeviceChoice& choice) const;
     void FillVertexConvertList();
     void FillTexelBlendingList();
     void FillShaderVersionList();
     void FillOFogBox();
-    void ShowSwitchBoxes();
     DWORD VertexConvertValue() const;
-
-    ZelkD3D* enumeration_;
-    std::uint32_t* adapterOrdinal_;
-    ZelkRegKey* root_;
-    ZelkRegKey key_;
-    bool filled_ = false;
-    DeviceChoice lastFilled_ = {};
 
     int vertexConvert_ = 0;
     int texelBlending_ = 0;

@@ -5,9 +5,9 @@
 
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGrD3DDevicePage.h"
-#include "configurator/ZelkGrDeviceChoice.h"
 #include "configurator/ZelkGrPageKeys.h"
-#include "framework/ZelkException.h"
+#include "framework/ZelkD3DDeviceChoice.h"
+#include "framework/ZelkD3DFormats.h"
 #include "framework/ZelkGlideSettingsKeys.h"
 
 namespace zelk {
@@ -57,14 +57,11 @@ const char* SlotName(std::size_t slot)
 // and multi-element formats.
 bool IsExcludedFormat(DWORD format)
 {
+    if (IsBumpMapFormat(static_cast<D3DFORMAT>(format))) {
+        return true;
+    }
     switch (format) {
     case D3DFMT_UNKNOWN:
-    case D3DFMT_V8U8:
-    case D3DFMT_L6V5U5:
-    case D3DFMT_X8L8V8U8:
-    case D3DFMT_Q8W8V8U8:
-    case D3DFMT_V16U16:
-    case D3DFMT_A2W10V10U10:
     case D3DFMT_D16_LOCKABLE:
     case D3DFMT_D32:
     case D3DFMT_D15S1:
@@ -77,8 +74,6 @@ bool IsExcludedFormat(DWORD format)
     case D3DFMT_VERTEXDATA:
     case D3DFMT_INDEX16:
     case D3DFMT_INDEX32:
-    case D3DFMT_Q16W16V16U16:
-    case D3DFMT_CxV8U8:
     case D3DFMT_YUY2:
     case D3DFMT_UYVY:
     case D3DFMT_G8R8_G8B8:
@@ -113,25 +108,13 @@ bool IsConvertibleFormat(DWORD source, DWORD target)
 // ---------------------------------------------------------------------------
 
 ZelkGrTexturePage::ZelkGrTexturePage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root)
-    : enumeration_(enumeration), adapterOrdinal_(adapterOrdinal), root_(root)
+    : ZelkGrDeviceDependentPage(enumeration, adapterOrdinal, root)
 {
-    try {
-        SetDefaults();
-        if (CreatePageKey(key_, root_, keys::kTextureSetting, kThrower)) {
-            SaveSettings();
-            return;
-        }
-        // With no adapter chosen the page keeps what is stored and stays
-        // closed until an adapter is chosen.
-        ReadSettings();
-    } catch (ZelkException& e) {
-        WriteErrorLog(e);
-        key_.Close();
-        if (root_ && root_->IsOpen()) {
-            root_->DeleteTree(keys::kTextureSetting);
-        }
-        throw;
-    }
+    SetDefaults();
+    // With no adapter chosen the page keeps what is stored and stays closed
+    // until an adapter is chosen.
+    LoadPageKeys(root_, kThrower,
+                 {{&key_, keys::kTextureSetting, [this] { SaveSettings(); }, [this] { ReadSettings(); }}});
 }
 
 ZelkGrTexturePage::~ZelkGrTexturePage() = default;
@@ -175,8 +158,14 @@ void ZelkGrTexturePage::ReadSettings()
             formats_[slot] = value;
         }
     }
-    key_.ReadFlag(keys::kForceAnisotropicFiltering, forceAnisotropicFiltering_);
-    key_.ReadFlag(keys::kCreateMipmap, createMipmap_);
+    VisitSwitches(ZelkPageValueReader{key_});
+}
+
+template <typename Visitor>
+void ZelkGrTexturePage::VisitSwitches(const Visitor& visit)
+{
+    visit.Switch(keys::kForceAnisotropicFiltering, forceAnisotropicFiltering_);
+    visit.Switch(keys::kCreateMipmap, createMipmap_);
 }
 
 bool ZelkGrTexturePage::SaveSettings()
@@ -187,12 +176,11 @@ bool ZelkGrTexturePage::SaveSettings()
     for (std::size_t slot = 0; slot < kTextureSlotCount; ++slot) {
         key_.WriteDword(SlotName(slot), formats_[slot]);
     }
-    WriteFlag(key_, keys::kForceAnisotropicFiltering, forceAnisotropicFiltering_);
-    WriteFlag(key_, keys::kCreateMipmap, createMipmap_);
+    VisitSwitches(ZelkPageValueWriter{key_});
     return true;
 }
 
-bool ZelkGrTexturePage::CurrentChoice(DeviceChoice& choice) const
+bool ZelkGrTexturePage::CurrentChoice(ZelkGrTextureDeviceChoice& choice) const
 {
     ZelkD3DAdapterInfo* adapter = SelectedAdapter(enumeration_, *adapterOrdinal_);
     ZelkD3DDeviceInfo* device = SelectedDevice(adapter);
@@ -239,7 +227,7 @@ void ZelkGrTexturePage::FillSlot(std::size_t slot)
     ShowCombo(entry.listId, std::move(items), selected, true);
 }
 
-void ZelkGrTexturePage::FillAll()
+void ZelkGrTexturePage::FillControls()
 {
     for (std::size_t slot = 0; slot < kTextureSlotCount; ++slot) {
         FillSlot(slot);
@@ -248,36 +236,13 @@ void ZelkGrTexturePage::FillAll()
     ShowCheck(IDC_ZELK_CREATE_MIPMAP, createMipmap_, true);
 }
 
-void ZelkGrTexturePage::InitDialog()
+void ZelkGrTexturePage::ShowDisabled()
 {
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        filled_ = false;
-        for (const TextureSlot& entry : kSlots) {
-            ShowCombo(entry.listId, {{kUnsupportedLabel, kTextureFormatUnsupported}}, 0, false);
-        }
-        ShowCheck(IDC_ZELK_FORCE_ANISOTROPIC, false, false);
-        ShowCheck(IDC_ZELK_CREATE_MIPMAP, false, false);
-        return;
+    for (const TextureSlot& entry : kSlots) {
+        ShowCombo(entry.listId, {{kUnsupportedLabel, kTextureFormatUnsupported}}, 0, false);
     }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillAll();
-}
-
-bool ZelkGrTexturePage::SetActive()
-{
-    DeviceChoice choice = {};
-    if (!CurrentChoice(choice)) {
-        return false;
-    }
-    if (filled_ && choice == lastFilled_) {
-        return true;
-    }
-    filled_ = true;
-    lastFilled_ = choice;
-    FillAll();
-    return true;
+    ShowCheck(IDC_ZELK_FORCE_ANISOTROPIC, false, false);
+    ShowCheck(IDC_ZELK_CREATE_MIPMAP, false, false);
 }
 
 void ZelkGrTexturePage::ComboChanged(int id, DWORD data)
@@ -303,13 +268,6 @@ void ZelkGrTexturePage::CheckClicked(int id, bool checked)
     } else if (id == IDC_ZELK_CREATE_MIPMAP) {
         createMipmap_ = checked;
     }
-}
-
-void ZelkGrTexturePage::DefaultClicked()
-{
-    filled_ = false;
-    SetDefaults();
-    SetActive();
 }
 
 }  // namespace zelk

@@ -4,8 +4,7 @@
 // texture formats, and the anisotropic-filtering and mipmap switches.
 #include <cstdint>
 
-#include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
+#include "configurator/ZelkGrDeviceDependentPage.h"
 #include "framework/ZelkD3D.h"
 
 namespace zelk {
@@ -20,48 +19,44 @@ constexpr std::size_t kTextureSlotCount = 13;
 // Whether textures of the source format may be stored in the target format.
 bool IsConvertibleFormat(DWORD source, DWORD target);
 
-class ZelkGrTexturePage : public ZelkGrPageModel {
+// What the texture page's lists depend on: the adapter, its device and the
+// device's active display format.
+struct ZelkGrTextureDeviceChoice {
+    std::uint32_t ordinal;
+    INT device;
+    bool windowed;
+    INT format;
+    bool operator==(const ZelkGrTextureDeviceChoice& other) const
+    {
+        return ordinal == other.ordinal && device == other.device && windowed == other.windowed &&
+               format == other.format;
+    }
+};
+
+class ZelkGrTexturePage : public ZelkGrDeviceDependentPage<ZelkGrTextureDeviceChoice> {
 public:
     ZelkGrTexturePage(ZelkD3D* enumeration, std::uint32_t* adapterOrdinal, ZelkRegKey* root);
     ~ZelkGrTexturePage() override;
 
     int DialogId() const override;
-    void InitDialog() override;
-    bool SetActive() override;
     void ComboChanged(int id, DWORD data) override;
     void CheckClicked(int id, bool checked) override;
-    void DefaultClicked() override;
     bool SaveSettings() override;
 
     // The slot values in slot order.
     DWORD SlotFormat(std::size_t slot) const { return formats_[slot]; }
 
 private:
-    struct DeviceChoice {
-        std::uint32_t ordinal;
-        INT device;
-        bool windowed;
-        INT format;
-        bool operator==(const DeviceChoice& other) const
-        {
-            return ordinal == other.ordinal && device == other.device && windowed == other.windowed &&
-                   format == other.format;
-        }
-    };
-
-    void SetDefaults();
+    bool CurrentChoice(ZelkGrTextureDeviceChoice& choice) const override;
+    void FillControls() override;
+    void ShowDisabled() override;
+    void SetDefaults() override;
     void ReadSettings();
-    bool CurrentChoice(DeviceChoice& choice) const;
+    // The two switches, for a ZelkPageValueReader or ZelkPageValueWriter.
+    template <typename Visitor>
+    void VisitSwitches(const Visitor& visit);
     const ZelkD3DFormatInfo* ActiveRecord() const;
-    void FillAll();
     void FillSlot(std::size_t slot);
-
-    ZelkD3D* enumeration_;
-    std::uint32_t* adapterOrdinal_;
-    ZelkRegKey* root_;
-    ZelkRegKey key_;
-    bool filled_ = false;
-    DeviceChoice lastFilled_ = {};
 
     DWORD formats_[kTextureSlotCount] = {};
     bool forceAnisotropicFiltering_ = false;

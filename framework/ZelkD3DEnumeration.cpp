@@ -143,12 +143,7 @@ bool ZelkD3DFormatInfo::Enumerate(IDirect3D9* d3d, UINT adapterOrdinal, D3DDEVTY
 
     this->adapterFormat = adapterFormat;
     this->backBufferFormat = backBufferFormat;
-    selectedDisplayModeIndex = defaultDisplayModeIndex;
-    selectedDepthStencilFormatIndex = defaultDepthStencilFormatIndex;
-    selectedTextureFormatIndex = defaultTextureFormatIndex;
-    selectedBumpMapFormatIndex = defaultBumpMapFormatIndex;
-    selectedRenderTargetTextureFormatIndex = defaultRenderTargetTextureFormatIndex;
-    selectedDepthTextureFormatIndex = defaultDepthTextureFormatIndex;
+    RestoreDefault();
     return true;
 }
 

@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include "framework/ZelkD3D.h"
-#include "framework/ZelkException.h"
+#include "framework/ZelkD3DDeviceChoice.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelk {
 
@@ -47,180 +48,84 @@ ZelkGrLfbSettings DefaultLfbSettings()
 
 namespace {
 
-// A registry key opened for reading, closed when the holder goes.
-class ZelkRegistryReadKey {
-public:
-    ZelkRegistryReadKey(HKEY parent, const char* name)
-    {
-        if (!parent || RegOpenKeyExA(parent, name, 0, KEY_READ, &key_) != ERROR_SUCCESS) {
-            key_ = nullptr;
-        }
-    }
-    ~ZelkRegistryReadKey()
-    {
-        if (key_) {
-            RegCloseKey(key_);
-        }
-    }
-    ZelkRegistryReadKey(const ZelkRegistryReadKey&) = delete;
-    ZelkRegistryReadKey& operator=(const ZelkRegistryReadKey&) = delete;
-
-    explicit operator bool() const { return key_ != nullptr; }
-    HKEY Get() const { return key_; }
-
-    // Reads a value into a four-byte buffer whatever its registry type;
-    // false (and the target unchanged) when it cannot be read.
-    bool Read(const char* name, std::uint32_t& target) const
-    {
-        if (!key_) {
-            return false;
-        }
-        DWORD value = 0;
-        DWORD size = sizeof(value);
-        if (RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS) {
-            return false;
-        }
+// A number into a settings field; one that cannot be read keeps the field.
+void ReadNumber(const ZelkRegKey& key, const char* name, std::uint32_t& target)
+{
+    DWORD value = 0;
+    if (key.ReadDword(name, value)) {
         target = value;
-        return true;
     }
-
-    bool ReadFlag(const char* name, std::uint8_t& target) const
-    {
-        std::uint32_t value = 0;
-        if (!Read(name, value)) {
-            return false;
-        }
-        target = value != 0 ? 1 : 0;
-        return true;
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-// A stored list position, when there is one and it lies inside a list of
-// the given size (compared unsigned, so no stored number reaches past it).
-bool ReadIndex(const ZelkRegistryReadKey& key, const char* name, size_t listSize, INT& target, INT defaultIndex)
-{
-    std::uint32_t value = 0;
-    if (!key.Read(name, value)) {
-        return true;  // missing: the current selection stays
-    }
-    if (static_cast<size_t>(value) < listSize) {
-        target = static_cast<INT>(value);
-        return true;
-    }
-    target = defaultIndex;
-    return false;
 }
 
-void ReadDirect3DSettings(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
+// A switch into a settings field as 0 or 1; false (and the field unchanged)
+// when it cannot be read.
+bool ReadSwitch(const ZelkRegKey& key, const char* name, std::uint8_t& target)
 {
-    key.Read(keys::kAdapterOrdinal, settings.adapterOrdinal);
-    ZelkD3D* d3d = ZelkD3D::GetD3D();
-    if (!d3d || settings.adapterOrdinal >= d3d->GetAdapterCount()) {
-        settings.adapterOrdinal = keys::kNoAdapter;
-        return;
+    bool value = false;
+    if (!key.ReadFlag(name, value)) {
+        return false;
     }
-    ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(settings.adapterOrdinal);
-    if (!adapter) {
-        settings.adapterOrdinal = keys::kNoAdapter;
-        return;
-    }
-    if (!ReadIndex(key, keys::kDeviceType, adapter->devices.size(), adapter->selectedDeviceIndex,
-                   adapter->defaultDeviceIndex)) {
-        return;
-    }
-    if (adapter->selectedDeviceIndex < 0 ||
-        static_cast<size_t>(adapter->selectedDeviceIndex) >= adapter->devices.size()) {
-        return;
-    }
-    ZelkD3DDeviceInfo& device = adapter->devices[static_cast<size_t>(adapter->selectedDeviceIndex)];
-
-    std::uint32_t behavior = 0;
-    if (key.Read(keys::kProcessingType, behavior)) {
-        if (static_cast<size_t>(behavior) < device.behaviorFlags.size() &&
-            device.behaviorFlags[behavior] != kBehaviorPureDeviceHwTnL) {
-            device.selectedBehaviorIndex = static_cast<INT>(behavior);
-        } else {
-            device.selectedBehaviorIndex = device.defaultBehaviorIndex;
-        }
-    }
-
-    std::uint32_t windowed = 0;
-    if (key.Read(keys::kUseWindowMode, windowed)) {
-        device.selectedWindowed = windowed != 0;
-    }
-
-    std::vector<ZelkD3DFormatInfo>& formats =
-        device.selectedWindowed ? device.windowedFormats : device.fullScreenFormats;
-    INT& formatIndex = device.selectedWindowed ? device.selectedWindowedFormatIndex
-                                                : device.selectedFullScreenFormatIndex;
-    const INT defaultFormatIndex =
-        device.selectedWindowed ? device.defaultWindowedFormatIndex : device.defaultFullScreenFormatIndex;
-    if (!ReadIndex(key, keys::kDisplayFormat, formats.size(), formatIndex, defaultFormatIndex)) {
-        return;
-    }
-    if (formatIndex < 0 || static_cast<size_t>(formatIndex) >= formats.size()) {
-        return;
-    }
-    ZelkD3DFormatInfo& format = formats[static_cast<size_t>(formatIndex)];
-    ReadIndex(key, keys::kDepthBufferFormat, format.depthStencilFormats.size(),
-              format.selectedDepthStencilFormatIndex, format.defaultDepthStencilFormatIndex);
+    target = value ? 1 : 0;
+    return true;
 }
 
-void ReadPrimitiveRendering(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
+void ReadDirect3DSettings(const ZelkRegKey& key, ZelkGlideSettings& settings)
+{
+    ReadStoredDeviceChoice(ZelkD3D::GetD3D(), settings.adapterOrdinal,
+                           [&key](const char* name, DWORD& value) { return key.ReadDword(name, value); });
+}
+
+void ReadPrimitiveRendering(const ZelkRegKey& key, ZelkGlideSettings& settings)
 {
     ZelkGrRendererSettings& renderer = settings.renderer;
-    key.Read(keys::kVertexConvertFunctionType, settings.vertexConvertType);
-    key.Read(keys::kTexelBlendingFunctionType, settings.texelBlendingType);
-    key.Read(keys::kVertexShaderVersion, renderer.vertexShaderVersion);
-    key.ReadFlag(keys::kUseBackgroundThread, renderer.useBackgroundThread);
-    key.ReadFlag(keys::kUseTriangleStrip, renderer.useTriangleStrip);
-    key.ReadFlag(keys::kAssumeOFogIsValid, renderer.assumeOFogValid);
-    key.Read(keys::kMaximumSizeOfRenderingQueue, renderer.maxQueueSize);
-    key.Read(keys::kBackgroundThreadPriorityLevel, renderer.threadPriority);
+    ReadNumber(key, keys::kVertexConvertFunctionType, settings.vertexConvertType);
+    ReadNumber(key, keys::kTexelBlendingFunctionType, settings.texelBlendingType);
+    ReadNumber(key, keys::kVertexShaderVersion, renderer.vertexShaderVersion);
+    ReadSwitch(key, keys::kUseBackgroundThread, renderer.useBackgroundThread);
+    ReadSwitch(key, keys::kUseTriangleStrip, renderer.useTriangleStrip);
+    ReadSwitch(key, keys::kAssumeOFogIsValid, renderer.assumeOFogValid);
+    ReadNumber(key, keys::kMaximumSizeOfRenderingQueue, renderer.maxQueueSize);
+    ReadNumber(key, keys::kBackgroundThreadPriorityLevel, renderer.threadPriority);
 }
 
-void ReadTextureSetting(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
+void ReadTextureSetting(const ZelkRegKey& key, ZelkGlideSettings& settings)
 {
-    if (key.ReadFlag(keys::kForceAnisotropicFiltering, settings.forceAnisotropicMin)) {
+    if (ReadSwitch(key, keys::kForceAnisotropicFiltering, settings.forceAnisotropicMin)) {
         settings.forceAnisotropicMag = settings.forceAnisotropicMin;
     }
-    key.ReadFlag(keys::kCreateMipmap, settings.texture.createMipmap);
+    ReadSwitch(key, keys::kCreateMipmap, settings.texture.createMipmap);
     for (unsigned i = 0; i < keys::kGlideTextureFormatCount; ++i) {
         if (keys::kTextureFormatValues[i].valueName) {
-            key.Read(keys::kTextureFormatValues[i].valueName, settings.texture.format[i]);
+            ReadNumber(key, keys::kTextureFormatValues[i].valueName, settings.texture.format[i]);
         }
     }
 }
 
-void ReadCardStyle(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
+void ReadCardStyle(const ZelkRegKey& key, ZelkGlideSettings& settings)
 {
-    key.Read(keys::kFbiMemorySize, settings.fbiMemorySize);
-    key.Read(keys::kNumberOfTmu, settings.tmuCount);
-    key.Read(keys::kTmuMemorySize, settings.tmuMemorySize);
-    key.ReadFlag(keys::kEnableSli, settings.enableSli);
+    ReadNumber(key, keys::kFbiMemorySize, settings.fbiMemorySize);
+    ReadNumber(key, keys::kNumberOfTmu, settings.tmuCount);
+    ReadNumber(key, keys::kTmuMemorySize, settings.tmuMemorySize);
+    ReadSwitch(key, keys::kEnableSli, settings.enableSli);
 }
 
-void ReadLfbAccessing(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
+void ReadLfbAccessing(const ZelkRegKey& key, ZelkGlideSettings& settings)
 {
     ZelkGrLfbSettings& lfb = settings.lfb;
-    key.ReadFlag(keys::kEnableLfbAccessing, settings.enableLfbAccessing);
-    key.ReadFlag(keys::kEnableFrontBufferReading, lfb.readFront);
-    key.ReadFlag(keys::kEnableBackBufferReading, lfb.readBack);
-    key.ReadFlag(keys::kEnableDepthBufferReading, lfb.readDepth);
-    key.ReadFlag(keys::kEnableFrontBufferWriting, lfb.writeFront);
-    key.ReadFlag(keys::kEnableBackBufferWriting, lfb.writeBack);
-    key.ReadFlag(keys::kEnableDepthBufferWriting, lfb.writeDepth);
+    ReadSwitch(key, keys::kEnableLfbAccessing, settings.enableLfbAccessing);
+    ReadSwitch(key, keys::kEnableFrontBufferReading, lfb.readFront);
+    ReadSwitch(key, keys::kEnableBackBufferReading, lfb.readBack);
+    ReadSwitch(key, keys::kEnableDepthBufferReading, lfb.readDepth);
+    ReadSwitch(key, keys::kEnableFrontBufferWriting, lfb.writeFront);
+    ReadSwitch(key, keys::kEnableBackBufferWriting, lfb.writeBack);
+    ReadSwitch(key, keys::kEnableDepthBufferWriting, lfb.writeDepth);
 }
 
-void ReadMisc(const ZelkRegistryReadKey& key, ZelkGlideSettings& settings)
+void ReadMisc(const ZelkRegKey& key, ZelkGlideSettings& settings)
 {
-    key.ReadFlag(keys::kAdjustOwnerWindow, settings.adjustOwnerWindow);
-    key.ReadFlag(keys::kEnableUltrahleFix, settings.hideChildWindows);
-    key.ReadFlag(keys::kDisplayRenderingStatistics, settings.renderer.displayStatistics);
+    ReadSwitch(key, keys::kAdjustOwnerWindow, settings.adjustOwnerWindow);
+    ReadSwitch(key, keys::kEnableUltrahleFix, settings.hideChildWindows);
+    ReadSwitch(key, keys::kDisplayRenderingStatistics, settings.renderer.displayStatistics);
 }
 
 }  // namespace
@@ -229,9 +134,9 @@ ZelkGlideSettings ReadGlideSettings()
 {
     ZelkGlideSettings settings;
     {
-        const ZelkRegistryReadKey root(HKEY_CURRENT_USER, keys::kRootKey);
-        if (root) {
-            using Reader = void (*)(const ZelkRegistryReadKey&, ZelkGlideSettings&);
+        ZelkRegKey root;
+        if (root.Open(HKEY_CURRENT_USER, keys::kRootKey, KEY_READ) == ERROR_SUCCESS) {
+            using Reader = void (*)(const ZelkRegKey&, ZelkGlideSettings&);
             struct Subkey {
                 const char* name;
                 Reader read;
@@ -245,8 +150,8 @@ ZelkGlideSettings ReadGlideSettings()
                 {keys::kMisc, &ReadMisc},
             };
             for (const Subkey& subkey : kSubkeys) {
-                const ZelkRegistryReadKey key(root.Get(), subkey.name);
-                if (key) {
+                ZelkRegKey key;
+                if (key.Open(root.Handle(), subkey.name, KEY_READ) == ERROR_SUCCESS) {
                     subkey.read(key, settings);
                 }
             }

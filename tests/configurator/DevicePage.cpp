@@ -23,6 +23,8 @@ using zelktest::D3DProxyAdapter;
 namespace {
 
 const char* const kKey = "direct3d device setting";
+const int kAllControls[] = {IDC_ZELK_ADAPTER,        IDC_ZELK_DEVICE_TYPE,  IDC_ZELK_PROCESSING_TYPE,
+                            IDC_ZELK_DISPLAY_FORMAT, IDC_ZELK_DEPTH_FORMAT, IDC_ZELK_USE_WINDOW_MODE};
 
 using Values = std::map<std::string, DWORD>;
 
@@ -56,13 +58,6 @@ protected:
     std::unique_ptr<ZelkGrD3DDevicePage> MakePage()
     {
         return std::make_unique<ZelkGrD3DDevicePage>(Enumeration(), &ordinal_, root_.Key());
-    }
-
-    void Store(const Values& values)
-    {
-        for (const auto& value : values) {
-            root_.Write(kKey, value.first, value.second);
-        }
     }
 
     std::unique_ptr<D3DProxy> proxy_;
@@ -125,9 +120,7 @@ TEST_F(DevicePageTest, StoredPositionsFallBack)
         SCOPED_TRACE(c.what);
         {
             zelktest::RegistryRoot root;
-            for (const auto& value : c.stored) {
-                root.Write(kKey, value.first, value.second);
-            }
+            root.Write(kKey, c.stored);
             ZelkD3D::DestroyD3D();
             ZelkGrD3DDevicePage page(Enumeration(), &ordinal_, root.Key());
             EXPECT_EQ(ordinal_, c.ordinal);
@@ -216,12 +209,11 @@ TEST_F(DevicePageTest, HandlersChangeTheSelectionsAndRefillWhatDependsOnThem)
 TEST_F(DevicePageTest, MissingAdapterDisablesEverythingUntilDefault)
 {
     UseTwoAdapters();
-    Store(DeviceValues(7, 1, 1, 0, 1, 1));
+    root_.Write(kKey, DeviceValues(7, 1, 1, 0, 1, 1));
     auto page = MakePage();
     ASSERT_EQ(ordinal_, 255u);
     page->InitDialog();
-    for (const int id : {IDC_ZELK_ADAPTER, IDC_ZELK_DEVICE_TYPE, IDC_ZELK_PROCESSING_TYPE, IDC_ZELK_DISPLAY_FORMAT,
-                         IDC_ZELK_DEPTH_FORMAT, IDC_ZELK_USE_WINDOW_MODE}) {
+    for (const int id : kAllControls) {
         EXPECT_FALSE(page->Control(id).enabled) << id;
     }
     EXPECT_TRUE(page->SetActive());
@@ -236,8 +228,7 @@ TEST_F(DevicePageTest, MissingAdapterDisablesEverythingUntilDefault)
     EXPECT_EQ(ordinal_, 0u);
     EXPECT_EQ(enumeration->GetAdapterInfo(0)->devices[0].selectedBehaviorIndex, 0);
     EXPECT_EQ(enumeration->GetAdapterInfo(1)->selectedDeviceIndex, 1);
-    for (const int id : {IDC_ZELK_ADAPTER, IDC_ZELK_DEVICE_TYPE, IDC_ZELK_PROCESSING_TYPE, IDC_ZELK_DISPLAY_FORMAT,
-                         IDC_ZELK_DEPTH_FORMAT, IDC_ZELK_USE_WINDOW_MODE}) {
+    for (const int id : kAllControls) {
         EXPECT_TRUE(page->Control(id).enabled) << id;
     }
     ASSERT_TRUE(page->SaveSettings());
@@ -247,7 +238,7 @@ TEST_F(DevicePageTest, MissingAdapterDisablesEverythingUntilDefault)
 TEST_F(DevicePageTest, WindowModeWithoutWindowedFormatsLeavesNoActiveRecord)
 {
     UseTwoAdapters();
-    Store(DeviceValues(1, 0, 0, 1, 0, 0));
+    root_.Write(kKey, DeviceValues(1, 0, 0, 1, 0, 0));
     auto page = MakePage();
     page->InitDialog();
     EXPECT_FALSE(page->Control(IDC_ZELK_USE_WINDOW_MODE).enabled);

@@ -64,9 +64,7 @@ TEST_F(MiscPageTest, StoredNumbersAreBroughtIntoRangeAndSavedSo)
     };
     for (const Case& c : cases) {
         zelktest::RegistryRoot root;
-        for (const auto& value : c.stored) {
-            root.Write("card style", value.first, value.second);
-        }
+        root.Write("card style", c.stored);
         ZelkGrMiscPage page(root.Key());
         page.InitDialog();
         EXPECT_EQ(page.Control(IDC_ZELK_FBI_MEMORY).position, c.fbi);
@@ -84,9 +82,7 @@ TEST_F(MiscPageTest, StoredNumbersAreBroughtIntoRangeAndSavedSo)
 
 TEST_F(MiscPageTest, FrameBufferBoxesFollowTheAccessSwitch)
 {
-    for (const auto& value : LfbAccessing(1, 1, 1, 0, 1, 0, 1)) {
-        root_.Write("lfb accessing", value.first, value.second);
-    }
+    root_.Write("lfb accessing", LfbAccessing(1, 1, 1, 0, 1, 0, 1));
     ZelkGrMiscPage page(root_.Key());
     page.InitDialog();
     EXPECT_TRUE(page.Control(IDC_ZELK_FRONT_READING).checked);

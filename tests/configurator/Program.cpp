@@ -17,8 +17,8 @@
 #include "common/TestDirectory.h"
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGlideConfigurator.h"
-#include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
+#include "framework/ZelkRegKey.h"
 #include "glide/ZelkGlideSettings.h"
 #include "support/ConfiguratorTestSupport.h"
 

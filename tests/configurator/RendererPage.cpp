@@ -41,13 +41,6 @@ const char* const kAllVertexConverts = "Software|VertexShader for v1.1|VertexSha
 
 class RendererPageTest : public testing::Test {
 protected:
-    void Store(const Values& values)
-    {
-        for (const auto& value : values) {
-            root_.Write(kKey, value.first, value.second);
-        }
-    }
-
     std::unique_ptr<ZelkGrRendererPage> MakePage()
     {
         enumeration_ = ZelkD3D::GetD3D();
@@ -90,9 +83,7 @@ TEST_F(RendererPageTest, StoredValuesBecomeTablePositions)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         zelktest::RegistryRoot root;
-        for (const auto& value : c.stored) {
-            root.Write(kKey, value.first, value.second);
-        }
+        root.Write(kKey, c.stored);
         ZelkGrRendererPage page(ZelkD3D::GetD3D(), &ordinal_, root.Key());
         ASSERT_TRUE(page.SaveSettings());
         Values saved = root.Values(kKey);
@@ -225,7 +216,7 @@ TEST_F(RendererPageTest, AvailabilityOfShaderVersions)
 
 TEST_F(RendererPageTest, DefaultRestoresEverythingAndRefills)
 {
-    Store(RendererValues(2, 0x10000, 0xFF, 1, 0, 0, 100, 3));
+    root_.Write(kKey, RendererValues(2, 0x10000, 0xFF, 1, 0, 0, 100, 3));
     auto page = MakePage();
     page->InitDialog();
     EXPECT_EQ(Selected(*page, IDC_ZELK_SHADER_VERSION), "Highest in this device");
@@ -247,7 +238,7 @@ TEST_F(RendererPageTest, DefaultRestoresEverythingAndRefills)
 // chosen.
 TEST_F(RendererPageTest, MissingAdapterKeepsTheStoredValues)
 {
-    Store(RendererValues(1, 0x10000, 2, 1, 1, 0, 32, 1));
+    root_.Write(kKey, RendererValues(1, 0x10000, 2, 1, 1, 0, 32, 1));
     ordinal_ = 255;
     auto page = MakePage();
     page->InitDialog();

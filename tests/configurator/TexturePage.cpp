@@ -213,9 +213,7 @@ TEST_F(TexturePageTest, DefaultTakesThePreferredFormatsAgain)
 TEST_F(TexturePageTest, MissingAdapterKeepsTheKeyAndRefusesToOpen)
 {
     const DWORD stored[13] = {27, 1000, 28, 50, 52, 26, 25, 23, 1000, 51, 41, 40, 29};
-    for (const auto& value : TextureValues(stored, 1, 0)) {
-        root_.Write(kKey, value.first, value.second);
-    }
+    root_.Write(kKey, TextureValues(stored, 1, 0));
     ordinal_ = 255;
     auto page = MakePage();
     page->InitDialog();

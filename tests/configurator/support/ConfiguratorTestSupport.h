@@ -10,9 +10,10 @@
 #include <optional>
 #include <string>
 
+#include "common/TestSettingsKey.h"
 #include "configurator/ZelkGrPageModel.h"
-#include "configurator/ZelkRegKey.h"
 #include "framework/ZelkD3D.h"
+#include "framework/ZelkRegKey.h"
 
 namespace zelktest {
 
@@ -32,6 +33,8 @@ public:
     // A value of a subkey of the root; nullopt when missing.
     std::optional<DWORD> Read(const std::string& subkey, const std::string& name) const;
     void Write(const std::string& subkey, const std::string& name, DWORD value) const;
+    // Writes every value of the map, by name.
+    void Write(const std::string& subkey, const std::map<std::string, DWORD>& values) const;
     // Every value of a subkey, by name.
     std::map<std::string, DWORD> Values(const std::string& subkey) const;
     bool HasSubkey(const std::string& subkey) const;
@@ -40,12 +43,6 @@ private:
     std::string path_;
     zelk::ZelkRegKey key_;
 };
-
-// Values under any HKCU path.
-std::optional<DWORD> ReadHkcuValue(const std::string& path, const std::string& name);
-void WriteHkcuValue(const std::string& path, const std::string& name, DWORD value);
-std::map<std::string, DWORD> HkcuValues(const std::string& path);
-bool HkcuKeyExists(const std::string& path);
 
 // Destroys the enumeration singleton before and after a test.
 struct EnumerationReset {

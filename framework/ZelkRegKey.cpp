@@ -1,4 +1,4 @@
-#include "configurator/ZelkRegKey.h"
+#include "framework/ZelkRegKey.h"
 
 #include <string>
 
