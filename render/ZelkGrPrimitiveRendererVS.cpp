@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/ZelkD3DXInclude.h"
 #include "framework/ZelkException.h"
 #include "glide/ZelkModule.h"
+#include "render/ZelkGrPrimitiveRendererVSCompiler.h"
 
 namespace zelk {
 
@@ -20,6 +22,12 @@ const char* const kFindFailed = "The function [ WIN32API::FindResource ] failed.
 const char* const kLoadFailed = "The function [ WIN32API::LoadResource ] failed.";
 const char* const kSizeFailed = "The function [ WIN32API::SizeofResource ] failed.";
 const char* const kProfileFailed = "The function [ D3DXGetVertexShaderProfile ] failed.";
+const char* const kIncludeName = "ZelkCommonDefinition.hlsl";
+const char* const kShaderResourceType = "hlsl";
+constexpr WORD kIncludeResource = 108;
+const char* const kEntryPoint = "VpMain_ConvertGrVertexToD3DVertex";
+const char* const kCompileFailed = "The function [ D3DXCompileShader ] failed.";
+const char* const kCreateFailed = "The function [ IDirect3DDevice9::CreateVertexShader ] failed.";
 const D3DVERTEXELEMENT9 kVertexDeclaration[] = {
     {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
     {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
@@ -33,6 +41,14 @@ static_assert(ZelkGrVertexBuffer::kRecordCount == ZelkGrPrimitiveRendererRecords
               "the vertex buffer holds the records");
 
 }  // namespace
+
+ZelkGrConvertShaderSource::ZelkGrConvertShaderSource(WORD sourceResource)
+    : include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType,
+              ZelkGrPrimitiveRendererVS::ShaderModule())
+{
+    ZelkGrPrimitiveRendererVS::LoadShaderFromResource(sourceResource, kShaderResourceType,
+                                                      ZelkGrPrimitiveRendererVS::ShaderModule(), text);
+}
 
 ZelkGrPrimitiveRendererVS::ZelkGrPrimitiveRendererVS(IDirect3DDevice9* device, std::uint32_t width,
                                                      std::uint32_t height, const ZelkGrRendererSettings& settings)
@@ -123,6 +139,33 @@ const char* ZelkGrPrimitiveRendererVS::SelectVertexShaderProfile(std::uint32_t v
     const bool twoA = (vs20.Caps & D3DVS20CAPS_PREDICATION) != 0 && vs20.DynamicFlowControlDepth >= 24 &&
                       vs20.NumTemps >= 13 && vs20.StaticFlowControlDepth >= 4;
     return twoA ? "vs_2_a" : "vs_2_0";
+}
+
+void ZelkGrPrimitiveRendererVS::BuildConvertShader(const char* source, const D3DXMACRO* macros, ID3DXInclude* include,
+                                                   const char* profile, const char* thrower,
+                                                   IDirect3DVertexShader9Ptr& shader,
+                                                   ID3DXConstantTablePtr& constantTable,
+                                                   const char* const* constantNames, int count, D3DXHANDLE* handles)
+{
+    ID3DXBufferPtr code;
+    ID3DXBufferPtr messages;
+    HRESULT result = CompileShader(source, static_cast<UINT>(lstrlenA(source)), macros, include, kEntryPoint, profile,
+                                   0, &code, &messages, &constantTable);
+    if (FAILED(result)) {
+        std::string message = kCompileFailed;
+        if (messages != nullptr) {
+            std::string text;
+            message += "\n" + BufferToString(messages, text);
+        }
+        throw ZelkException(thrower, result, message);
+    }
+    result = device->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
+    if (FAILED(result)) {
+        throw ZelkException(thrower, result, kCreateFailed);
+    }
+    for (int h = 0; h < count; ++h) {
+        handles[h] = constantTable->GetConstantByName(nullptr, constantNames[h]);
+    }
 }
 
 void ZelkGrPrimitiveRendererVS::ApplyFogTable(const ZelkGrFogTable& table)

@@ -4,10 +4,19 @@
 #include <memory>
 #include <string>
 
+#include "framework/ZelkD3DXInclude.h"
 #include "render/ZelkGrPrimitiveRendererRecords.h"
 #include "render/ZelkGrVertexBuffer.h"
 
 namespace zelk {
+
+// A conversion shader's source and the common include file it names, both
+// loaded from the library's resources; failures are logged and thrown.
+struct ZelkGrConvertShaderSource {
+    explicit ZelkGrConvertShaderSource(WORD sourceResource);
+    ZelkD3DXInclude include;
+    std::string text;
+};
 
 // The vertex path that converts Glide vertices on the graphics card: the
 // draws copy each GrVertex into the device vertex buffer and each draw
@@ -39,6 +48,15 @@ public:
 
     // The library's module, where the shader sources are.
     static HMODULE ShaderModule();
+
+    // Compiles the conversion shader's entry point from the source with the
+    // macros for the profile, creates the vertex shader and looks up the
+    // named constants (count of them) into handles.  Failures throw, naming
+    // the thrower; the compiler's messages join the message.
+    void BuildConvertShader(const char* source, const D3DXMACRO* macros, ID3DXInclude* include, const char* profile,
+                            const char* thrower, IDirect3DVertexShader9Ptr& shader,
+                            ID3DXConstantTablePtr& constantTable, const char* const* constantNames, int count,
+                            D3DXHANDLE* handles);
 
     IDirect3DVertexDeclaration9Ptr vertexDeclaration;
     float screenToProjection[4];
