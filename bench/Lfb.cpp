@@ -44,6 +44,19 @@ double Rate(const std::function<void()>& operation) {
     return best;
 }
 
+// One full-screen write lock of the back buffer, filled row by row.
+void FillThroughWriteLock(ZelkGrLfbAccessor& accessor, GrLfbWriteMode_t mode, const std::vector<uint8_t>& screen) {
+    const UINT bpp = ZelkGrLfbAccessor::BytesPerPixel(mode);
+    GrLfbInfo_t info = {};
+    info.size = sizeof info;
+    accessor.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
+    for (UINT y = 0; y < kHeight; ++y) {
+        std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
+                    screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
+    }
+    accessor.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
+}
+
 void Bench(IDirect3DDevice9* device, const char* backName) {
     IDirect3DSurface9Ptr back;
     device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
@@ -71,16 +84,7 @@ void Bench(IDirect3DDevice9* device, const char* backName) {
         const char* modeName = mode == GR_LFBWRITEMODE_565 ? "565" : "8888";
         const UINT bpp = ZelkGrLfbAccessor::BytesPerPixel(mode);
         const bool lossless = (mode == GR_LFBWRITEMODE_565) == (surfaceBytes == 2);
-        const double lock = Rate([&] {
-            GrLfbInfo_t info = {};
-            info.size = sizeof info;
-            accessor.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
-            for (UINT y = 0; y < kHeight; ++y) {
-                std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
-                            screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
-            }
-            accessor.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
-        });
+        const double lock = Rate([&] { FillThroughWriteLock(accessor, mode, screen); });
         const double region = Rate([&] {
             accessor.WriteRegion(GR_BUFFER_BACKBUFFER, mode, 0, 0, kWidth, kHeight, int(kWidth * bpp),
                                  screen.data());
@@ -93,16 +97,7 @@ void Bench(IDirect3DDevice9* device, const char* backName) {
             // The same conversion in system memory, without render targets.
             ZelkGrLfbAccessor software = accessor;
             std::fill(std::begin(software.canConvert), std::end(software.canConvert), 0);
-            const double softwareLock = Rate([&] {
-                GrLfbInfo_t info = {};
-                info.size = sizeof info;
-                software.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
-                for (UINT y = 0; y < kHeight; ++y) {
-                    std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
-                                screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
-                }
-                software.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
-            });
+            const double softwareLock = Rate([&] { FillThroughWriteLock(software, mode, screen); });
             const double softwareRegion = Rate([&] {
                 software.WriteRegion(GR_BUFFER_BACKBUFFER, mode, 0, 0, kWidth, kHeight, int(kWidth * bpp),
                                      screen.data());
