@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "common/TestDevice.h"
 #include "framework/ZelkException.h"
 
 namespace zelktest {
@@ -48,20 +49,9 @@ IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat, UINT width, 
         ADD_FAILURE() << "no Direct3D";
         return nullptr;
     }
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = width;
-    present.BackBufferHeight = height;
-    present.BackBufferFormat = backBufferFormat;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = shared.window->Handle();
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D24S8;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    const HRESULT result =
-        d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, shared.window->Handle(),
-                          D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &shared.device);
+    TestDeviceOptions options;
+    options.backBuffer = backBufferFormat;
+    const HRESULT result = CreateTestDevice(d3d, shared.window->Handle(), width, height, shared.device, options);
     if (FAILED(result)) {
         ADD_FAILURE() << "CreateDevice failed: 0x" << std::hex << result;
         return nullptr;
