@@ -10,25 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "common/TextureFiles.h"
 #include "glide/ZelkGr3dfFile.h"
 
 namespace {
 
 using zelk::ZelkGr3dfFile;
+using zelktest::ReadBytes;
+using zelktest::TestFile3df;
 
 constexpr BYTE kSentinel = 0xA5;
 constexpr size_t kGuard = 64;
-
-std::string TestFile(const char* name)
-{
-    return std::string(ZELK_TESTDATA_DIR) + "/3df/" + name;
-}
-
-std::vector<BYTE> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
 {
@@ -101,7 +93,7 @@ TEST(File3df, GenuineFilesReadAsTheirBytesSay)
 {
     for (const GenuineFile& f : kGenuineFiles) {
         SCOPED_TRACE(f.name);
-        const std::string path = TestFile(f.name);
+        const std::string path = TestFile3df(f.name);
         const std::vector<BYTE> file = ReadBytes(path);
         ASSERT_FALSE(file.empty());
 
@@ -146,7 +138,7 @@ TEST(File3df, GenuineFilesReadAsTheirBytesSay)
 // their tables can be checked.
 std::string CompletedCopy(const GenuineFile& f)
 {
-    std::vector<BYTE> bytes = ReadBytes(TestFile(f.name));
+    std::vector<BYTE> bytes = ReadBytes(TestFile3df(f.name));
     bytes.resize(f.bodyOffset + f.tableBytes + f.memRequired, 0);
     const std::string path = std::string("whole_") + f.name;
     WriteBytes(path, bytes);
@@ -282,7 +274,7 @@ TEST(File3df, HeaderVariants)
 
 TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
 {
-    const std::vector<BYTE> genuine = ReadBytes(TestFile("rgb565.3df"));
+    const std::vector<BYTE> genuine = ReadBytes(TestFile3df("rgb565.3df"));
     ASSERT_EQ(genuine.size(), 174813u);
     struct Case {
         const char* what;
@@ -298,7 +290,7 @@ TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
         Gu3dfInfo info = PatternRecord();
         EXPECT_EQ(ZelkGr3dfFile::GetInfo("cut.3df", &info), c.headerReads ? 1 : 0);
         // Load with the record of the whole file.
-        ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile("rgb565.3df").c_str(), &info), 1);
+        ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile3df("rgb565.3df").c_str(), &info), 1);
         TexelBuffer buffer(info.mem_required);
         info.data = buffer.bytes.data();
         EXPECT_EQ(ZelkGr3dfFile::Load("cut.3df", &info), 0);
@@ -315,7 +307,7 @@ TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
     damaged[10] = 'x';
     WriteBytes("damaged.3df", damaged);
     EXPECT_EQ(ZelkGr3dfFile::GetInfo("damaged.3df", &info), 0);
-    ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile("rgb565.3df").c_str(), &info), 1);
+    ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile3df("rgb565.3df").c_str(), &info), 1);
     TexelBuffer buffer(info.mem_required);
     info.data = buffer.bytes.data();
     EXPECT_EQ(ZelkGr3dfFile::Load("damaged.3df", &info), 0);
@@ -325,7 +317,7 @@ TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
 TEST(File3df, BodyStartsRightAfterTheFourthLine)
 {
     // The genuine body behind a header with carriage returns.
-    const std::vector<BYTE> genuine = ReadBytes(TestFile("rgb565.3df"));
+    const std::vector<BYTE> genuine = ReadBytes(TestFile3df("rgb565.3df"));
     std::vector<BYTE> bytes = Bytes("3df v1.1\r\nrgb565\r\nlod range: 1 256\r\naspect ratio: 1 1\r\n");
     bytes.insert(bytes.end(), genuine.begin() + 51, genuine.end());
     WriteBytes("crlf.3df", bytes);
@@ -342,7 +334,7 @@ TEST(File3df, BodyStartsRightAfterTheFourthLine)
 
 TEST(File3df, MissingArgumentsAndFilesGiveZero)
 {
-    const std::string path = TestFile("rgb565.3df");
+    const std::string path = TestFile3df("rgb565.3df");
     Gu3dfInfo info = PatternRecord();
     EXPECT_EQ(ZelkGr3dfFile::GetInfo(nullptr, &info), 0);
     EXPECT_EQ(ZelkGr3dfFile::GetInfo(path.c_str(), nullptr), 0);
