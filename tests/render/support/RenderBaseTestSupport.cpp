@@ -136,4 +136,32 @@ bool RunWithTimeout(std::function<void()> action, DWORD timeoutMs)
     return ended;
 }
 
+void SoftwareRendererTest::TearDown()
+{
+    renderer.reset();
+    RenderTestDevice::Proxy().SetCaps(D3DProxyCaps());
+    RenderTestDevice::Proxy().ClearFaults();
+}
+
+void SoftwareRendererTest::BuildRenderer(bool noSeparateAlpha)
+{
+    renderer.reset();
+    D3DProxyCaps caps;
+    caps.noSeparateAlphaBlend = noSeparateAlpha;
+    RenderTestDevice::Proxy().SetCaps(caps);
+    renderer = std::make_unique<TestRendererSW>(device, 64, 64, RendererSettings());
+}
+
+DWORD SoftwareRendererTest::RenderState(D3DRENDERSTATETYPE state)
+{
+    DWORD value = 0;
+    device->GetRenderState(state, &value);
+    return value;
+}
+
+std::uint32_t BlendValue(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha)
+{
+    return src << 24 | dst << 16 | srcAlpha << 8 | dstAlpha;
+}
+
 }  // namespace zelktest
