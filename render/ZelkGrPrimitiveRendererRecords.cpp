@@ -237,7 +237,8 @@ void ZelkGrPrimitiveRendererRecords::DrawPolygon(int count, const int* indices, 
         !IndicesValid(count, indices, names.drawPolygon)) {
         return;
     }
-    DrawFan(static_cast<std::uint32_t>(count), [=](std::uint32_t i) -> const GrVertex& { return vertices[indices[i]]; });
+    DrawFan(static_cast<std::uint32_t>(count),
+            [=](std::uint32_t i) -> const GrVertex& { return vertices[indices[i]]; });
 }
 
 void ZelkGrPrimitiveRendererRecords::DrawPolygonVertexList(int count, const GrVertex* vertices)
