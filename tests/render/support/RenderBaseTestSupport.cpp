@@ -164,4 +164,34 @@ std::uint32_t BlendValue(std::uint32_t src, std::uint32_t dst, std::uint32_t src
     return src << 24 | dst << 16 | srcAlpha << 8 | dstAlpha;
 }
 
+namespace {
+
+bool AmdCpuid(std::uint32_t leaf, zelk::ZelkCpuidRegisters& r, bool with3DNow)
+{
+    r = {0, 0, 0, 0};
+    if (leaf == 0) {
+        r.eax = 1;
+        std::memcpy(&r.ebx, "Auth", 4);
+        std::memcpy(&r.edx, "enti", 4);
+        std::memcpy(&r.ecx, "cAMD", 4);
+    } else if (leaf == 0x80000000u) {
+        r.eax = 0x80000001u;
+    } else if (leaf == 0x80000001u) {
+        r.edx = with3DNow ? 0x80000000u : 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CpuidAmd3DNow(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers)
+{
+    return AmdCpuid(leaf, registers, true);
+}
+
+bool CpuidAmdPlain(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers)
+{
+    return AmdCpuid(leaf, registers, false);
+}
+
 }  // namespace zelktest

@@ -12,6 +12,7 @@
 #include "common/D3DProxy.h"
 #include "common/TestWindow.h"
 #include "framework/ZelkD3DPtr.h"
+#include "framework/ZelkProcessor.h"
 #include "render/ZelkGrPrimitiveRendererSW.h"
 
 namespace zelktest {
@@ -68,6 +69,11 @@ protected:
 
 // The alpha-blend command's value from Glide's four blend factor codes.
 std::uint32_t BlendValue(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha);
+
+// Stand-in CPUID instructions of an AMD processor with and without 3DNow!,
+// for SetCpuidFunction.
+bool CpuidAmd3DNow(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers);
+bool CpuidAmdPlain(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers);
 
 // Default settings with the background thread on or off.
 zelk::ZelkGrRendererSettings RendererSettings(bool backgroundThread = false);
