@@ -28,11 +28,7 @@ const char* const kFilterFailed = "The function [ D3DXFilterTexture ] failed.";
 const char* const kGetLevelDescFailed = "The function [ IDirect3DTexture9::GetLevelDesc ] failed.";
 const char* const kGetSurfaceLevelFailed = "The function [ IDirect3DTexture9::GetSurfaceLevel ] failed.";
 const char* const kInvalidParameter = "An parameter is invalid.";
-const char* const kBadTmu = "The parameter [ GrChipID_t tmu ] is invalid.";
-const char* const kBadLod = "The parameter [ GrLOD_t lod ] is invalid.";
 const char* const kBadLodRange = "The parameter [ GrLOD_t smallLod ] is invalid.";
-const char* const kBadAspect = "The parameter [ GrAspectRatio_t aspect ] is invalid.";
-const char* const kBadFormat = "The parameter [ GrTextureFormat_t format ] is invalid.";
 const char* const kBadData = "The parameter [ void* data ] is invalid.";
 const char* const kBadRows = "The parameter [ int start, int end ] is invalid.";
 const char* const kNoDevice = "There is no device.";
@@ -59,19 +55,19 @@ void CheckChain(const char* thrower, std::uint32_t tmu, std::uint32_t smallLod, 
                 std::uint32_t aspect, std::uint32_t format)
 {
     if (tmu >= 2) {
-        ThrowZelkException(thrower, E_INVALIDARG, kBadTmu);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadTmu);
     }
     if (!IsGrLod(smallLod) || !IsGrLod(largeLod)) {
-        ThrowZelkException(thrower, E_INVALIDARG, kBadLod);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadLod);
     }
     if (smallLod < largeLod) {
         ThrowZelkException(thrower, E_INVALIDARG, kBadLodRange);
     }
     if (!IsGrAspect(aspect)) {
-        ThrowZelkException(thrower, E_INVALIDARG, kBadAspect);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadAspect);
     }
     if (!IsGrTexFormat(format) || GrTexelBytes(format) == 0) {
-        ThrowZelkException(thrower, E_INVALIDARG, kBadFormat);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
     }
 }
 
@@ -514,7 +510,7 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
                 D3DSURFACE_DESC description = {};
                 surface->GetDesc(&description);
                 if (GetFormatBytesPerPixel(description.Format) != GrTexelBytes(format)) {
-                    ThrowZelkException(thrower, E_INVALIDARG, kBadFormat);
+                    ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
                 }
             }
             const ZelkGrLevelSize size = GrLevelSize(lod, aspect);
@@ -577,7 +573,7 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
             D3DSURFACE_DESC description = {};
             surface->GetDesc(&description);
             if (GetFormatBytesPerPixel(description.Format) != GrTexelBytes(format)) {
-                ThrowZelkException(thrower, E_INVALIDARG, kBadFormat);
+                ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
             }
         }
         const long long rows = std::min<long long>(static_cast<long long>(size.height) - firstRow,
