@@ -22,6 +22,19 @@ using zelktest::TestFile3df;
 constexpr BYTE kSentinel = 0xA5;
 constexpr size_t kGuard = 64;
 
+// The header fields and memory size a case expects.
+template <typename Expected>
+void ExpectHeader(const Gu3dfInfo& info, const Expected& expected)
+{
+    EXPECT_EQ(info.header.format, expected.format);
+    EXPECT_EQ(info.header.small_lod, expected.smallLod);
+    EXPECT_EQ(info.header.large_lod, expected.largeLod);
+    EXPECT_EQ(info.header.aspect_ratio, expected.aspect);
+    EXPECT_EQ(info.header.width, expected.width);
+    EXPECT_EQ(info.header.height, expected.height);
+    EXPECT_EQ(info.mem_required, expected.memRequired);
+}
+
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -99,13 +112,7 @@ TEST(File3df, GenuineFilesReadAsTheirBytesSay)
 
         Gu3dfInfo info = PatternRecord();
         ASSERT_EQ(ZelkGr3dfFile::GetInfo(path.c_str(), &info), 1);
-        EXPECT_EQ(info.header.format, f.format);
-        EXPECT_EQ(info.header.small_lod, f.smallLod);
-        EXPECT_EQ(info.header.large_lod, f.largeLod);
-        EXPECT_EQ(info.header.aspect_ratio, f.aspect);
-        EXPECT_EQ(info.header.width, f.width);
-        EXPECT_EQ(info.header.height, f.height);
-        EXPECT_EQ(info.mem_required, f.memRequired);
+        ExpectHeader(info, f);
         EXPECT_EQ(info.data, nullptr);
         EXPECT_EQ(info.table.palette.data[0], 0u);
 
@@ -262,13 +269,7 @@ TEST(File3df, HeaderVariants)
             continue;
         }
         ASSERT_EQ(result, 1);
-        EXPECT_EQ(info.header.small_lod, c.smallLod);
-        EXPECT_EQ(info.header.large_lod, c.largeLod);
-        EXPECT_EQ(info.header.aspect_ratio, c.aspect);
-        EXPECT_EQ(info.header.format, c.format);
-        EXPECT_EQ(info.header.width, c.width);
-        EXPECT_EQ(info.header.height, c.height);
-        EXPECT_EQ(info.mem_required, c.memRequired);
+        ExpectHeader(info, c);
     }
 }
 
