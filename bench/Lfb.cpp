@@ -14,9 +14,11 @@
 #include <functional>
 #include <vector>
 
+#include "bench/support/BenchSupport.h"
 #include "lfb/ZelkGrLfbAccessor.h"
 
 using namespace zelk;
+using zelkbench::Now;
 
 namespace {
 
@@ -24,13 +26,6 @@ const UINT kWidth = 640;
 const UINT kHeight = 480;
 const int kRounds = 3;
 const double kSecondsPerRound = 0.25;
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 // Best operations per second over the rounds.
 double Rate(const std::function<void()>& operation) {
@@ -49,37 +44,17 @@ double Rate(const std::function<void()>& operation) {
     return best;
 }
 
-HWND MakeWindow() {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "zelk lfb bench";
-    RegisterClassA(&windowClass);
-    return CreateWindowA("zelk lfb bench", "lfb bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, kWidth + 16,
-                         kHeight + 40, nullptr, nullptr, windowClass.hInstance, nullptr);
-}
-
-IDirect3DDevice9Ptr MakeDevice(IDirect3D9* d3d, HWND window, D3DFORMAT backBuffer) {
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = kWidth;
-    present.BackBufferHeight = kHeight;
-    present.BackBufferFormat = backBuffer;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = window;
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D16_LOCKABLE;
-    present.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    IDirect3DDevice9* device = nullptr;
-    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &present, &device))) {
-        return nullptr;
+// One full-screen write lock of the back buffer, filled row by row.
+void FillThroughWriteLock(ZelkGrLfbAccessor& accessor, GrLfbWriteMode_t mode, const std::vector<uint8_t>& screen) {
+    const UINT bpp = ZelkGrLfbAccessor::BytesPerPixel(mode);
+    GrLfbInfo_t info = {};
+    info.size = sizeof info;
+    accessor.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
+    for (UINT y = 0; y < kHeight; ++y) {
+        std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
+                    screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
     }
-    IDirect3DDevice9Ptr result;
-    result.Attach(device);
-    return result;
+    accessor.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
 }
 
 void Bench(IDirect3DDevice9* device, const char* backName) {
@@ -109,16 +84,7 @@ void Bench(IDirect3DDevice9* device, const char* backName) {
         const char* modeName = mode == GR_LFBWRITEMODE_565 ? "565" : "8888";
         const UINT bpp = ZelkGrLfbAccessor::BytesPerPixel(mode);
         const bool lossless = (mode == GR_LFBWRITEMODE_565) == (surfaceBytes == 2);
-        const double lock = Rate([&] {
-            GrLfbInfo_t info = {};
-            info.size = sizeof info;
-            accessor.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
-            for (UINT y = 0; y < kHeight; ++y) {
-                std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
-                            screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
-            }
-            accessor.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
-        });
+        const double lock = Rate([&] { FillThroughWriteLock(accessor, mode, screen); });
         const double region = Rate([&] {
             accessor.WriteRegion(GR_BUFFER_BACKBUFFER, mode, 0, 0, kWidth, kHeight, int(kWidth * bpp),
                                  screen.data());
@@ -131,16 +97,7 @@ void Bench(IDirect3DDevice9* device, const char* backName) {
             // The same conversion in system memory, without render targets.
             ZelkGrLfbAccessor software = accessor;
             std::fill(std::begin(software.canConvert), std::end(software.canConvert), 0);
-            const double softwareLock = Rate([&] {
-                GrLfbInfo_t info = {};
-                info.size = sizeof info;
-                software.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info);
-                for (UINT y = 0; y < kHeight; ++y) {
-                    std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes,
-                                screen.data() + size_t(y) * kWidth * bpp, kWidth * bpp);
-                }
-                software.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER);
-            });
+            const double softwareLock = Rate([&] { FillThroughWriteLock(software, mode, screen); });
             const double softwareRegion = Rate([&] {
                 software.WriteRegion(GR_BUFFER_BACKBUFFER, mode, 0, 0, kWidth, kHeight, int(kWidth * bpp),
                                      screen.data());
@@ -156,7 +113,7 @@ void Bench(IDirect3DDevice9* device, const char* backName) {
 }  // namespace
 
 int main() {
-    HWND window = MakeWindow();
+    HWND window = zelkbench::CreateBenchWindow("zelk lfb bench", "lfb bench", kWidth, kHeight);
     IDirect3D9Ptr d3d;
     d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
     if (!d3d || !window) {
@@ -168,7 +125,9 @@ int main() {
         const char* name;
     } backs[] = {{D3DFMT_X8R8G8B8, "X8R8G8B8"}, {D3DFMT_R5G6B5, "R5G6B5"}};
     for (const auto& back : backs) {
-        IDirect3DDevice9Ptr device = MakeDevice(d3d, window, back.format);
+        IDirect3DDevice9Ptr device =
+            zelkbench::CreateBenchDevice(d3d, window, kWidth, kHeight, back.format, D3DFMT_D16_LOCKABLE,
+                                         D3DPRESENTFLAG_LOCKABLE_BACKBUFFER, 0);
         if (!device) {
             std::printf("%s back buffer not offered\n", back.name);
             continue;

@@ -4,6 +4,8 @@
 // bytes and the ratio to memcpy.
 #include "pixelformat/ZelkGrPixelConverter.h"
 
+#include "bench/support/BenchSupport.h"
+
 #include <windows.h>
 
 #include <d3d9.h>
@@ -15,6 +17,7 @@
 #include <vector>
 
 using namespace zelk;
+using zelkbench::Now;
 
 namespace {
 
@@ -47,17 +50,6 @@ const Format kR3G3B2 = {D3DFMT_R3G3B2, "R3G3B2", 1};
 const Format kA8 = {D3DFMT_A8, "A8", 1};
 const Format kL8 = {D3DFMT_L8, "L8", 1};
 const Format kA4L4 = {D3DFMT_A4L4, "A4L4", 1};
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 // Destination bytes per second of `run`, repeated for about kSecondsPerRound.
 template <typename Run>

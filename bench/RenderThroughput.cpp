@@ -25,10 +25,12 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/support/BenchSupport.h"
 #include "framework/ZelkException.h"
 #include "glide/ZelkModule.h"
 
 using namespace zelk;
+using zelkbench::Now;
 
 namespace {
 
@@ -38,18 +40,6 @@ const int kTrianglesPerFrame = 10000;
 const int kFrames = 20;
 const int kWarmUpFrames = 2;
 const int kRounds = 3;  // the best round of each loop counts
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Triangles of about 3 pixels on a side spread over the screen, flat
 // coloured, as Glide vertices and as the vertices Direct3D draws.
@@ -82,27 +72,6 @@ Frame MakeFrame()
         }
     }
     return f;
-}
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l)
-{
-    return DefWindowProcA(window, message, w, l);
-}
-
-HWND CreateBenchWindow()
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ZelkRenderThroughput";
-    RegisterClassA(&wc);
-    RECT rect = {0, 0, kWidth, kHeight};
-    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowA(wc.lpszClassName, "RenderThroughput", WS_OVERLAPPEDWINDOW, 0, 0,
-                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, wc.hInstance,
-                                nullptr);
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    return window;
 }
 
 // Triangles per second of one loop: the best of kRounds rounds of kFrames
@@ -221,28 +190,17 @@ double MeasureNative(IDirect3DDevice9* device, const Frame& frame, bool oneCall)
 
 int main()
 {
-    HWND window = CreateBenchWindow();
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    if (d3d == nullptr) {
+    HWND window = zelkbench::CreateBenchWindow("ZelkRenderThroughput", "RenderThroughput", kWidth, kHeight);
+    IDirect3D9Ptr d3d;
+    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    if (!d3d) {
         std::printf("Direct3DCreate9 failed\n");
         return 1;
     }
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = kWidth;
-    present.BackBufferHeight = kHeight;
-    present.BackBufferFormat = D3DFMT_X8R8G8B8;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = window;
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D24S8;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    IDirect3DDevice9* device = nullptr;
-    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &device))) {
+    IDirect3DDevice9Ptr device = zelkbench::CreateBenchDevice(d3d, window, kWidth, kHeight, D3DFMT_X8R8G8B8,
+                                                              D3DFMT_D24S8, 0, D3DCREATE_MULTITHREADED);
+    if (!device) {
         std::printf("CreateDevice failed\n");
-        d3d->Release();
         return 1;
     }
 
@@ -276,8 +234,8 @@ int main()
 
     SetModuleInstance(nullptr);
     if (library != nullptr) FreeLibrary(library);
-    device->Release();
-    d3d->Release();
+    device = nullptr;
+    d3d = nullptr;
     DestroyWindow(window);
     return 0;
 }

@@ -51,27 +51,10 @@ const char* const kBadColorKey = "The parameter [ float* pColorKey ] is invalid.
 // The loaders' converters make opaque white of whatever a source lacks.
 constexpr DWORD kLoaderFillColor = 0xFFFFFFFF;
 
-[[noreturn]] void Fail(const char* thrower, HRESULT result, const char* message)
-{
-    throw ZelkException(thrower, result, message);
-}
-
 void Check(HRESULT result, const char* thrower, const char* message)
 {
     if (FAILED(result)) {
-        Fail(thrower, result, message);
-    }
-}
-
-// Runs a loader body; a failure is logged once on its way out.
-template <typename Body>
-auto Logged(Body body) -> decltype(body())
-{
-    try {
-        return body();
-    } catch (ZelkException& exception) {
-        WriteErrorLog(exception);
-        throw;
+        ThrowZelkException(thrower, result, message);
     }
 }
 
@@ -224,7 +207,7 @@ void CopyLevels(IDirect3DTexture9* source, IDirect3DTexture9* destination, DWORD
         if (road == LevelCopy::OwnLoader) {
             if (!ZelkD3DSurface::LoadSurfaceFromSurface(from, to, nullptr, nullptr, sourcePalette,
                                                         destinationPalette, colorKey)) {
-                Fail(thrower, E_FAIL, kLoadSurfaceFromSurfaceFailed);
+                ThrowZelkException(thrower, E_FAIL, kLoadSurfaceFromSurfaceFailed);
             }
         } else {
             Check(D3DXLoadSurfaceFromSurface(to, destinationPalette, nullptr, from, sourcePalette, nullptr, filter,
@@ -300,11 +283,11 @@ bool ZelkD3DSurface::LoadSurfaceFromMemory(IDirect3DSurface9* destinationSurface
                                            const POINT* destinationPoint, const PALETTEENTRY* sourcePalette,
                                            const PALETTEENTRY* destinationPalette, D3DCOLOR colorKey)
 {
-    return Logged([&]() -> bool {
+    return RunLogged([&]() -> bool {
         const char* const thrower = kLoadSurfaceFromMemoryName;
         const IDirect3DSurface9Ptr surface(destinationSurface);
         if (!surface) {
-            Fail(thrower, E_INVALIDARG, kBadDestinationSurface);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationSurface);
         }
         const D3DSURFACE_DESC description = SurfaceDescription(surface, thrower);
         if (sourceFormat == D3DFMT_UNKNOWN) {
@@ -318,7 +301,7 @@ bool ZelkD3DSurface::LoadSurfaceFromMemory(IDirect3DSurface9* destinationSurface
             return true;
         }
         if (sourceWidth > static_cast<UINT>(INT32_MAX) / bytesPerPixel) {
-            Fail(thrower, E_INVALIDARG, kBadSourceWidth);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceWidth);
         }
         const int sourcePitch = static_cast<int>(sourceWidth * bytesPerPixel);
 
@@ -327,10 +310,10 @@ bool ZelkD3DSurface::LoadSurfaceFromMemory(IDirect3DSurface9* destinationSurface
         const RECT given = sourceRect ? *sourceRect : MakeRect(0, 0, width, height);
         const POINT point = destinationPoint ? *destinationPoint : POINT{0, 0};
         if (!IsUsablePoint(point)) {
-            Fail(thrower, E_INVALIDARG, kBadDestinationPoint);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationPoint);
         }
         if (!IsUsableRect(given)) {
-            Fail(thrower, E_INVALIDARG, kBadSourceRect);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
         }
 
         // A point beyond the surface is pulled back to its last column or
@@ -344,7 +327,7 @@ bool ZelkD3DSurface::LoadSurfaceFromMemory(IDirect3DSurface9* destinationSurface
         const long long top = given.top;
         if (left + columns > static_cast<long long>(sourceWidth) ||
             (top + rows) * sourcePitch > static_cast<long long>(PTRDIFF_MAX)) {
-            Fail(thrower, E_INVALIDARG, kBadSourceRect);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
         }
         const RECT sourceArea = MakeRect(left, top, left + columns, top + rows);
         const RECT destinationArea = MakeRect(x, y, x + columns, y + rows);
@@ -379,15 +362,15 @@ bool ZelkD3DSurface::LoadSurfaceFromSurface(IDirect3DSurface9* sourceSurface, ID
                                             const PALETTEENTRY* sourcePalette, const PALETTEENTRY* destinationPalette,
                                             D3DCOLOR colorKey)
 {
-    return Logged([&]() -> bool {
+    return RunLogged([&]() -> bool {
         const char* const thrower = kLoadSurfaceFromSurfaceName;
         const IDirect3DSurface9Ptr source(sourceSurface);
         const IDirect3DSurface9Ptr destination(destinationSurface);
         if (!source) {
-            Fail(thrower, E_INVALIDARG, kBadSourceSurface);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceSurface);
         }
         if (!destination) {
-            Fail(thrower, E_INVALIDARG, kBadDestinationSurface);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationSurface);
         }
         const D3DSURFACE_DESC from = SurfaceDescription(source, thrower);
         const D3DSURFACE_DESC to = SurfaceDescription(destination, thrower);
@@ -397,10 +380,10 @@ bool ZelkD3DSurface::LoadSurfaceFromSurface(IDirect3DSurface9* sourceSurface, ID
         const RECT given = sourceRect ? *sourceRect : MakeRect(0, 0, sourceWidth, sourceHeight);
         const POINT point = destinationPoint ? *destinationPoint : POINT{0, 0};
         if (!IsUsablePoint(point)) {
-            Fail(thrower, E_INVALIDARG, kBadDestinationPoint);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationPoint);
         }
         if (!IsUsableRect(given)) {
-            Fail(thrower, E_INVALIDARG, kBadSourceRect);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
         }
 
         // Corners beyond either surface are pulled back to its last column
@@ -448,15 +431,15 @@ bool ZelkD3DSurface::LoadTextureFromTexture(IDirect3DTexture9* sourceTexture, ID
                                             const PALETTEENTRY* sourcePalette, const PALETTEENTRY* destinationPalette,
                                             D3DCOLOR colorKey)
 {
-    return Logged([&]() -> bool {
+    return RunLogged([&]() -> bool {
         const char* const thrower = kLoadTextureFromTextureName;
         const IDirect3DTexture9Ptr source(sourceTexture);
         const IDirect3DTexture9Ptr destination(destinationTexture);
         if (!source) {
-            Fail(thrower, E_INVALIDARG, kBadSourceTexture);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceTexture);
         }
         if (!destination) {
-            Fail(thrower, E_INVALIDARG, kBadDestinationTexture);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationTexture);
         }
         const IDirect3DDevice9Ptr device = OwningDevice(source, thrower);
         const D3DSURFACE_DESC from = LevelDescription(source, 0, thrower);
@@ -492,11 +475,11 @@ IDirect3DTexture9Ptr ZelkD3DSurface::CreateTextureFromTexture(IDirect3DTexture9*
                                                               DWORD mipFilter, D3DPOOL pool, DWORD usage,
                                                               D3DCOLOR colorKey)
 {
-    return Logged([&]() -> IDirect3DTexture9Ptr {
+    return RunLogged([&]() -> IDirect3DTexture9Ptr {
         const char* const thrower = kCreateTextureFromTextureName;
         const IDirect3DTexture9Ptr source(sourceTexture);
         if (!source) {
-            Fail(thrower, E_INVALIDARG, kBadSourceTexture);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceTexture);
         }
         const IDirect3DDevice9Ptr device = OwningDevice(source, thrower);
         const D3DSURFACE_DESC from = LevelDescription(source, 0, thrower);
@@ -532,13 +515,13 @@ IDirect3DTexture9Ptr ZelkD3DSurface::CreateColorkeyMapAR(IDirect3DDevice9* devic
                                                          UINT size, D3DFORMAT format, BYTE ignoreFirst,
                                                          BYTE ignoreSecond)
 {
-    return Logged([&]() -> IDirect3DTexture9Ptr {
+    return RunLogged([&]() -> IDirect3DTexture9Ptr {
         const IDirect3DDevice9Ptr held(device);
         if (!held) {
-            Fail(kCreateColorkeyMapARName, E_INVALIDARG, kBadDevice);
+            ThrowZelkException(kCreateColorkeyMapARName, E_INVALIDARG, kBadDevice);
         }
         if (colorKey == nullptr) {
-            Fail(kCreateColorkeyMapARName, E_INVALIDARG, kBadColorKey);
+            ThrowZelkException(kCreateColorkeyMapARName, E_INVALIDARG, kBadColorKey);
         }
         return CreateColorkeyMap(kCreateColorkeyMapARName, held, colorKey[3], colorKey[0], size, format,
                                  ignoreFirst, ignoreSecond);
@@ -549,13 +532,13 @@ IDirect3DTexture9Ptr ZelkD3DSurface::CreateColorkeyMapGB(IDirect3DDevice9* devic
                                                          UINT size, D3DFORMAT format, BYTE ignoreFirst,
                                                          BYTE ignoreSecond)
 {
-    return Logged([&]() -> IDirect3DTexture9Ptr {
+    return RunLogged([&]() -> IDirect3DTexture9Ptr {
         const IDirect3DDevice9Ptr held(device);
         if (!held) {
-            Fail(kCreateColorkeyMapGBName, E_INVALIDARG, kBadDevice);
+            ThrowZelkException(kCreateColorkeyMapGBName, E_INVALIDARG, kBadDevice);
         }
         if (colorKey == nullptr) {
-            Fail(kCreateColorkeyMapGBName, E_INVALIDARG, kBadColorKey);
+            ThrowZelkException(kCreateColorkeyMapGBName, E_INVALIDARG, kBadColorKey);
         }
         return CreateColorkeyMap(kCreateColorkeyMapGBName, held, colorKey[1], colorKey[2], size, format,
                                  ignoreFirst, ignoreSecond);

@@ -38,6 +38,25 @@ ZelkException ZelkWin32Exception(const std::string& functionName, const std::str
 // logged already, then marks it logged.  Never throws.
 void WriteErrorLog(ZelkException& exception);
 
+// Runs body and returns what it returns; a ZelkException on its way out is
+// logged (once) and rethrown.
+template <typename Body>
+auto RunLogged(Body body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (ZelkException& exception) {
+        WriteErrorLog(exception);
+        throw;
+    }
+}
+
+// Throws the exception for a failed call or a bad parameter.
+[[noreturn]] inline void ThrowZelkException(const char* thrower, HRESULT result, const char* message)
+{
+    throw ZelkException(thrower, result, message);
+}
+
 // The error log's file name, in the process's working directory.
 extern const char* const kErrorLogFileName;
 

@@ -18,11 +18,7 @@ namespace glidebody {
 
 namespace {
 
-const char* const kBadTmu = "The parameter [ GrChipID_t tmu ] is invalid.";
 const char* const kBadInfo = "The parameter [ GrTexInfo* info ] is invalid.";
-const char* const kBadLod = "The parameter [ GrLOD_t lod ] is invalid.";
-const char* const kBadAspect = "The parameter [ GrAspectRatio_t aspect ] is invalid.";
-const char* const kBadFormat = "The parameter [ GrTextureFormat_t format ] is invalid.";
 const char* const kBadSource = "The parameter [ const void** src ] is invalid.";
 
 // Renderer commands of the per-unit settings.
@@ -78,7 +74,7 @@ void LogError(const char* thrower, HRESULT result, const char* message)
 bool IsServedTmu(const ZelkGlide& glide, GrChipID_t tmu, const char* thrower)
 {
     if (tmu < 0 || tmu > 1) {
-        LogError(thrower, E_INVALIDARG, kBadTmu);
+        LogError(thrower, E_INVALIDARG, kMessageBadTmu);
         return false;
     }
     return static_cast<std::uint32_t>(tmu) < std::min<std::uint32_t>(glide.settings.tmuCount, kGlideTmuCount);
@@ -99,11 +95,11 @@ bool CheckCodes(const char* thrower, std::uint32_t smallLod, std::uint32_t large
 {
     const char* message = nullptr;
     if (!IsGrLod(smallLod) || !IsGrLod(largeLod)) {
-        message = kBadLod;
+        message = kMessageBadLod;
     } else if (!IsGrAspect(aspect)) {
-        message = kBadAspect;
+        message = kMessageBadAspect;
     } else if (!IsGrTexFormat(format)) {
-        message = kBadFormat;
+        message = kMessageBadFormat;
     }
     if (message != nullptr) {
         LogError(thrower, E_INVALIDARG, message);

@@ -28,11 +28,7 @@ const char* const kFilterFailed = "The function [ D3DXFilterTexture ] failed.";
 const char* const kGetLevelDescFailed = "The function [ IDirect3DTexture9::GetLevelDesc ] failed.";
 const char* const kGetSurfaceLevelFailed = "The function [ IDirect3DTexture9::GetSurfaceLevel ] failed.";
 const char* const kInvalidParameter = "An parameter is invalid.";
-const char* const kBadTmu = "The parameter [ GrChipID_t tmu ] is invalid.";
-const char* const kBadLod = "The parameter [ GrLOD_t lod ] is invalid.";
 const char* const kBadLodRange = "The parameter [ GrLOD_t smallLod ] is invalid.";
-const char* const kBadAspect = "The parameter [ GrAspectRatio_t aspect ] is invalid.";
-const char* const kBadFormat = "The parameter [ GrTextureFormat_t format ] is invalid.";
 const char* const kBadData = "The parameter [ void* data ] is invalid.";
 const char* const kBadRows = "The parameter [ int start, int end ] is invalid.";
 const char* const kNoDevice = "There is no device.";
@@ -54,41 +50,24 @@ const D3DFORMAT kNativeFormat[kGrTexFormatCount] = {
     D3DFMT_A4R4G4B4, D3DFMT_A8L8,     D3DFMT_A8P8,     D3DFMT_UNKNOWN,
 };
 
-[[noreturn]] void Fail(const char* thrower, HRESULT result, const char* message)
-{
-    throw ZelkException(thrower, result, message);
-}
-
-// Runs a manager operation; a failure is logged once on its way out.
-template <typename Body>
-auto Logged(Body body) -> decltype(body())
-{
-    try {
-        return body();
-    } catch (ZelkException& exception) {
-        WriteErrorLog(exception);
-        throw;
-    }
-}
-
 // The codes of a chain of levels from largeLod down to smallLod.
 void CheckChain(const char* thrower, std::uint32_t tmu, std::uint32_t smallLod, std::uint32_t largeLod,
                 std::uint32_t aspect, std::uint32_t format)
 {
     if (tmu >= 2) {
-        Fail(thrower, E_INVALIDARG, kBadTmu);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadTmu);
     }
     if (!IsGrLod(smallLod) || !IsGrLod(largeLod)) {
-        Fail(thrower, E_INVALIDARG, kBadLod);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadLod);
     }
     if (smallLod < largeLod) {
-        Fail(thrower, E_INVALIDARG, kBadLodRange);
+        ThrowZelkException(thrower, E_INVALIDARG, kBadLodRange);
     }
     if (!IsGrAspect(aspect)) {
-        Fail(thrower, E_INVALIDARG, kBadAspect);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadAspect);
     }
     if (!IsGrTexFormat(format) || GrTexelBytes(format) == 0) {
-        Fail(thrower, E_INVALIDARG, kBadFormat);
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
     }
 }
 
@@ -422,10 +401,10 @@ ZelkGrTexMemBlock* ZelkGrTextureManager::AllocateTexMemBlock(std::uint32_t tmu, 
                                                              std::uint32_t format,
                                                              const ZelkGrTexAddressRange& range)
 {
-    return Logged([&]() -> ZelkGrTexMemBlock* {
+    return RunLogged([&]() -> ZelkGrTexMemBlock* {
         CheckChain(kAllocateName, tmu, smallLod, largeLod, aspect, format);
         if (!device) {
-            Fail(kAllocateName, E_POINTER, kNoDevice);
+            ThrowZelkException(kAllocateName, E_POINTER, kNoDevice);
         }
         // Growing first means that the erasure below clears the very bucket
         // the new block goes to, so the insertion cannot be refused.
@@ -442,7 +421,7 @@ ZelkGrTexMemBlock* ZelkGrTextureManager::AllocateTexMemBlock(std::uint32_t tmu, 
         const HRESULT result =
             device->CreateTexture(size.width, size.height, 0, 0, textureFormat, pool, &texture, nullptr);
         if (FAILED(result)) {
-            Fail(kAllocateName, result, kCreateTextureFailed);
+            ThrowZelkException(kAllocateName, result, kCreateTextureFailed);
         }
 
         ZelkGrTexMemBlock block;
@@ -464,7 +443,7 @@ ZelkGrTexMemBlock* ZelkGrTextureManager::FindOrAllocateLevelBlock(std::uint32_t 
                                                                   std::uint32_t format,
                                                                   const ZelkGrTexAddressRange& range)
 {
-    return Logged([&]() -> ZelkGrTexMemBlock* {
+    return RunLogged([&]() -> ZelkGrTexMemBlock* {
         CheckChain(kFindOrAllocateName, tmu, lod, largeLod, aspect, format);
         ZelkGrTexBlockMap& map = blockMaps[tmu];
         ZelkGrTexAddressRange stored = {0, 0};
@@ -502,17 +481,17 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
                                                 std::uint32_t largeLod, std::uint32_t aspect, std::uint32_t format,
                                                 std::uint32_t mask, const void* data)
 {
-    return Logged([&]() -> bool {
+    return RunLogged([&]() -> bool {
         const char* const thrower = kDownloadImageName;
         CheckChain(thrower, tmu, smallLod, largeLod, aspect, format);
         if (data == nullptr) {
-            Fail(thrower, E_POINTER, kBadData);
+            ThrowZelkException(thrower, E_POINTER, kBadData);
         }
         const ZelkGrTexAddressRange range = {start,
                                              start + GrTexMemRequired(smallLod, largeLod, aspect, format, mask)};
         ZelkGrTexMemBlock* block = AllocateTexMemBlock(tmu, smallLod, largeLod, aspect, format, range);
         if (block == nullptr) {
-            Fail(thrower, false, kAllocateFailed);
+            ThrowZelkException(thrower, false, kAllocateFailed);
         }
         IDirect3DTexture9* texture = block->systemTexture;
         const D3DFORMAT sourceFormat = kNativeFormat[format];
@@ -523,7 +502,7 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
             IDirect3DSurface9Ptr surface;
             const HRESULT result = texture->GetSurfaceLevel(level, &surface);
             if (FAILED(result)) {
-                Fail(thrower, result, kGetSurfaceLevelFailed);
+                ThrowZelkException(thrower, result, kGetSurfaceLevelFailed);
             }
             if (sourceFormat == D3DFMT_UNKNOWN) {
                 // Data taken as the texture's own format must have the
@@ -531,13 +510,13 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
                 D3DSURFACE_DESC description = {};
                 surface->GetDesc(&description);
                 if (GetFormatBytesPerPixel(description.Format) != GrTexelBytes(format)) {
-                    Fail(thrower, E_INVALIDARG, kBadFormat);
+                    ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
                 }
             }
             const ZelkGrLevelSize size = GrLevelSize(lod, aspect);
             if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, texels, sourceFormat, size.width, nullptr, nullptr,
                                                        palette, palette, 0)) {
-                Fail(thrower, false, kLoadFailed);
+                ThrowZelkException(thrower, false, kLoadFailed);
             }
             texels += GrLevelDataBytes(lod, aspect, format);
         }
@@ -547,7 +526,7 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
                 result = PickLevelsBelow(texture, level);
             }
             if (FAILED(result)) {
-                Fail(thrower, result, kFilterFailed);
+                ThrowZelkException(thrower, result, kFilterFailed);
             }
         }
         NoteDownload(tmu, range, block);
@@ -560,11 +539,11 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
                                                      std::uint32_t format, std::uint32_t mask, const void* data,
                                                      int firstRow, int lastRow)
 {
-    return Logged([&]() -> bool {
+    return RunLogged([&]() -> bool {
         const char* const thrower = kDownloadLevelName;
         CheckChain(thrower, tmu, lod, largeLod, aspect, format);
         if (data == nullptr) {
-            Fail(thrower, E_POINTER, kBadData);
+            ThrowZelkException(thrower, E_POINTER, kBadData);
         }
         if ((mask != kGrMaskEven && mask != kGrMaskOdd && mask != kGrMaskBoth) || !GrLodInMask(lod, mask) ||
             GrTexMemRequired(lod, lod, aspect, format, kGrMaskBoth) == 0) {
@@ -572,29 +551,29 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
         }
         const ZelkGrLevelSize size = GrLevelSize(lod, aspect);
         if (firstRow < 0 || lastRow < firstRow || static_cast<std::uint32_t>(firstRow) >= size.height) {
-            Fail(thrower, E_INVALIDARG, kBadRows);
+            ThrowZelkException(thrower, E_INVALIDARG, kBadRows);
         }
         const ZelkGrTexAddressRange range = {start, start + GrTexMemRequired(lod, largeLod, aspect, format, mask)};
         ZelkGrTexMemBlock* block = FindOrAllocateLevelBlock(tmu, lod, largeLod, aspect, format, range);
         if (block == nullptr) {
-            Fail(thrower, false, kAllocateFailed);
+            ThrowZelkException(thrower, false, kAllocateFailed);
         }
         IDirect3DTexture9* texture = block->systemTexture;
         const DWORD level = lod - largeLod;
         if (level >= texture->GetLevelCount()) {
-            Fail(thrower, E_INVALIDARG, kInvalidParameter);
+            ThrowZelkException(thrower, E_INVALIDARG, kInvalidParameter);
         }
         IDirect3DSurface9Ptr surface;
         const HRESULT result = texture->GetSurfaceLevel(level, &surface);
         if (FAILED(result)) {
-            Fail(thrower, result, kGetSurfaceLevelFailed);
+            ThrowZelkException(thrower, result, kGetSurfaceLevelFailed);
         }
         const D3DFORMAT sourceFormat = kNativeFormat[format];
         if (sourceFormat == D3DFMT_UNKNOWN) {
             D3DSURFACE_DESC description = {};
             surface->GetDesc(&description);
             if (GetFormatBytesPerPixel(description.Format) != GrTexelBytes(format)) {
-                Fail(thrower, E_INVALIDARG, kBadFormat);
+                ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
             }
         }
         const long long rows = std::min<long long>(static_cast<long long>(size.height) - firstRow,
@@ -603,7 +582,7 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
         const POINT point = {0, firstRow};
         if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, data, sourceFormat, size.width, &sourceRect, &point,
                                                    palette, palette, 0)) {
-            Fail(thrower, false, kLoadFailed);
+            ThrowZelkException(thrower, false, kLoadFailed);
         }
         NoteDownload(tmu, range, block);
         return true;
@@ -612,12 +591,12 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
 
 void ZelkGrTextureManager::DownloadTable(std::uint32_t, std::uint32_t type, const void* data, int first, int last)
 {
-    Logged([&]() {
+    RunLogged([&]() {
         if (type == 0 || type == 1) {
             return;
         }
         if (data == nullptr) {
-            Fail(kDownloadTableName, E_POINTER, kBadData);
+            ThrowZelkException(kDownloadTableName, E_POINTER, kBadData);
         }
         first = std::min(std::max(first, 0), 255);
         last = std::min(std::max(last, 0), 255);

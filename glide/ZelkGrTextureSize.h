@@ -16,6 +16,13 @@ constexpr uint32_t kGrMaskEven = 1;
 constexpr uint32_t kGrMaskOdd = 2;
 constexpr uint32_t kGrMaskBoth = 3;
 
+// What the texture functions and the texture memory log for a code outside
+// these enumerations (and for a TMU other than 0 or 1).
+constexpr const char* kMessageBadTmu = "The parameter [ GrChipID_t tmu ] is invalid.";
+constexpr const char* kMessageBadLod = "The parameter [ GrLOD_t lod ] is invalid.";
+constexpr const char* kMessageBadAspect = "The parameter [ GrAspectRatio_t aspect ] is invalid.";
+constexpr const char* kMessageBadFormat = "The parameter [ GrTextureFormat_t format ] is invalid.";
+
 inline bool IsGrLod(uint32_t lod) { return lod < kGrLodCount; }
 inline bool IsGrAspect(uint32_t aspect) { return aspect < kGrAspectCount; }
 inline bool IsGrTexFormat(uint32_t format) { return format < kGrTexFormatCount; }

@@ -125,6 +125,40 @@ private:
     bool lockedHere_ = false;
 };
 
+// The description of a surface; all zero without one.
+D3DSURFACE_DESC DescriptionOf(const IDirect3DSurface9Ptr& surface) {
+    D3DSURFACE_DESC desc = {};
+    if (surface) {
+        surface->GetDesc(&desc);
+    }
+    return desc;
+}
+
+// One surface a software LFB converts from or into: the colour surface or
+// the depth surface, with the converters set up for it.
+struct ConversionPass {
+    IDirect3DSurface9Ptr surface;
+    D3DSURFACE_DESC desc;
+    bool ok;
+    LfbPixelConverter pixel;
+    LfbRowConverter row;
+
+    bool Runs() const { return surface && ok && pixel != ConvertTexelNone; }
+};
+
+// A scratch copy, at the Glide screen's size, of a surface of another size.
+IDirect3DSurface9Ptr ScreenSizedCopy(IDirect3DDevice9* device, IDirect3DSurface9* surface, D3DFORMAT format,
+                                     uint32_t width, uint32_t height, const char* thrower,
+                                     const char* createMessage, const char* loadMessage) {
+    IDirect3DSurface9Ptr scratch;
+    ThrowIfFailed(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SCRATCH, &scratch, nullptr),
+                  thrower, createMessage);
+    ThrowIfFailed(D3DXLoadSurfaceFromSurface(scratch, nullptr, nullptr, surface, nullptr, nullptr,
+                                             D3DX_FILTER_TRIANGLE, 0),
+                  thrower, loadMessage);
+    return scratch;
+}
+
 // Write-lock formats of the back buffer: the format that holds the write
 // mode's pixels as they are, and the back-buffer formats whose memory can be
 // handed out for it.
@@ -312,14 +346,8 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
             ThrowIfFailed(device->GetDepthStencilSurface(&depth), kThrowerCreateSoftware,
                           kMessageGetDepthStencil);
         }
-        D3DSURFACE_DESC colorDesc = {};
-        D3DSURFACE_DESC depthDesc = {};
-        if (color) {
-            color->GetDesc(&colorDesc);
-        }
-        if (depth) {
-            depth->GetDesc(&depthDesc);
-        }
+        const D3DSURFACE_DESC colorDesc = DescriptionOf(color);
+        const D3DSURFACE_DESC depthDesc = DescriptionOf(depth);
 
         const RECT clipped = ClipToScreen(rect, width, height);
         const uint32_t w = uint32_t(clipped.right - clipped.left);
@@ -344,28 +372,16 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
                                   kThrowerCreateSoftware);
         const bool depthOk = SetupReadDepthConverter(record.writeMode,
                                                      depth ? uint32_t(depthDesc.Format) : 0u);
-        struct Pass {
-            IDirect3DSurface9Ptr surface;
-            D3DSURFACE_DESC desc;
-            bool ok;
-            LfbPixelConverter pixel;
-            LfbRowConverter row;
-        } passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
-                       {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
-        for (Pass& pass : passes) {
-            if (!pass.surface || !pass.ok || pass.pixel == ConvertTexelNone) {
+        const ConversionPass passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
+                                          {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
+        for (const ConversionPass& pass : passes) {
+            if (!pass.Runs()) {
                 continue;
             }
             IDirect3DSurface9Ptr surface = pass.surface;
             if (pass.desc.Width != width || pass.desc.Height != height) {
-                IDirect3DSurface9Ptr scratch;
-                ThrowIfFailed(device->CreateOffscreenPlainSurface(width, height, pass.desc.Format,
-                                                                  D3DPOOL_SCRATCH, &scratch, nullptr),
-                              kThrowerCreateSoftware, kMessageRescaleFill);
-                ThrowIfFailed(D3DXLoadSurfaceFromSurface(scratch, nullptr, nullptr, surface, nullptr,
-                                                         nullptr, D3DX_FILTER_TRIANGLE, 0),
-                              kThrowerCreateSoftware, kMessageRescaleFill);
-                surface = scratch;
+                surface = ScreenSizedCopy(device, surface, pass.desc.Format, width, height, kThrowerCreateSoftware,
+                                          kMessageRescaleFill, kMessageRescaleFill);
             }
             SurfaceAccess access(*this, surface, pass.desc.Format, clipped, D3DLOCK_READONLY,
                                  kThrowerCreateSoftware);
@@ -393,14 +409,8 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
             ThrowIfFailed(device->GetDepthStencilSurface(&depth), kThrowerLoadSoftware,
                           kMessageGetDepthStencil);
         }
-        D3DSURFACE_DESC colorDesc = {};
-        D3DSURFACE_DESC depthDesc = {};
-        if (color) {
-            color->GetDesc(&colorDesc);
-        }
-        if (depth) {
-            depth->GetDesc(&depthDesc);
-        }
+        const D3DSURFACE_DESC colorDesc = DescriptionOf(color);
+        const D3DSURFACE_DESC depthDesc = DescriptionOf(depth);
         if (target->x < 0 || target->y < 0 || uint32_t(target->x) >= width ||
             uint32_t(target->y) >= height || record.lfbPointer == nullptr) {
             return true;
@@ -423,16 +433,10 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
                                   kThrowerLoadSoftware);
         const bool depthOk = SetupWriteDepthConverter(record.writeMode,
                                                       depth ? uint32_t(depthDesc.Format) : 0u);
-        struct Pass {
-            IDirect3DSurface9Ptr surface;
-            D3DSURFACE_DESC desc;
-            bool ok;
-            LfbPixelConverter pixel;
-            LfbRowConverter row;
-        } passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
-                       {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
-        for (Pass& pass : passes) {
-            if (!pass.surface || !pass.ok || pass.pixel == ConvertTexelNone) {
+        const ConversionPass passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
+                                          {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
+        for (const ConversionPass& pass : passes) {
+            if (!pass.Runs()) {
                 continue;
             }
             const bool rescale = pass.desc.Width != width || pass.desc.Height != height;
@@ -440,14 +444,8 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
             if (rescale) {
                 // Converters may keep part of each pixel: start from the
                 // surface's own contents.
-                IDirect3DSurface9Ptr scratch;
-                ThrowIfFailed(device->CreateOffscreenPlainSurface(width, height, pass.desc.Format,
-                                                                  D3DPOOL_SCRATCH, &scratch, nullptr),
-                              kThrowerLoadSoftware, kMessageCreateOffscreen);
-                ThrowIfFailed(D3DXLoadSurfaceFromSurface(scratch, nullptr, nullptr, surface, nullptr,
-                                                         nullptr, D3DX_FILTER_TRIANGLE, 0),
-                              kThrowerLoadSoftware, kMessageLoadSurface);
-                surface = scratch;
+                surface = ScreenSizedCopy(device, surface, pass.desc.Format, width, height, kThrowerLoadSoftware,
+                                          kMessageCreateOffscreen, kMessageLoadSurface);
             }
             {
                 SurfaceAccess access(*this, surface, pass.desc.Format, targetRect, 0,

@@ -3,14 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/ZelkD3DXInclude.h"
 #include "framework/ZelkException.h"
 #include "glide/ZelkModule.h"
+#include "render/ZelkGrPrimitiveRendererVSCompiler.h"
 
 namespace zelk {
 
 namespace {
 
-const char* const kRenderMainName = "ZelkGrPrimitiveRendererVS::RenderMain";
+const ZelkGrPrimitiveRendererRecords::ThrowerNames kThrowerNames = {
+    "ZelkGrPrimitiveRendererVS::RenderMain", "ZelkGrPrimitiveRendererVS::DrawPolygon",
+    "ZelkGrPrimitiveRendererVS::DrawPolygonStrip"};
 const char* const kDeclarationName = "ZelkGrPrimitiveRendererVS::ZelkGrPrimitiveRendererVS";
 const char* const kDeclarationFailed = "The function [ IDirect3DDevice9::CreateVertexDeclaration ] failed.";
 const char* const kLoadName = "ZelkGrPrimitiveRendererVS::LoadShaderFromResource";
@@ -18,24 +22,12 @@ const char* const kFindFailed = "The function [ WIN32API::FindResource ] failed.
 const char* const kLoadFailed = "The function [ WIN32API::LoadResource ] failed.";
 const char* const kSizeFailed = "The function [ WIN32API::SizeofResource ] failed.";
 const char* const kProfileFailed = "The function [ D3DXGetVertexShaderProfile ] failed.";
-const char* const kDrawPolygonName = "ZelkGrPrimitiveRendererVS::DrawPolygon";
-const char* const kDrawPolygonStripName = "ZelkGrPrimitiveRendererVS::DrawPolygonStrip";
-const char* const kBadIndexList = "The parameter [ const int ilist[] ] is invalid.";
-
-// A polygon whose index list names a negative index is not drawn (the
-// failure is logged); indices past the vertex array cannot be seen here.
-bool IndicesValid(int count, const int* indices, const char* thrower)
-{
-    for (int i = 0; i < count; ++i) {
-        if (indices[i] < 0) {
-            ZelkException failure(thrower, false, kBadIndexList);
-            WriteErrorLog(failure);
-            return false;
-        }
-    }
-    return true;
-}
-
+const char* const kIncludeName = "ZelkCommonDefinition.hlsl";
+const char* const kShaderResourceType = "hlsl";
+constexpr WORD kIncludeResource = 108;
+const char* const kEntryPoint = "VpMain_ConvertGrVertexToD3DVertex";
+const char* const kCompileFailed = "The function [ D3DXCompileShader ] failed.";
+const char* const kCreateFailed = "The function [ IDirect3DDevice9::CreateVertexShader ] failed.";
 const D3DVERTEXELEMENT9 kVertexDeclaration[] = {
     {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
     {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
@@ -44,29 +36,29 @@ const D3DVERTEXELEMENT9 kVertexDeclaration[] = {
     {0, 48, D3DDECLTYPE_FLOAT4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 3},
     D3DDECL_END()};
 
-constexpr std::uint32_t kRecordCount = ZelkGrVertexBuffer::kRecordCount;
-constexpr std::uint32_t kRecordSize = ZelkGrVertexBuffer::kRecordSize;
-// The most triangles of one polygon that one pass through the buffer holds.
-constexpr std::uint32_t kTrianglesPerBuffer = kRecordCount / 3;
-
-void WriteRecord(std::uint8_t* record, const GrVertex& vertex)
-{
-    std::memcpy(record, &vertex, sizeof(GrVertex));
-    std::memset(record + sizeof(GrVertex), 0, kRecordSize - sizeof(GrVertex));
-}
+static_assert(ZelkGrVertexBuffer::kRecordCount == ZelkGrPrimitiveRendererRecords::kRecordCount &&
+                  ZelkGrVertexBuffer::kRecordSize == ZelkGrPrimitiveRendererRecords::kRecordSize,
+              "the vertex buffer holds the records");
 
 }  // namespace
 
+ZelkGrConvertShaderSource::ZelkGrConvertShaderSource(WORD sourceResource)
+    : include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType,
+              ZelkGrPrimitiveRendererVS::ShaderModule())
+{
+    ZelkGrPrimitiveRendererVS::LoadShaderFromResource(sourceResource, kShaderResourceType,
+                                                      ZelkGrPrimitiveRendererVS::ShaderModule(), text);
+}
+
 ZelkGrPrimitiveRendererVS::ZelkGrPrimitiveRendererVS(IDirect3DDevice9* device, std::uint32_t width,
                                                      std::uint32_t height, const ZelkGrRendererSettings& settings)
-    : ZelkGrPrimitiveRenderer(device, width, height, settings)
+    : ZelkGrPrimitiveRendererRecords(device, width, height, settings, kThrowerNames)
 {
     screenToProjection[0] = static_cast<float>(width * 0.5);
     screenToProjection[1] = static_cast<float>(height * 0.5 - 1.0);
     screenToProjection[2] = static_cast<float>(2.0 / width);
     screenToProjection[3] = static_cast<float>(2.0 / height);
     std::fill(fogFactors, fogFactors + 64, 1.0f);
-    std::memset(&lastVertex, 0, sizeof lastVertex);
     if (this->device != nullptr) {
         vertexBuffer = std::make_unique<ZelkGrVertexBuffer>(this->device, settings.useTriangleStrip != 0);
         const HRESULT result = this->device->CreateVertexDeclaration(kVertexDeclaration, &vertexDeclaration);
@@ -149,6 +141,33 @@ const char* ZelkGrPrimitiveRendererVS::SelectVertexShaderProfile(std::uint32_t v
     return twoA ? "vs_2_a" : "vs_2_0";
 }
 
+void ZelkGrPrimitiveRendererVS::BuildConvertShader(const char* source, const D3DXMACRO* macros, ID3DXInclude* include,
+                                                   const char* profile, const char* thrower,
+                                                   IDirect3DVertexShader9Ptr& shader,
+                                                   ID3DXConstantTablePtr& constantTable,
+                                                   const char* const* constantNames, int count, D3DXHANDLE* handles)
+{
+    ID3DXBufferPtr code;
+    ID3DXBufferPtr messages;
+    HRESULT result = CompileShader(source, static_cast<UINT>(lstrlenA(source)), macros, include, kEntryPoint, profile,
+                                   0, &code, &messages, &constantTable);
+    if (FAILED(result)) {
+        std::string message = kCompileFailed;
+        if (messages != nullptr) {
+            std::string text;
+            message += "\n" + BufferToString(messages, text);
+        }
+        throw ZelkException(thrower, result, message);
+    }
+    result = device->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader);
+    if (FAILED(result)) {
+        throw ZelkException(thrower, result, kCreateFailed);
+    }
+    for (int h = 0; h < count; ++h) {
+        handles[h] = constantTable->GetConstantByName(nullptr, constantNames[h]);
+    }
+}
+
 void ZelkGrPrimitiveRendererVS::ApplyFogTable(const ZelkGrFogTable& table)
 {
     ZelkGrPrimitiveRenderer::ApplyFogTable(table);
@@ -158,230 +177,32 @@ void ZelkGrPrimitiveRendererVS::ApplyFogTable(const ZelkGrFogTable& table)
     }
 }
 
-bool ZelkGrPrimitiveRendererVS::RenderMain(ZelkGrRenderPackage& package)
+void ZelkGrPrimitiveRendererVS::RecordsWrapped()
 {
-    if (package.records.empty()) {
-        return true;
-    }
-    try {
-        BeginPackageScene(kRenderMainName);
-        device->SetVertexDeclaration(vertexDeclaration);
-        BeginConvertVertices();
-
-        ZelkGrPackageCursor cursor;
-        cursor.vertex = package.firstVertexIndex;
-        for (const ZelkGrBatchRecord& record : package.records) {
-            switch (record.kind) {
-            case kBatchDraw: {
-                ApplyBatchEntries(package, record, cursor);
-                const std::uint32_t count =
-                    std::min(record.VertexCount(), kRecordCount - std::min(cursor.vertex, kRecordCount));
-                if (count == 0) {
-                    break;
-                }
-                UpdateTexelPipeline();
-                UpdateConvertVertices();
-                device->SetStreamSource(0, vertexBuffer->Buffer(), 0, kRecordSize);
-                DrawPrimitiveMultiPass(static_cast<D3DPRIMITIVETYPE>(record.PrimitiveType()), cursor.vertex, count);
-                cursor.vertex += count;
-                break;
-            }
-            case kBatchClear:
-                ClearBuffers(record.ClearColor(), record.ClearDepth());
-                break;
-            default:
-                ApplyClipWindow(record);
-                break;
-            }
-        }
-        latestCommands += static_cast<std::uint32_t>(package.records.size());
-        latestVertices += cursor.vertex - package.firstVertexIndex;
-        EndPackageScene();
-        return true;
-    } catch (ZelkException& failure) {
-        if (sceneOpen) {
-            EndPackageScene();
-        }
-        WriteErrorLog(failure);
-        throw;
-    }
+    vertexBuffer->Discard();
 }
 
-bool ZelkGrPrimitiveRendererVS::BeginDraw(D3DPRIMITIVETYPE type, std::uint64_t room)
+std::uint8_t* ZelkGrPrimitiveRendererVS::LockRecords(std::uint32_t first, std::uint32_t count)
 {
-    if (renderBuffer != 1 || vertexBuffer == nullptr) {
-        return false;
-    }
-    if (nextVertexIndex + room > kRecordCount) {
-        // Record 0 is written again only once every package that draws from
-        // the buffer has been played; the next lock discards the contents.
-        nextVertexIndex = 0;
-        Flush(true);
-        vertexBuffer->Discard();
-    } else if (currentPackage->records.size() >= ZelkGrRenderPackage::kMaxRecords) {
-        Flush(false);
-    }
-    BeginBatch(type);
-    return true;
+    return vertexBuffer->Lock(first, count);
 }
 
-void ZelkGrPrimitiveRendererVS::BeginBatch(D3DPRIMITIVETYPE type)
+void ZelkGrPrimitiveRendererVS::UnlockRecords()
 {
-    if (openRecord.kind == kBatchDraw && openRecord.PrimitiveType() == static_cast<std::uint32_t>(type)) {
-        return;
-    }
-    BeginRecord(kBatchDraw);
-    openRecord.SetPrimitiveType(type);
-}
-
-void ZelkGrPrimitiveRendererVS::DrawPoint(const GrVertex* a)
-{
-    if (a == nullptr || !BeginDraw(D3DPT_POINTLIST, 1)) {
-        return;
-    }
-    std::uint8_t* records = vertexBuffer->Lock(nextVertexIndex, 1);
-    WriteRecord(records, *a);
     vertexBuffer->Unlock();
-    lastVertex = *a;
-    nextVertexIndex += 1;
-    openRecord.AddVertices(1);
 }
 
-void ZelkGrPrimitiveRendererVS::DrawLine(const GrVertex* a, const GrVertex* b)
+void ZelkGrPrimitiveRendererVS::BeginPackageDraws()
 {
-    if (a == nullptr || b == nullptr || !BeginDraw(D3DPT_LINELIST, 2)) {
-        return;
-    }
-    std::uint8_t* records = vertexBuffer->Lock(nextVertexIndex, 2);
-    WriteRecord(records, *a);
-    WriteRecord(records + kRecordSize, *b);
-    vertexBuffer->Unlock();
-    lastVertex = *b;
-    nextVertexIndex += 2;
-    openRecord.AddVertices(2);
+    device->SetVertexDeclaration(vertexDeclaration);
+    BeginConvertVertices();
 }
 
-void ZelkGrPrimitiveRendererVS::DrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c)
+void ZelkGrPrimitiveRendererVS::DrawBatch(D3DPRIMITIVETYPE type, std::uint32_t first, std::uint32_t count)
 {
-    if (a == nullptr || b == nullptr || c == nullptr || !BeginDraw(D3DPT_TRIANGLELIST, 3)) {
-        return;
-    }
-    std::uint8_t* records = vertexBuffer->Lock(nextVertexIndex, 3);
-    WriteRecord(records, *a);
-    WriteRecord(records + kRecordSize, *b);
-    WriteRecord(records + 2 * kRecordSize, *c);
-    vertexBuffer->Unlock();
-    lastVertex = *c;
-    nextVertexIndex += 3;
-    openRecord.AddVertices(3);
-}
-
-template <typename Corner>
-void ZelkGrPrimitiveRendererVS::DrawFan(std::uint32_t count, Corner corner)
-{
-    // Triangles (0, i, i + 1); a polygon too large for the buffer goes in
-    // parts that each fit.
-    std::uint32_t next = 1;
-    std::uint32_t remaining = count - 2;
-    while (remaining > 0) {
-        const std::uint32_t part = std::min(remaining, kTrianglesPerBuffer);
-        if (!BeginDraw(D3DPT_TRIANGLELIST, 3ull * part)) {
-            return;
-        }
-        std::uint8_t* records = vertexBuffer->Lock(nextVertexIndex, 3 * part);
-        for (std::uint32_t t = 0; t < part; ++t, ++next) {
-            WriteRecord(records, corner(0));
-            WriteRecord(records + kRecordSize, corner(next));
-            WriteRecord(records + 2 * kRecordSize, corner(next + 1));
-            records += 3 * kRecordSize;
-        }
-        vertexBuffer->Unlock();
-        lastVertex = corner(next);
-        nextVertexIndex += 3 * part;
-        openRecord.AddVertices(3 * part);
-        remaining -= part;
-    }
-}
-
-template <typename Corner>
-void ZelkGrPrimitiveRendererVS::DrawStrip(std::uint32_t count, Corner corner)
-{
-    const std::uint64_t room = static_cast<std::uint64_t>(count) + 3;
-    if (room > kRecordCount) {
-        // The same triangles, as a list in parts.
-        DrawFan(count, corner);
-        return;
-    }
-    if (!BeginDraw(D3DPT_TRIANGLESTRIP, room)) {
-        return;
-    }
-    // An open strip of more than two vertices is joined by degenerate
-    // triangles, so that the polygon's first triangle starts at an even
-    // position of the strip.
-    const std::uint32_t joined = openRecord.VertexCount();
-    std::uint32_t written = count;
-    if (joined > 2) {
-        written += joined % 2 != 0 ? 3 : 2;
-    }
-    std::uint8_t* records = vertexBuffer->Lock(nextVertexIndex, written);
-    std::uint8_t* out = records;
-    if (joined > 2) {
-        WriteRecord(out, lastVertex);
-        out += kRecordSize;
-        if (joined % 2 != 0) {
-            WriteRecord(out, lastVertex);
-            out += kRecordSize;
-        }
-        WriteRecord(out, corner(0));
-        out += kRecordSize;
-    }
-    // Zig-zag: 0, 1, n - 1, 2, n - 2, 3, ...
-    std::uint32_t front = 0;
-    std::uint32_t back = count - 1;
-    std::uint32_t last = 0;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        last = (i == 0 || i % 2 == 1) ? front++ : back--;
-        WriteRecord(out, corner(last));
-        out += kRecordSize;
-    }
-    vertexBuffer->Unlock();
-    lastVertex = corner(last);
-    nextVertexIndex += written;
-    openRecord.AddVertices(written);
-}
-
-void ZelkGrPrimitiveRendererVS::DrawPolygon(int count, const int* indices, const GrVertex* vertices)
-{
-    if (count < 3 || indices == nullptr || vertices == nullptr || !IndicesValid(count, indices, kDrawPolygonName)) {
-        return;
-    }
-    DrawFan(static_cast<std::uint32_t>(count), [=](std::uint32_t i) -> const GrVertex& { return vertices[indices[i]]; });
-}
-
-void ZelkGrPrimitiveRendererVS::DrawPolygonVertexList(int count, const GrVertex* vertices)
-{
-    if (count < 3 || vertices == nullptr) {
-        return;
-    }
-    DrawFan(static_cast<std::uint32_t>(count), [=](std::uint32_t i) -> const GrVertex& { return vertices[i]; });
-}
-
-void ZelkGrPrimitiveRendererVS::DrawPolygonStrip(int count, const int* indices, const GrVertex* vertices)
-{
-    if (count < 3 || indices == nullptr || vertices == nullptr ||
-        !IndicesValid(count, indices, kDrawPolygonStripName)) {
-        return;
-    }
-    DrawStrip(static_cast<std::uint32_t>(count),
-              [=](std::uint32_t i) -> const GrVertex& { return vertices[indices[i]]; });
-}
-
-void ZelkGrPrimitiveRendererVS::DrawPolygonVertexListStrip(int count, const GrVertex* vertices)
-{
-    if (count < 3 || vertices == nullptr) {
-        return;
-    }
-    DrawStrip(static_cast<std::uint32_t>(count), [=](std::uint32_t i) -> const GrVertex& { return vertices[i]; });
+    UpdateConvertVertices();
+    device->SetStreamSource(0, vertexBuffer->Buffer(), 0, kRecordSize);
+    DrawPrimitiveMultiPass(type, first, count);
 }
 
 }  // namespace zelk

@@ -4,32 +4,31 @@
 #include <memory>
 #include <string>
 
-#include "render/ZelkGrPrimitiveRenderer.h"
+#include "framework/ZelkD3DXInclude.h"
+#include "render/ZelkGrPrimitiveRendererRecords.h"
 #include "render/ZelkGrVertexBuffer.h"
 
 namespace zelk {
 
+// A conversion shader's source and the common include file it names, both
+// loaded from the library's resources; failures are logged and thrown.
+struct ZelkGrConvertShaderSource {
+    explicit ZelkGrConvertShaderSource(WORD sourceResource);
+    ZelkD3DXInclude include;
+    std::string text;
+};
+
 // The vertex path that converts Glide vertices on the graphics card: the
-// draws copy each GrVertex into the device vertex buffer and RenderMain
-// draws straight from it through the vertex shader that the subclass
-// selects and feeds.  Abstract: the subclasses supply the two conversion
+// draws copy each GrVertex into the device vertex buffer and each draw
+// batch is drawn straight from it through the vertex shader that the
+// subclass selects and feeds.  Abstract: the subclasses supply the two conversion
 // hooks, and a texel half UpdateTexelPipeline.
-class ZelkGrPrimitiveRendererVS : public ZelkGrPrimitiveRenderer {
+class ZelkGrPrimitiveRendererVS : public ZelkGrPrimitiveRendererRecords {
 public:
     ZelkGrPrimitiveRendererVS(IDirect3DDevice9* device, std::uint32_t width, std::uint32_t height,
                               const ZelkGrRendererSettings& settings);
     // Shuts the renderer down (the worker ends) before the buffer goes.
     ~ZelkGrPrimitiveRendererVS() override;
-
-    bool RenderMain(ZelkGrRenderPackage& package) override;
-
-    void DrawPoint(const GrVertex* a) override;
-    void DrawLine(const GrVertex* a, const GrVertex* b) override;
-    void DrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c) override;
-    void DrawPolygon(int count, const int* indices, const GrVertex* vertices) override;
-    void DrawPolygonVertexList(int count, const GrVertex* vertices) override;
-    void DrawPolygonStrip(int count, const int* indices, const GrVertex* vertices) override;
-    void DrawPolygonVertexListStrip(int count, const GrVertex* vertices) override;
 
     // Once per played package, and before each draw batch with vertices.
     virtual void BeginConvertVertices() = 0;
@@ -50,6 +49,15 @@ public:
     // The library's module, where the shader sources are.
     static HMODULE ShaderModule();
 
+    // Compiles the conversion shader's entry point from the source with the
+    // macros for the profile, creates the vertex shader and looks up the
+    // named constants (count of them) into handles.  Failures throw, naming
+    // the thrower; the compiler's messages join the message.
+    void BuildConvertShader(const char* source, const D3DXMACRO* macros, ID3DXInclude* include, const char* profile,
+                            const char* thrower, IDirect3DVertexShader9Ptr& shader,
+                            ID3DXConstantTablePtr& constantTable, const char* const* constantNames, int count,
+                            D3DXHANDLE* handles);
+
     IDirect3DVertexDeclaration9Ptr vertexDeclaration;
     float screenToProjection[4];
     float fogFactors[64];
@@ -58,20 +66,13 @@ public:
 protected:
     void ApplyFogTable(const ZelkGrFogTable& table) override;
 
-private:
-    // Makes room for the given number of records (back to record 0, after
-    // every queued package has been played, when they do not fit) and opens
-    // or extends a batch of the type.  False when draws go elsewhere than
-    // the back buffer.
-    bool BeginDraw(D3DPRIMITIVETYPE type, std::uint64_t room);
-    void BeginBatch(D3DPRIMITIVETYPE type);
-    template <typename Corner>
-    void DrawFan(std::uint32_t count, Corner corner);
-    template <typename Corner>
-    void DrawStrip(std::uint32_t count, Corner corner);
-
-    // The last record written, for joining strips.
-    GrVertex lastVertex;
+    bool RecordsReady() const override { return vertexBuffer != nullptr; }
+    // The next lock discards the buffer's contents.
+    void RecordsWrapped() override;
+    std::uint8_t* LockRecords(std::uint32_t first, std::uint32_t count) override;
+    void UnlockRecords() override;
+    void BeginPackageDraws() override;
+    void DrawBatch(D3DPRIMITIVETYPE type, std::uint32_t first, std::uint32_t count) override;
 };
 
 }  // namespace zelk

@@ -4,18 +4,11 @@
 
 #include "framework/ZelkD3DXInclude.h"
 #include "framework/ZelkException.h"
-#include "render/ZelkGrPrimitiveRendererVSCompiler.h"
 
 namespace zelk {
 
 namespace {
 
-const char* const kEntryPoint = "VpMain_ConvertGrVertexToD3DVertex";
-const char* const kCompileFailed = "The function [ D3DXCompileShader ] failed.";
-const char* const kCreateFailed = "The function [ IDirect3DDevice9::CreateVertexShader ] failed.";
-const char* const kIncludeName = "ZelkCommonDefinition.hlsl";
-const char* const kShaderResourceType = "hlsl";
-constexpr WORD kIncludeResource = 108;
 constexpr WORD kSourceResource = 117;
 
 const char* const kConstantNames[ZelkGrConvertVerticesShader::Count] = {
@@ -65,11 +58,9 @@ ZelkGrPrimitiveRendererVS11::ZelkGrPrimitiveRendererVS11(IDirect3DDevice9* devic
     if (this->device == nullptr) {
         return;
     }
-    ZelkD3DXInclude include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType, ShaderModule());
-    std::string source;
-    LoadShaderFromResource(kSourceResource, kShaderResourceType, ShaderModule(), source);
+    ZelkGrConvertShaderSource source(kSourceResource);
     for (std::uint32_t index = 0; index < kVariantCount; ++index) {
-        CreateConvertVertices(index, source.c_str(), &include);
+        CreateConvertVertices(index, source.text.c_str(), &source.include);
     }
 }
 
@@ -106,25 +97,8 @@ void ZelkGrPrimitiveRendererVS11::CreateConvertVertices(std::uint32_t index, con
     ZelkGrConvertVerticesShader entry;
     try {
         const char* profile = SelectVertexShaderProfile(settings.vertexShaderVersion, device, thrower.c_str());
-        ID3DXBufferPtr code;
-        ID3DXBufferPtr messages;
-        HRESULT result = CompileShader(source, static_cast<UINT>(lstrlenA(source)), macros, include, kEntryPoint,
-                                       profile, 0, &code, &messages, &entry.constantTable);
-        if (FAILED(result)) {
-            std::string message = kCompileFailed;
-            if (messages != nullptr) {
-                std::string text;
-                message += "\n" + BufferToString(messages, text);
-            }
-            throw ZelkException(thrower, result, message);
-        }
-        result = device->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &entry.shader);
-        if (FAILED(result)) {
-            throw ZelkException(thrower, result, kCreateFailed);
-        }
-        for (int h = 0; h < ZelkGrConvertVerticesShader::Count; ++h) {
-            entry.handles[h] = entry.constantTable->GetConstantByName(nullptr, kConstantNames[h]);
-        }
+        BuildConvertShader(source, macros, include, profile, thrower.c_str(), entry.shader, entry.constantTable,
+                           kConstantNames, ZelkGrConvertVerticesShader::Count, entry.handles);
     } catch (ZelkException& failure) {
         WriteErrorLog(failure);
         throw;

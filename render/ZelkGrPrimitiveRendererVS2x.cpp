@@ -2,19 +2,12 @@
 
 #include "framework/ZelkD3DXInclude.h"
 #include "framework/ZelkException.h"
-#include "render/ZelkGrPrimitiveRendererVSCompiler.h"
 
 namespace zelk {
 
 namespace {
 
 const char* const kThrower = "ZelkGrPrimitiveRendererVS2x::CreateConvertVertices";
-const char* const kEntryPoint = "VpMain_ConvertGrVertexToD3DVertex";
-const char* const kCompileFailed = "The function [ D3DXCompileShader ] failed.";
-const char* const kCreateFailed = "The function [ IDirect3DDevice9::CreateVertexShader ] failed.";
-const char* const kIncludeName = "ZelkCommonDefinition.hlsl";
-const char* const kShaderResourceType = "hlsl";
-constexpr WORD kIncludeResource = 108;
 constexpr WORD kSourceResource = 118;
 
 const char* const kConstantNames[ZelkGrPrimitiveRendererVS2x::HandleCount] = {
@@ -32,10 +25,8 @@ ZelkGrPrimitiveRendererVS2x::ZelkGrPrimitiveRendererVS2x(IDirect3DDevice9* devic
     if (this->device == nullptr) {
         return;
     }
-    ZelkD3DXInclude include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType, ShaderModule());
-    std::string source;
-    LoadShaderFromResource(kSourceResource, kShaderResourceType, ShaderModule(), source);
-    CreateConvertVertices(source.c_str(), &include);
+    ZelkGrConvertShaderSource source(kSourceResource);
+    CreateConvertVertices(source.text.c_str(), &source.include);
 }
 
 ZelkGrPrimitiveRendererVS2x::~ZelkGrPrimitiveRendererVS2x()
@@ -56,25 +47,8 @@ void ZelkGrPrimitiveRendererVS2x::CreateConvertVertices(const char* source, ID3D
         if (settings.assumeOFogValid != 0 && (caps.PrimitiveMiscCaps & D3DPMISCCAPS_FOGANDSPECULARALPHA) != 0) {
             macros[0] = {"FOGFACTORVALID", ""};
         }
-        ID3DXBufferPtr code;
-        ID3DXBufferPtr messages;
-        HRESULT result = CompileShader(source, static_cast<UINT>(lstrlenA(source)), macros, include, kEntryPoint,
-                                       profile, 0, &code, &messages, &constantTable);
-        if (FAILED(result)) {
-            std::string message = kCompileFailed;
-            if (messages != nullptr) {
-                std::string text;
-                message += "\n" + BufferToString(messages, text);
-            }
-            throw ZelkException(kThrower, result, message);
-        }
-        result = deviceRef->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &vertexShader);
-        if (FAILED(result)) {
-            throw ZelkException(kThrower, result, kCreateFailed);
-        }
-        for (int h = 0; h < HandleCount; ++h) {
-            handles[h] = constantTable->GetConstantByName(nullptr, kConstantNames[h]);
-        }
+        BuildConvertShader(source, macros, include, profile, kThrower, vertexShader, constantTable, kConstantNames,
+                           HandleCount, handles);
     } catch (ZelkException& failure) {
         WriteErrorLog(failure);
         vertexShader = nullptr;

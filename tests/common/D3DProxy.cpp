@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <type_traits>
 
+#include "common/TestDevice.h"
+
 namespace zelktest {
 
 namespace {
@@ -793,19 +795,7 @@ IDirect3DDevice9Ptr D3DProxy::CreateWindowedDevice(HWND window, UINT width, UINT
     if (!d3d) {
         return device;
     }
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = width;
-    present.BackBufferHeight = height;
-    present.BackBufferFormat = D3DFMT_X8R8G8B8;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = window;
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D24S8;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                      D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &device);
+    CreateTestDevice(d3d, window, width, height, device);
     return device;
 }
 

@@ -1,5 +1,7 @@
 #include "common/DeviceFixture.h"
 
+#include "common/TestDevice.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,24 +37,8 @@ void DeviceFixture::SetUp()
     d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
     ASSERT_TRUE(d3d != nullptr) << "Direct3DCreate9 failed";
 
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = kWidth;
-    present.BackBufferHeight = kHeight;
-    present.BackBufferFormat = D3DFMT_X8R8G8B8;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = window->Handle();
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D24S8;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-
-    IDirect3DDevice9* created = nullptr;
-    const HRESULT result = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window->Handle(),
-                                             D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED,
-                                             &present, &created);
+    const HRESULT result = CreateTestDevice(d3d, window->Handle(), kWidth, kHeight, device);
     ASSERT_EQ(result, D3D_OK) << "CreateDevice failed";
-    device.Attach(created);
 }
 
 void DeviceFixture::TearDown()

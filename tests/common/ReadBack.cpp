@@ -4,25 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/DeviceFixture.h"
 #include "framework/ZelkD3DPtr.h"
 
 namespace zelktest {
-
-namespace {
-
-bool ChannelsNear(D3DCOLOR expected, D3DCOLOR actual, int tolerance)
-{
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((expected >> shift) & 0xFF);
-        const int b = static_cast<int>((actual >> shift) & 0xFF);
-        if (std::abs(a - b) > tolerance) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
 
 ReadBack::ReadBack(IDirect3DDevice9* device)
 {
@@ -82,7 +67,7 @@ testing::AssertionResult ReadBack::RegionNear(int left, int top, int right, int 
     for (int y = top; y < bottom; ++y) {
         for (int x = left; x < right; ++x) {
             const D3DCOLOR got = Pixel(static_cast<UINT>(x), static_cast<UINT>(y));
-            if (!ChannelsNear(want, got, tolerance)) {
+            if (!ColorsNear(want, got, tolerance)) {
                 char text[128];
                 std::snprintf(text, sizeof text, "pixel (%d, %d): expected 0x%08lX, got 0x%08lX (tolerance %d)", x,
                               y, static_cast<unsigned long>(want), static_cast<unsigned long>(got), tolerance);

@@ -11,10 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "common/DeviceFixture.h"
 #include "common/TestWindow.h"
+#include "common/TextureFiles.h"
 #include "glide/Glide2.h"
 
 namespace {
+
+using zelktest::Argb1555;
+using zelktest::Argb4444;
+using zelktest::ReadBytes;
+using zelktest::Rgb565;
+using zelktest::TexturedVertex;
 
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
@@ -96,66 +104,10 @@ using TriangleFn = void FX_CALL(const GrVertex*, const GrVertex*, const GrVertex
 using LockFn = FxBool FX_CALL(GrLock_t, GrBuffer_t, GrLfbWriteMode_t, GrOriginLocation_t, FxBool, GrLfbInfo_t*);
 using UnlockFn = FxBool FX_CALL(GrLock_t, GrBuffer_t);
 
-std::string TestFile(const char* name)
-{
-    return std::string(ZELK_TESTDATA_DIR) + "/3df/" + name;
-}
-
-std::vector<BYTE> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 std::string ReadLog()
 {
     const std::vector<BYTE> bytes = ReadBytes("vezoRerez.log");
     return std::string(bytes.begin(), bytes.end());
-}
-
-// A 16-bit texel as 8-bit red, green and blue, widened by repeating the
-// top bits.
-DWORD Expand(unsigned value, unsigned bits)
-{
-    return (value << (8 - bits)) | (value >> (2 * bits - 8));
-}
-
-DWORD Rgb565(unsigned texel)
-{
-    return (Expand((texel >> 11) & 31, 5) << 16) | (Expand((texel >> 5) & 63, 6) << 8) | Expand(texel & 31, 5);
-}
-
-DWORD Argb1555(unsigned texel)
-{
-    return (Expand((texel >> 10) & 31, 5) << 16) | (Expand((texel >> 5) & 31, 5) << 8) | Expand(texel & 31, 5);
-}
-
-DWORD Argb4444(unsigned texel)
-{
-    return (Expand((texel >> 8) & 15, 4) << 16) | (Expand((texel >> 4) & 15, 4) << 8) | Expand(texel & 15, 4);
-}
-
-bool Near(DWORD expected, DWORD actual, int tolerance)
-{
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (std::abs(static_cast<int>((expected >> shift) & 0xFF) - static_cast<int>((actual >> shift) & 0xFF)) >
-            tolerance) {
-            return false;
-        }
-    }
-    return true;
-}
-
-GrVertex Vertex(float x, float y, float s, float t)
-{
-    GrVertex v = {};
-    v.x = x;
-    v.y = y;
-    v.oow = 1.0f;
-    v.tmuvtx[0].sow = s;
-    v.tmuvtx[0].tow = t;
-    v.tmuvtx[0].oow = 1.0f;
-    return v;
 }
 
 struct FileCase {
@@ -193,7 +145,7 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
     FxU32 address = glide.Get<AddressFn>("_grTexMinAddress@4")(GR_TMU0);
     for (const FileCase& file : files) {
         SCOPED_TRACE(file.name);
-        const std::string path = TestFile(file.name);
+        const std::string path = zelktest::TestFile3df(file.name);
         Gu3dfInfo info = {};
         ASSERT_EQ(glide.Get<Get3dfFn>("_gu3dfGetInfo@8")(path.c_str(), &info), FXTRUE);
         std::vector<BYTE> texels(info.mem_required);
@@ -208,8 +160,8 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
 
         // The 256x256 level 0 over the window's top-left 256x256 pixels.
         glide.Get<ClearFn>("_grBufferClear@12")(0x00804020, 0, 0);
-        const GrVertex a = Vertex(0, 0, 0, 0), b = Vertex(256, 0, 256, 0), c = Vertex(256, 256, 256, 256),
-                       d = Vertex(0, 256, 0, 256);
+        const GrVertex a = TexturedVertex(0, 0, 0, 0), b = TexturedVertex(256, 0, 256, 0),
+                       c = TexturedVertex(256, 256, 256, 256), d = TexturedVertex(0, 256, 0, 256);
         glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &b, &c);
         glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &c, &d);
         // The back buffer as RGB 565 pixels, read before the swap.
@@ -238,7 +190,7 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
                 const size_t at = file.bodyOffset + 2 * (static_cast<size_t>(y) * 256 + x);
                 const DWORD expected = file.colour((bytes[at] << 8) | bytes[at + 1]);
                 const DWORD actual = Rgb565(pixels[static_cast<size_t>(y) * 256 + x]);
-                if (!Near(expected, actual, 8)) {
+                if (!zelktest::ColorsNear(expected, actual, 8)) {
                     ADD_FAILURE() << "pixel " << x << "," << y << ": expected 0x" << std::hex << expected << ", got 0x"
                                   << actual;
                     ++wrong;

@@ -10,24 +10,29 @@
 #include <string>
 #include <vector>
 
+#include "common/TextureFiles.h"
 #include "glide/ZelkGr3dfFile.h"
 
 namespace {
 
 using zelk::ZelkGr3dfFile;
+using zelktest::ReadBytes;
+using zelktest::TestFile3df;
 
 constexpr BYTE kSentinel = 0xA5;
 constexpr size_t kGuard = 64;
 
-std::string TestFile(const char* name)
+// The header fields and memory size a case expects.
+template <typename Expected>
+void ExpectHeader(const Gu3dfInfo& info, const Expected& expected)
 {
-    return std::string(ZELK_TESTDATA_DIR) + "/3df/" + name;
-}
-
-std::vector<BYTE> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(info.header.format, expected.format);
+    EXPECT_EQ(info.header.small_lod, expected.smallLod);
+    EXPECT_EQ(info.header.large_lod, expected.largeLod);
+    EXPECT_EQ(info.header.aspect_ratio, expected.aspect);
+    EXPECT_EQ(info.header.width, expected.width);
+    EXPECT_EQ(info.header.height, expected.height);
+    EXPECT_EQ(info.mem_required, expected.memRequired);
 }
 
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
@@ -101,19 +106,13 @@ TEST(File3df, GenuineFilesReadAsTheirBytesSay)
 {
     for (const GenuineFile& f : kGenuineFiles) {
         SCOPED_TRACE(f.name);
-        const std::string path = TestFile(f.name);
+        const std::string path = TestFile3df(f.name);
         const std::vector<BYTE> file = ReadBytes(path);
         ASSERT_FALSE(file.empty());
 
         Gu3dfInfo info = PatternRecord();
         ASSERT_EQ(ZelkGr3dfFile::GetInfo(path.c_str(), &info), 1);
-        EXPECT_EQ(info.header.format, f.format);
-        EXPECT_EQ(info.header.small_lod, f.smallLod);
-        EXPECT_EQ(info.header.large_lod, f.largeLod);
-        EXPECT_EQ(info.header.aspect_ratio, f.aspect);
-        EXPECT_EQ(info.header.width, f.width);
-        EXPECT_EQ(info.header.height, f.height);
-        EXPECT_EQ(info.mem_required, f.memRequired);
+        ExpectHeader(info, f);
         EXPECT_EQ(info.data, nullptr);
         EXPECT_EQ(info.table.palette.data[0], 0u);
 
@@ -146,7 +145,7 @@ TEST(File3df, GenuineFilesReadAsTheirBytesSay)
 // their tables can be checked.
 std::string CompletedCopy(const GenuineFile& f)
 {
-    std::vector<BYTE> bytes = ReadBytes(TestFile(f.name));
+    std::vector<BYTE> bytes = ReadBytes(TestFile3df(f.name));
     bytes.resize(f.bodyOffset + f.tableBytes + f.memRequired, 0);
     const std::string path = std::string("whole_") + f.name;
     WriteBytes(path, bytes);
@@ -270,19 +269,13 @@ TEST(File3df, HeaderVariants)
             continue;
         }
         ASSERT_EQ(result, 1);
-        EXPECT_EQ(info.header.small_lod, c.smallLod);
-        EXPECT_EQ(info.header.large_lod, c.largeLod);
-        EXPECT_EQ(info.header.aspect_ratio, c.aspect);
-        EXPECT_EQ(info.header.format, c.format);
-        EXPECT_EQ(info.header.width, c.width);
-        EXPECT_EQ(info.header.height, c.height);
-        EXPECT_EQ(info.mem_required, c.memRequired);
+        ExpectHeader(info, c);
     }
 }
 
 TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
 {
-    const std::vector<BYTE> genuine = ReadBytes(TestFile("rgb565.3df"));
+    const std::vector<BYTE> genuine = ReadBytes(TestFile3df("rgb565.3df"));
     ASSERT_EQ(genuine.size(), 174813u);
     struct Case {
         const char* what;
@@ -298,7 +291,7 @@ TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
         Gu3dfInfo info = PatternRecord();
         EXPECT_EQ(ZelkGr3dfFile::GetInfo("cut.3df", &info), c.headerReads ? 1 : 0);
         // Load with the record of the whole file.
-        ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile("rgb565.3df").c_str(), &info), 1);
+        ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile3df("rgb565.3df").c_str(), &info), 1);
         TexelBuffer buffer(info.mem_required);
         info.data = buffer.bytes.data();
         EXPECT_EQ(ZelkGr3dfFile::Load("cut.3df", &info), 0);
@@ -315,7 +308,7 @@ TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
     damaged[10] = 'x';
     WriteBytes("damaged.3df", damaged);
     EXPECT_EQ(ZelkGr3dfFile::GetInfo("damaged.3df", &info), 0);
-    ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile("rgb565.3df").c_str(), &info), 1);
+    ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile3df("rgb565.3df").c_str(), &info), 1);
     TexelBuffer buffer(info.mem_required);
     info.data = buffer.bytes.data();
     EXPECT_EQ(ZelkGr3dfFile::Load("damaged.3df", &info), 0);
@@ -325,7 +318,7 @@ TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
 TEST(File3df, BodyStartsRightAfterTheFourthLine)
 {
     // The genuine body behind a header with carriage returns.
-    const std::vector<BYTE> genuine = ReadBytes(TestFile("rgb565.3df"));
+    const std::vector<BYTE> genuine = ReadBytes(TestFile3df("rgb565.3df"));
     std::vector<BYTE> bytes = Bytes("3df v1.1\r\nrgb565\r\nlod range: 1 256\r\naspect ratio: 1 1\r\n");
     bytes.insert(bytes.end(), genuine.begin() + 51, genuine.end());
     WriteBytes("crlf.3df", bytes);
@@ -342,7 +335,7 @@ TEST(File3df, BodyStartsRightAfterTheFourthLine)
 
 TEST(File3df, MissingArgumentsAndFilesGiveZero)
 {
-    const std::string path = TestFile("rgb565.3df");
+    const std::string path = TestFile3df("rgb565.3df");
     Gu3dfInfo info = PatternRecord();
     EXPECT_EQ(ZelkGr3dfFile::GetInfo(nullptr, &info), 0);
     EXPECT_EQ(ZelkGr3dfFile::GetInfo(path.c_str(), nullptr), 0);

@@ -11,6 +11,7 @@
 
 #include "common/DeviceFixture.h"
 #include "common/TestWindow.h"
+#include "common/TextureFiles.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
 #include "support/GlideRegistry.h"
@@ -18,57 +19,15 @@
 namespace {
 
 namespace body = zelk::glidebody;
+using zelktest::Argb1555;
+using zelktest::Argb4444;
+using zelktest::ReadBytes;
+using zelktest::Rgb565;
+using zelktest::TexturedVertex;
 
 // The virtual display offers only its own size.
 constexpr int kWidth = 1024;
 constexpr int kHeight = 768;
-
-std::string TestFile(const char* name)
-{
-    return std::string(ZELK_TESTDATA_DIR) + "/3df/" + name;
-}
-
-std::vector<BYTE> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<BYTE>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-// A channel of `bits` bits widened to 8 by repeating its top bits.
-DWORD Expand(unsigned value, unsigned bits)
-{
-    return (value << (8 - bits)) | (value >> (2 * bits - 8));
-}
-
-DWORD Rgb565(unsigned texel)
-{
-    return 0xFF000000 | (Expand((texel >> 11) & 31, 5) << 16) | (Expand((texel >> 5) & 63, 6) << 8) |
-           Expand(texel & 31, 5);
-}
-
-DWORD Argb1555(unsigned texel)
-{
-    return 0xFF000000 | (Expand((texel >> 10) & 31, 5) << 16) | (Expand((texel >> 5) & 31, 5) << 8) |
-           Expand(texel & 31, 5);
-}
-
-DWORD Argb4444(unsigned texel)
-{
-    return 0xFF000000 | (Expand((texel >> 8) & 15, 4) << 16) | (Expand((texel >> 4) & 15, 4) << 8) |
-           Expand(texel & 15, 4);
-}
-
-GrVertex Vertex(float x, float y, float s, float t)
-{
-    GrVertex v = {};
-    v.x = x;
-    v.y = y;
-    v.oow = 1.0f;
-    v.tmuvtx[0].sow = s;
-    v.tmuvtx[0].tow = t;
-    v.tmuvtx[0].oow = 1.0f;
-    return v;
-}
 
 // The device's render target as 0xAARRGGBB values with the alpha set; the
 // virtual display gives 24-bit targets.
@@ -164,8 +123,8 @@ protected:
     Target DrawLevel0()
     {
         body::grBufferClear(0x00804020, 0, 0);
-        const GrVertex a = Vertex(0, 0, 0, 0), b = Vertex(256, 0, 256, 0), c = Vertex(256, 256, 256, 256),
-                       d = Vertex(0, 256, 0, 256);
+        const GrVertex a = TexturedVertex(0, 0, 0, 0), b = TexturedVertex(256, 0, 256, 0),
+                       c = TexturedVertex(256, 256, 256, 256), d = TexturedVertex(0, 256, 0, 256);
         body::grDrawTriangle(&a, &b, &c);
         body::grDrawTriangle(&a, &c, &d);
         glide->renderer->Flush(true);
@@ -203,7 +162,7 @@ TEST_F(TextureDrawing, SixteenBitFiles)
     FxU32 address = 0;
     for (const FileCase& file : files) {
         SCOPED_TRACE(file.name);
-        const std::string path = TestFile(file.name);
+        const std::string path = zelktest::TestFile3df(file.name);
         std::vector<BYTE> texels;
         const Gu3dfInfo info = Download(path, address, texels);
         GrTexInfo texture = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio,
@@ -230,7 +189,7 @@ TEST_F(TextureDrawing, PalettisedFilesThroughTheSharedPalette)
     FxU32 address = 0;
     for (const FileCase& c : files) {
         SCOPED_TRACE(c.name);
-        std::vector<BYTE> file = ReadBytes(TestFile(c.name));
+        std::vector<BYTE> file = ReadBytes(zelktest::TestFile3df(c.name));
         file.resize(c.bodyOffset + 87381 * c.texelBytes, 0);
         const std::string whole = std::string("whole_") + c.name;
         {

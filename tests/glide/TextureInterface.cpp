@@ -17,28 +17,14 @@
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
 #include "support/GlideRegistry.h"
+#include "support/RecordingRenderer.h"
 
 namespace {
 
 namespace body = zelk::glidebody;
 using zelk::ZelkException;
 using zelk::ZelkGlide;
-
-// A renderer without a device: it records and plays nothing.
-class RecordingRenderer : public zelk::ZelkGrPrimitiveRenderer {
-public:
-    RecordingRenderer() : ZelkGrPrimitiveRenderer(nullptr, 64, 64, zelk::ZelkGrRendererSettings()) {}
-    ~RecordingRenderer() override { Shutdown(); }
-    void DrawPoint(const GrVertex*) override {}
-    void DrawLine(const GrVertex*, const GrVertex*) override {}
-    void DrawTriangle(const GrVertex*, const GrVertex*, const GrVertex*) override {}
-    void DrawPolygon(int, const int*, const GrVertex*) override {}
-    void DrawPolygonVertexList(int, const GrVertex*) override {}
-    void DrawPolygonStrip(int, const int*, const GrVertex*) override {}
-    void DrawPolygonVertexListStrip(int, const GrVertex*) override {}
-    bool RenderMain(zelk::ZelkGrRenderPackage&) override { return true; }
-    void UpdateTexelPipeline() override {}
-};
+using zelktest::RecordingRenderer;
 
 struct Command {
     std::uint32_t id, value, arg;
@@ -90,7 +76,7 @@ protected:
     // Gives the front end a renderer and a texture memory on the device.
     RecordingRenderer& Open()
     {
-        glide->renderer = std::make_unique<RecordingRenderer>();
+        glide->renderer = std::make_unique<RecordingRenderer>(64, 64);
         glide->textureManager = zelk::ZelkGrTextureManager(*device, glide->renderer.get(), glide->settings.texture);
         return static_cast<RecordingRenderer&>(*glide->renderer);
     }

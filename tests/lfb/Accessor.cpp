@@ -17,17 +17,9 @@ using zelk::ZelkGrLfbSettings;
 
 namespace {
 
-const ZelkGrLfbSettings kAllOn = {1, 1, 1, 1, 1, 1};
-
 uint32_t Pattern(unsigned x, unsigned y) {
     return 0xFF000000u | ((x * 37 + y * 11) & 0xFF) << 16 | ((x * 5 + y * 53) & 0xFF) << 8 |
            ((x * 19 + y * 7) & 0xFF);
-}
-
-GrLfbInfo_t NewInfo() {
-    GrLfbInfo_t info = {};
-    info.size = sizeof(GrLfbInfo_t);
-    return info;
 }
 
 // Runs a call that must not throw; shows the exception's message when it does.

@@ -18,14 +18,6 @@ using zelk::ZelkGrLfbSettings;
 
 namespace {
 
-const ZelkGrLfbSettings kAllOn = {1, 1, 1, 1, 1, 1};
-
-GrLfbInfo_t NewInfo() {
-    GrLfbInfo_t info = {};
-    info.size = sizeof(GrLfbInfo_t);
-    return info;
-}
-
 std::string ReadLog() {
     std::string log;
     if (FILE* file = std::fopen("vezoRerez.log", "r")) {

@@ -16,14 +16,6 @@ using zelk::ZelkGrLfbSettings;
 
 namespace {
 
-const ZelkGrLfbSettings kAllOn = {1, 1, 1, 1, 1, 1};
-
-GrLfbInfo_t NewInfo() {
-    GrLfbInfo_t info = {};
-    info.size = sizeof(GrLfbInfo_t);
-    return info;
-}
-
 // Write modes whose layout is a back-buffer format: only these may be
 // handed the back buffer's own memory (ARGB order).
 bool LayoutEquals(uint32_t mode, D3DFORMAT back) {

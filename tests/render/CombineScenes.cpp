@@ -41,28 +41,11 @@ std::string SceneName(const testing::TestParamInfo<std::size_t>& info)
 INSTANTIATE_TEST_SUITE_P(Table, CombineScenesSWFixed, testing::Range<std::size_t>(0, CombineScenes().size()),
                          SceneName);
 
-// A processor that reports 3DNow!: the renderer converts with the 3DNow! set.
-bool Cpuid3DNow(std::uint32_t leaf, zelk::ZelkCpuidRegisters& r)
-{
-    r = {0, 0, 0, 0};
-    if (leaf == 0) {
-        r.eax = 1;
-        std::memcpy(&r.ebx, "Auth", 4);
-        std::memcpy(&r.edx, "enti", 4);
-        std::memcpy(&r.ecx, "cAMD", 4);
-    } else if (leaf == 0x80000000u) {
-        r.eax = 0x80000001u;
-    } else if (leaf == 0x80000001u) {
-        r.edx = 0x80000000u;
-    }
-    return true;
-}
-
 TEST(CombineScenes3DNow, EveryScene)
 {
     IDirect3DDevice9* device = RenderTestDevice::Get(D3DFMT_A8R8G8B8);
     ASSERT_TRUE(device != nullptr);
-    const zelk::ZelkCpuidFunction previous = zelk::SetCpuidFunction(&Cpuid3DNow);
+    const zelk::ZelkCpuidFunction previous = zelk::SetCpuidFunction(&zelktest::CpuidAmd3DNow);
     zelk::ResetProcessorDetection();
     ASSERT_TRUE(zelk::Has3DNow());
     for (const CombineScene& scene : CombineScenes()) {

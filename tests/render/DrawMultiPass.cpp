@@ -8,6 +8,7 @@
 using zelk::ZelkGrPrimitiveRenderer;
 using zelk::ZelkGrRect;
 using zelktest::D3DCall;
+using zelktest::BlendValue;
 using zelktest::D3DProxyCaps;
 using zelktest::MakeVertex;
 using zelktest::ReadBack;
@@ -20,12 +21,7 @@ namespace {
 // Glide blend factor codes.
 constexpr std::uint32_t kZero = 0, kSrcAlpha = 1, kDstColor = 2, kOne = 4, kOneMinusSrcAlpha = 5;
 
-std::uint32_t Blend(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha)
-{
-    return src << 24 | dst << 16 | srcAlpha << 8 | dstAlpha;
-}
-
-class DrawMultiPass : public testing::Test {
+class DrawMultiPass : public zelktest::SoftwareRendererTest {
 protected:
     void SetUp() override
     {
@@ -34,29 +30,12 @@ protected:
         Build(true);
     }
 
-    void TearDown() override
-    {
-        renderer.reset();
-        RenderTestDevice::Proxy().SetCaps(D3DProxyCaps());
-        RenderTestDevice::Proxy().ClearFaults();
-    }
-
+    // A renderer anew that clips to the screen and starts with a clear.
     void Build(bool noSeparateAlpha)
     {
-        renderer.reset();
-        D3DProxyCaps caps;
-        caps.noSeparateAlphaBlend = noSeparateAlpha;
-        RenderTestDevice::Proxy().SetCaps(caps);
-        renderer = std::make_unique<TestRendererSW>(device, 64, 64, RendererSettings());
+        BuildRenderer(noSeparateAlpha);
         renderer->RecordClipWindow(ZelkGrRect(0, 0, 64, 64));
         renderer->RecordClear(0x00000000, 1.0f);
-    }
-
-    DWORD RenderState(D3DRENDERSTATETYPE state)
-    {
-        DWORD value = 0;
-        device->GetRenderState(state, &value);
-        return value;
     }
 
     UINT Draws() { return RenderTestDevice::Proxy().CallCount(D3DCall::Device_DrawPrimitiveUP); }
@@ -72,9 +51,6 @@ protected:
         }
         renderer->DrawPolygonVertexList(4, v);
     }
-
-    IDirect3DDevice9* device = nullptr;
-    std::unique_ptr<TestRendererSW> renderer;
 };
 
 TEST(PrimitiveCount, FromVertexCounts)
@@ -94,7 +70,7 @@ TEST(PrimitiveCount, FromVertexCounts)
 TEST_F(DrawMultiPass, DifferingPairsDrawAColourAndAnAlphaPass)
 {
     ASSERT_EQ(renderer->backBufferHasAlpha, 1);
-    renderer->RecordCommand(4, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
+    renderer->RecordCommand(4, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
     const UINT before = Draws();
     Square(255, 0, 0, 128);
     renderer->Flush(false);
@@ -111,7 +87,7 @@ TEST_F(DrawMultiPass, DifferingPairsDrawAColourAndAnAlphaPass)
 
 TEST_F(DrawMultiPass, AnAlphaPassThatReadsTheDestinationGoesFirst)
 {
-    renderer->RecordCommand(4, Blend(kOne, kZero, kDstColor, kZero), 0);
+    renderer->RecordCommand(4, BlendValue(kOne, kZero, kDstColor, kZero), 0);
     const UINT before = Draws();
     Square(255, 255, 255, 255);
     renderer->Flush(false);
@@ -132,12 +108,12 @@ TEST_F(DrawMultiPass, OnePassForOneSidedMasksAndAgreeingPairs)
         std::uint8_t backBufferHasAlpha;
         DWORD source;  // SRCBLEND after the draw
     } cases[] = {
-        {0x7, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_SRCALPHA},
-        {0x8, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_ONE},
-        {0x0, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_SRCALPHA},
-        {0xF, Blend(kSrcAlpha, kOneMinusSrcAlpha, kSrcAlpha, kOneMinusSrcAlpha), 1, D3DBLEND_SRCALPHA},
+        {0x7, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_SRCALPHA},
+        {0x8, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_ONE},
+        {0x0, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 1, D3DBLEND_SRCALPHA},
+        {0xF, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kSrcAlpha, kOneMinusSrcAlpha), 1, D3DBLEND_SRCALPHA},
         // A back buffer without alpha takes the colour pair.
-        {0xF, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0, D3DBLEND_SRCALPHA},
+        {0xF, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0, D3DBLEND_SRCALPHA},
     };
     for (const auto& c : cases) {
         renderer->backBufferHasAlpha = c.backBufferHasAlpha;
@@ -155,7 +131,7 @@ TEST_F(DrawMultiPass, OnePassForOneSidedMasksAndAgreeingPairs)
 TEST_F(DrawMultiPass, WithSeparateAlphaBlendingEveryBatchDrawsOnce)
 {
     Build(false);
-    renderer->RecordCommand(4, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
+    renderer->RecordCommand(4, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
     const UINT before = Draws();
     Square(255, 0, 0, 128);
     renderer->Flush(false);
@@ -168,7 +144,7 @@ TEST_F(DrawMultiPass, TheSecondPassMeetsTheDepthOfTheFirst)
 {
     renderer->RecordCommand(9, 1, 0);  // z-buffer
     renderer->RecordRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
-    renderer->RecordCommand(4, Blend(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
+    renderer->RecordCommand(4, BlendValue(kSrcAlpha, kOneMinusSrcAlpha, kOne, kZero), 0);
     Square(255, 0, 0, 128, 32768.0f);
     renderer->Flush(false);
     // Both passes wrote; the depth states are back.
@@ -178,7 +154,7 @@ TEST_F(DrawMultiPass, TheSecondPassMeetsTheDepthOfTheFirst)
     EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(TRUE));
 
     // The depth written is the square's: a farther square stays hidden.
-    renderer->RecordCommand(4, Blend(kOne, kZero, kOne, kZero), 0);
+    renderer->RecordCommand(4, BlendValue(kOne, kZero, kOne, kZero), 0);
     Square(0, 255, 0, 255, 49152.0f);
     renderer->Flush(false);
     ReadBack again(device);

@@ -10,6 +10,7 @@
 #include "support/RenderBaseTestSupport.h"
 
 using zelk::ZelkGrRenderCommand;
+using zelktest::BlendValue;
 using zelktest::D3DProxyCaps;
 using zelktest::RendererSettings;
 using zelktest::RenderTestDevice;
@@ -24,45 +25,18 @@ std::uint32_t Bits(float value)
     return bits;
 }
 
-std::uint32_t BlendValue(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha)
-{
-    return src << 24 | dst << 16 | srcAlpha << 8 | dstAlpha;
-}
-
-class RenderCommands : public testing::Test {
+class RenderCommands : public zelktest::SoftwareRendererTest {
 protected:
     void SetUp() override
     {
         device = RenderTestDevice::Get(D3DFMT_X8R8G8B8);
         ASSERT_NE(device, nullptr);
-        Build(false);
-    }
-
-    void TearDown() override
-    {
-        renderer.reset();
-        RenderTestDevice::Proxy().SetCaps(D3DProxyCaps());
-    }
-
-    void Build(bool noSeparateAlpha)
-    {
-        renderer.reset();
-        D3DProxyCaps caps;
-        caps.noSeparateAlphaBlend = noSeparateAlpha;
-        RenderTestDevice::Proxy().SetCaps(caps);
-        renderer = std::make_unique<TestRendererSW>(device, 64, 64, RendererSettings());
+        BuildRenderer(false);
     }
 
     void Run(std::uint32_t id, std::uint32_t value, std::uint32_t arg = 0)
     {
         renderer->RunCommand(ZelkGrRenderCommand{id, value, arg});
-    }
-
-    DWORD RenderState(D3DRENDERSTATETYPE state)
-    {
-        DWORD value = 0;
-        device->GetRenderState(state, &value);
-        return value;
     }
 
     DWORD SamplerState(DWORD sampler, D3DSAMPLERSTATETYPE state)
@@ -71,9 +45,6 @@ protected:
         device->GetSamplerState(sampler, state, &value);
         return value;
     }
-
-    IDirect3DDevice9* device = nullptr;
-    std::unique_ptr<TestRendererSW> renderer;
 };
 
 TEST_F(RenderCommands, BlendFunctionWithSeparateAlphaBlending)
@@ -111,7 +82,7 @@ TEST_F(RenderCommands, BlendFunctionWithSeparateAlphaBlending)
 
 TEST_F(RenderCommands, BlendEnableWithoutSeparateAlphaBlending)
 {
-    Build(true);
+    BuildRenderer(true);
     const struct {
         std::uint32_t value;
         std::uint8_t backBufferHasAlpha;

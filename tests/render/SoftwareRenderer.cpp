@@ -21,7 +21,7 @@ namespace {
 
 constexpr std::uint32_t kSize = RenderTestDevice::kWidth;
 
-class SoftwareRenderer : public testing::Test {
+class SoftwareRenderer : public zelktest::SoftwareRendererTest {
 protected:
     void SetUp() override
     {
@@ -34,19 +34,6 @@ protected:
         renderer = std::make_unique<TestRendererSW>(device, kSize, kSize, RendererSettings());
     }
 
-    void TearDown() override
-    {
-        renderer.reset();
-        RenderTestDevice::Proxy().ClearFaults();
-    }
-
-    DWORD RenderState(D3DRENDERSTATETYPE state)
-    {
-        DWORD value = 0;
-        device->GetRenderState(state, &value);
-        return value;
-    }
-
     void Triangle(const GrVertex& a, const GrVertex& b, const GrVertex& c) { renderer->DrawTriangle(&a, &b, &c); }
 
     // A rectangle as two triangles in one colour.
@@ -55,9 +42,6 @@ protected:
         Triangle(MakeVertex(left, top, r, g, b), MakeVertex(right, top, r, g, b), MakeVertex(right, bottom, r, g, b));
         Triangle(MakeVertex(left, top, r, g, b), MakeVertex(right, bottom, r, g, b), MakeVertex(left, bottom, r, g, b));
     }
-
-    IDirect3DDevice9* device = nullptr;
-    std::unique_ptr<TestRendererSW> renderer;
 };
 
 TEST_F(SoftwareRenderer, ConstructionReadsTheFormatsAndSetsTheInitialState)

@@ -5,6 +5,7 @@
 #include "framework/ZelkProcessor.h"
 #include "glide/Glide2Types.h"
 #include "render/ZelkGrVertexConverters.h"
+#include "support/RenderBaseTestSupport.h"
 
 #include <cmath>
 #include <cstring>
@@ -99,32 +100,12 @@ TEST(VertexConverters, VariantIndexAndNames)
     EXPECT_EQ(nullptr, VertexConverterName(72));
 }
 
-namespace {
-bool FakeCpuid(std::uint32_t leaf, ZelkCpuidRegisters& r, bool with3DNow)
-{
-    r = {0, 0, 0, 0};
-    if (leaf == 0) {
-        r.eax = 1;
-        std::memcpy(&r.ebx, "Auth", 4);
-        std::memcpy(&r.edx, "enti", 4);
-        std::memcpy(&r.ecx, "cAMD", 4);
-    } else if (leaf == 0x80000000u) {
-        r.eax = 0x80000001u;
-    } else if (leaf == 0x80000001u) {
-        r.edx = with3DNow ? 0x80000000u : 0;
-    }
-    return true;
-}
-bool Cpuid3DNow(std::uint32_t leaf, ZelkCpuidRegisters& r) { return FakeCpuid(leaf, r, true); }
-bool CpuidPlain(std::uint32_t leaf, ZelkCpuidRegisters& r) { return FakeCpuid(leaf, r, false); }
-}  // namespace
-
 TEST(VertexConverters, SetChosenByProcessorDetection)
 {
-    const ZelkCpuidFunction previous = SetCpuidFunction(&Cpuid3DNow);
+    const ZelkCpuidFunction previous = SetCpuidFunction(&zelktest::CpuidAmd3DNow);
     ResetProcessorDetection();
     EXPECT_EQ(Get3DNowVertexConverters(), SelectVertexConverters());
-    SetCpuidFunction(&CpuidPlain);
+    SetCpuidFunction(&zelktest::CpuidAmdPlain);
     ResetProcessorDetection();
     EXPECT_EQ(GetPortableVertexConverters(), SelectVertexConverters());
     SetCpuidFunction(previous);

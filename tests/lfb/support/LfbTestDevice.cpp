@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "common/TestDevice.h"
+
 namespace zelktest {
 
 HWND LfbWindow() {
@@ -13,26 +15,12 @@ HWND LfbWindow() {
 
 IDirect3DDevice9Ptr CreateLfbDevice(IDirect3D9* d3d, D3DFORMAT backBuffer, D3DFORMAT depth,
                                     bool lockableBackBuffer, UINT width, UINT height) {
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = width;
-    present.BackBufferHeight = height;
-    present.BackBufferFormat = backBuffer;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = LfbWindow();
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = depth;
-    present.Flags = lockableBackBuffer ? D3DPRESENTFLAG_LOCKABLE_BACKBUFFER : 0;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    IDirect3DDevice9* created = nullptr;
-    if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, LfbWindow(),
-                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED,
-                                 &present, &created))) {
-        return nullptr;
-    }
+    TestDeviceOptions options;
+    options.backBuffer = backBuffer;
+    options.depthStencil = depth;
+    options.presentFlags = lockableBackBuffer ? D3DPRESENTFLAG_LOCKABLE_BACKBUFFER : 0;
     IDirect3DDevice9Ptr device;
-    device.Attach(created);
+    CreateTestDevice(d3d, LfbWindow(), width, height, device, options);
     return device;
 }
 

@@ -11,11 +11,23 @@
 
 #include "common/TestWindow.h"
 #include "framework/ZelkD3DPtr.h"
+#include "glide/Glide2Types.h"
+#include "lfb/ZelkGrLfbAccessor.h"
 
 namespace zelktest {
 
 constexpr UINT kLfbWidth = 64;
 constexpr UINT kLfbHeight = 48;
+
+// Accessor settings with every path and conversion allowed.
+const zelk::ZelkGrLfbSettings kAllOn = {1, 1, 1, 1, 1, 1};
+
+// A lock description with its size set, as applications pass it.
+inline GrLfbInfo_t NewInfo() {
+    GrLfbInfo_t info = {};
+    info.size = sizeof(GrLfbInfo_t);
+    return info;
+}
 
 // The shared window of a test executable.
 HWND LfbWindow();

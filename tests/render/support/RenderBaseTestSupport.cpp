@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "common/TestDevice.h"
 #include "framework/ZelkException.h"
 
 namespace zelktest {
@@ -48,20 +49,9 @@ IDirect3DDevice9* RenderTestDevice::Get(D3DFORMAT backBufferFormat, UINT width, 
         ADD_FAILURE() << "no Direct3D";
         return nullptr;
     }
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = width;
-    present.BackBufferHeight = height;
-    present.BackBufferFormat = backBufferFormat;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = shared.window->Handle();
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = D3DFMT_D24S8;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    const HRESULT result =
-        d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, shared.window->Handle(),
-                          D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present, &shared.device);
+    TestDeviceOptions options;
+    options.backBuffer = backBufferFormat;
+    const HRESULT result = CreateTestDevice(d3d, shared.window->Handle(), width, height, shared.device, options);
     if (FAILED(result)) {
         ADD_FAILURE() << "CreateDevice failed: 0x" << std::hex << result;
         return nullptr;
@@ -144,6 +134,64 @@ bool RunWithTimeout(std::function<void()> action, DWORD timeoutMs)
         delete job;
     }
     return ended;
+}
+
+void SoftwareRendererTest::TearDown()
+{
+    renderer.reset();
+    RenderTestDevice::Proxy().SetCaps(D3DProxyCaps());
+    RenderTestDevice::Proxy().ClearFaults();
+}
+
+void SoftwareRendererTest::BuildRenderer(bool noSeparateAlpha)
+{
+    renderer.reset();
+    D3DProxyCaps caps;
+    caps.noSeparateAlphaBlend = noSeparateAlpha;
+    RenderTestDevice::Proxy().SetCaps(caps);
+    renderer = std::make_unique<TestRendererSW>(device, 64, 64, RendererSettings());
+}
+
+DWORD SoftwareRendererTest::RenderState(D3DRENDERSTATETYPE state)
+{
+    DWORD value = 0;
+    device->GetRenderState(state, &value);
+    return value;
+}
+
+std::uint32_t BlendValue(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha)
+{
+    return src << 24 | dst << 16 | srcAlpha << 8 | dstAlpha;
+}
+
+namespace {
+
+bool AmdCpuid(std::uint32_t leaf, zelk::ZelkCpuidRegisters& r, bool with3DNow)
+{
+    r = {0, 0, 0, 0};
+    if (leaf == 0) {
+        r.eax = 1;
+        std::memcpy(&r.ebx, "Auth", 4);
+        std::memcpy(&r.edx, "enti", 4);
+        std::memcpy(&r.ecx, "cAMD", 4);
+    } else if (leaf == 0x80000000u) {
+        r.eax = 0x80000001u;
+    } else if (leaf == 0x80000001u) {
+        r.edx = with3DNow ? 0x80000000u : 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CpuidAmd3DNow(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers)
+{
+    return AmdCpuid(leaf, registers, true);
+}
+
+bool CpuidAmdPlain(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers)
+{
+    return AmdCpuid(leaf, registers, false);
 }
 
 }  // namespace zelktest

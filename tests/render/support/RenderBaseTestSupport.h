@@ -12,6 +12,7 @@
 #include "common/D3DProxy.h"
 #include "common/TestWindow.h"
 #include "framework/ZelkD3DPtr.h"
+#include "framework/ZelkProcessor.h"
 #include "render/ZelkGrPrimitiveRendererSW.h"
 
 namespace zelktest {
@@ -50,6 +51,29 @@ public:
     using ZelkGrPrimitiveRenderer::playedCount;
     using ZelkGrPrimitiveRenderer::workerDead;
 };
+
+// A test with a software renderer on the executable's device: SetUp picks
+// the device; TearDown drops the renderer and restores the proxy's caps and
+// faults.
+class SoftwareRendererTest : public testing::Test {
+protected:
+    void TearDown() override;
+    // A renderer anew (64 x 64, default settings), with the proxy reporting
+    // separate alpha blending or not.
+    void BuildRenderer(bool noSeparateAlpha);
+    DWORD RenderState(D3DRENDERSTATETYPE state);
+
+    IDirect3DDevice9* device = nullptr;
+    std::unique_ptr<TestRendererSW> renderer;
+};
+
+// The alpha-blend command's value from Glide's four blend factor codes.
+std::uint32_t BlendValue(std::uint32_t src, std::uint32_t dst, std::uint32_t srcAlpha, std::uint32_t dstAlpha);
+
+// Stand-in CPUID instructions of an AMD processor with and without 3DNow!,
+// for SetCpuidFunction.
+bool CpuidAmd3DNow(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers);
+bool CpuidAmdPlain(std::uint32_t leaf, zelk::ZelkCpuidRegisters& registers);
 
 // Default settings with the background thread on or off.
 zelk::ZelkGrRendererSettings RendererSettings(bool backgroundThread = false);

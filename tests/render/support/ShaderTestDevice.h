@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "common/TestDevice.h"
 #include "common/TestWindow.h"
 #include "framework/ZelkD3DPtr.h"
 
@@ -22,23 +23,11 @@ public:
         if (d3d == nullptr) {
             return;
         }
-        D3DPRESENT_PARAMETERS present = {};
-        present.BackBufferWidth = kSize;
-        present.BackBufferHeight = kSize;
-        present.BackBufferFormat = D3DFMT_X8R8G8B8;
-        present.BackBufferCount = 1;
-        present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        present.hDeviceWindow = window->Handle();
-        present.Windowed = TRUE;
-        present.EnableAutoDepthStencil = TRUE;
-        present.AutoDepthStencilFormat = D3DFMT_D24S8;
-        IDirect3DDevice9* created = nullptr;
-        if (FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window->Handle(),
-                                     D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present,
-                                     &created))) {
+        TestDeviceOptions options;
+        options.presentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+        if (FAILED(CreateTestDevice(d3d, window->Handle(), kSize, kSize, device, options))) {
             return;
         }
-        device.Attach(created);
         device->CreateRenderTarget(kSize, kSize, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &target, nullptr);
         device->CreateOffscreenPlainSurface(kSize, kSize, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &readBack, nullptr);
     }
