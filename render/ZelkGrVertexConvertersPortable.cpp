@@ -41,6 +41,9 @@ struct PortableConverter {
     {
         const auto* record = static_cast<const std::uint8_t*>(input);
         const double height = s.height;
+        // Whose w and whose sow/tow each stage reads: fixed for the batch.
+        const unsigned w0Source = WSource(s.activeW[0]), w1Source = WSource(s.activeW[1]);
+        const unsigned st0Source = STSource(s.activeST[0]), st1Source = STSource(s.activeST[1]);
         for (std::uint32_t n = 0; n < count; ++n, record += kGrVertexRecordSize, ++out) {
             const GrVertex& v = *reinterpret_cast<const GrVertex*>(record);
 
@@ -81,10 +84,10 @@ struct PortableConverter {
 
             // Texture coordinates.
             if (T == TEXCOORD_ENABLE) {
-                const double w[3] = {1.0 / v.tmuvtx[0].oow, 1.0 / v.tmuvtx[1].oow, 1.0 / v.oow};
-                const double w0 = w[WSource(s.activeW[0])], w1 = w[WSource(s.activeW[1])];
-                const GrTmuVertex& st0 = v.tmuvtx[STSource(s.activeST[0])];
-                const GrTmuVertex& st1 = v.tmuvtx[STSource(s.activeST[1])];
+                const float oow[3] = {v.tmuvtx[0].oow, v.tmuvtx[1].oow, v.oow};
+                const double w0 = 1.0 / oow[w0Source], w1 = 1.0 / oow[w1Source];
+                const GrTmuVertex& st0 = v.tmuvtx[st0Source];
+                const GrTmuVertex& st1 = v.tmuvtx[st1Source];
                 out->u0 = static_cast<float>(st0.sow * w0 * s.scaleS[0]);
                 out->v0 = static_cast<float>(st0.tow * w0 * s.scaleT[0]);
                 out->u1 = static_cast<float>(st1.sow * w1 * s.scaleS[1]);
