@@ -168,6 +168,18 @@ void ZelkGrPrimitiveRendererVS::BuildConvertShader(const char* source, const D3D
     }
 }
 
+D3DXVECTOR4 ZelkGrPrimitiveRendererVS::DetailParameters() const
+{
+    const ZelkGrTmuState& tmu = tmuState[0];
+    return D3DXVECTOR4(tmu.detailBias, tmu.lodBiasValue, tmu.detailScale, tmu.detailMax);
+}
+
+D3DXVECTOR4 ZelkGrPrimitiveRendererVS::StageParameters(int stage) const
+{
+    return D3DXVECTOR4(static_cast<float>(tmuState[stage].activeST), static_cast<float>(tmuState[stage].activeW),
+                       stageBindings[stage].sScale, stageBindings[stage].tScale);
+}
+
 void ZelkGrPrimitiveRendererVS::ApplyFogTable(const ZelkGrFogTable& table)
 {
     ZelkGrPrimitiveRenderer::ApplyFogTable(table);

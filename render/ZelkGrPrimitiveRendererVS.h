@@ -64,6 +64,12 @@ public:
     std::unique_ptr<ZelkGrVertexBuffer> vertexBuffer;
 
 protected:
+    // Shader constants: the detail factor of texture unit 0 (detail bias, LOD
+    // bias, detail scale, detail max), and of texture stage 0 or 1 (whose
+    // sow/tow, whose w, the bound texture's s and t scales).
+    D3DXVECTOR4 DetailParameters() const;
+    D3DXVECTOR4 StageParameters(int stage) const;
+
     void ApplyFogTable(const ZelkGrFogTable& table) override;
 
     bool RecordsReady() const override { return vertexBuffer != nullptr; }

@@ -116,16 +116,13 @@ void ZelkGrPrimitiveRendererVS11::UpdateConvertVertices()
     ID3DXConstantTable* table = entry.constantTable;
     const D3DXHANDLE* h = entry.handles;
     if (h[ZelkGrConvertVerticesShader::DetailParam] != nullptr) {
-        const D3DXVECTOR4 value(tmuState[0].detailBias, tmuState[0].lodBiasValue, tmuState[0].detailScale,
-                                tmuState[0].detailMax);
+        const D3DXVECTOR4 value = DetailParameters();
         table->SetVector(device, h[ZelkGrConvertVerticesShader::DetailParam], &value);
     }
     for (int stage = 0; stage < 2; ++stage) {
         const D3DXHANDLE handle = h[ZelkGrConvertVerticesShader::TmuParam0 + stage];
         if (handle != nullptr) {
-            const D3DXVECTOR4 value(static_cast<float>(tmuState[stage].activeST),
-                                    static_cast<float>(tmuState[stage].activeW), stageBindings[stage].sScale,
-                                    stageBindings[stage].tScale);
+            const D3DXVECTOR4 value = StageParameters(stage);
             table->SetVector(device, handle, &value);
         }
     }

@@ -72,13 +72,12 @@ void ZelkGrPrimitiveRendererVS2x::BeginConvertVertices()
 void ZelkGrPrimitiveRendererVS2x::UpdateConvertVertices()
 {
     ID3DXConstantTable* table = constantTable;
-    constantTable->SetBool(device, handles[OriginUpperLeft], originUpperLeft != 0);
+    table->SetBool(device, handles[OriginUpperLeft], originUpperLeft != 0);
     table->SetBool(device, handles[DepthTypeZ], depthBufferMode == 1);
     table->SetBool(device, handles[DepthTypeW], depthBufferMode == 2);
     table->SetBool(device, handles[DetailFactor], detailFactorEnabled != 0);
     if (detailFactorEnabled != 0) {
-        const D3DXVECTOR4 value(tmuState[0].detailBias, tmuState[0].lodBiasValue, tmuState[0].detailScale,
-                                tmuState[0].detailMax);
+        const D3DXVECTOR4 value = DetailParameters();
         table->SetVector(device, handles[DetailParam], &value);
     }
     table->SetBool(device, handles[FogTypeAlpha], fogMode == 1);
@@ -90,9 +89,7 @@ void ZelkGrPrimitiveRendererVS2x::UpdateConvertVertices()
     table->SetBool(device, handles[TexCoord], texCoord);
     if (texCoord) {
         for (int stage = 0; stage < 2; ++stage) {
-            const D3DXVECTOR4 value(static_cast<float>(tmuState[stage].activeST),
-                                    static_cast<float>(tmuState[stage].activeW), stageBindings[stage].sScale,
-                                    stageBindings[stage].tScale);
+            const D3DXVECTOR4 value = StageParameters(stage);
             table->SetVector(device, handles[TmuParam0 + stage], &value);
         }
     }
