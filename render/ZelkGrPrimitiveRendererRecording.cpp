@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/ZelkException.h"
+#include "render/ZelkGrVertexConverters.h"
 
 namespace zelk {
 
@@ -187,14 +188,8 @@ void ZelkGrPrimitiveRenderer::ApplyClipWindow(const ZelkGrBatchRecord& record)
 
 std::uint32_t ZelkGrPrimitiveRenderer::VariantIndex() const
 {
-    // Values outside a dimension count as its first value, so the index
-    // stays within 0 to 71.
-    const std::uint32_t origin = originUpperLeft != 0 ? 1 : 0;
-    const std::uint32_t depth = depthBufferMode <= 2 ? depthBufferMode : 0;
-    const std::uint32_t detail = detailFactorEnabled != 0 ? 1 : 0;
-    const std::uint32_t fog = fogMode <= 2 ? fogMode : 0;
-    const std::uint32_t texture = HasBoundTexture() ? 1 : 0;
-    return texture + 2 * (fog + 3 * (detail + 2 * (depth + 3 * origin)));
+    return VertexConverterIndex(originUpperLeft != 0, depthBufferMode, detailFactorEnabled != 0, fogMode,
+                                HasBoundTexture());
 }
 
 }  // namespace zelk
