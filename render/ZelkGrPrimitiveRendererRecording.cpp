@@ -81,7 +81,7 @@ void ZelkGrPrimitiveRenderer::RecordTexture(const ZelkGrTextureBinding& binding)
             return;
         }
     }
-    bindings.push_back(ZelkGrTextureBinding(binding));
+    bindings.push_back(binding);
     ++openRecord.textureBindingCount;
 }
 
