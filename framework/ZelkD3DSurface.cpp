@@ -101,22 +101,33 @@ bool HasConversion(const ZelkGrPixelConverter& converter)
     return converter.ConvertTexel != &ConvertTexelNone && converter.ConvertRect != &ConvertRectNone;
 }
 
-// A rectangle given by a caller must be non-empty and start inside the
-// image's first quadrant; a point must not be negative.
-bool IsUsableRect(const RECT& rect)
-{
-    return rect.left >= 0 && rect.top >= 0 && rect.right > rect.left && rect.bottom > rect.top;
-}
-
-bool IsUsablePoint(const POINT& point)
-{
-    return point.x >= 0 && point.y >= 0;
-}
-
 RECT MakeRect(long long left, long long top, long long right, long long bottom)
 {
     return RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
                 static_cast<LONG>(bottom)};
+}
+
+// The source rectangle and destination point a caller gave, or the whole
+// width x height source and the origin when it gave none.  The rectangle
+// must be non-empty and start inside the image's first quadrant; the point
+// must not be negative.
+struct GivenArea {
+    RECT source;
+    POINT destination;
+};
+
+GivenArea CheckGivenArea(const RECT* sourceRect, const POINT* destinationPoint, long long width, long long height,
+                         const char* thrower)
+{
+    const RECT rect = sourceRect ? *sourceRect : MakeRect(0, 0, width, height);
+    const POINT point = destinationPoint ? *destinationPoint : POINT{0, 0};
+    if (point.x < 0 || point.y < 0) {
+        ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationPoint);
+    }
+    if (rect.left < 0 || rect.top < 0 || rect.right <= rect.left || rect.bottom <= rect.top) {
+        ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
+    }
+    return {rect, point};
 }
 
 D3DSURFACE_DESC SurfaceDescription(IDirect3DSurface9* surface, const char* thrower)
@@ -307,14 +318,7 @@ bool ZelkD3DSurface::LoadSurfaceFromMemory(IDirect3DSurface9* destinationSurface
 
         const long long width = description.Width;
         const long long height = description.Height;
-        const RECT given = sourceRect ? *sourceRect : MakeRect(0, 0, width, height);
-        const POINT point = destinationPoint ? *destinationPoint : POINT{0, 0};
-        if (!IsUsablePoint(point)) {
-            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationPoint);
-        }
-        if (!IsUsableRect(given)) {
-            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
-        }
+        const auto [given, point] = CheckGivenArea(sourceRect, destinationPoint, width, height, thrower);
 
         // A point beyond the surface is pulled back to its last column or
         // row; the destination is cut to the surface.  The source keeps the
@@ -377,14 +381,7 @@ bool ZelkD3DSurface::LoadSurfaceFromSurface(IDirect3DSurface9* sourceSurface, ID
 
         const long long sourceWidth = from.Width;
         const long long sourceHeight = from.Height;
-        const RECT given = sourceRect ? *sourceRect : MakeRect(0, 0, sourceWidth, sourceHeight);
-        const POINT point = destinationPoint ? *destinationPoint : POINT{0, 0};
-        if (!IsUsablePoint(point)) {
-            ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationPoint);
-        }
-        if (!IsUsableRect(given)) {
-            ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
-        }
+        const auto [given, point] = CheckGivenArea(sourceRect, destinationPoint, sourceWidth, sourceHeight, thrower);
 
         // Corners beyond either surface are pulled back to its last column
         // or row; the copied extent is cut to what both surfaces hold.

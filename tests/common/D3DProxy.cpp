@@ -22,7 +22,10 @@ const char* const kCallNames[kCallCount] = {
     ZELK_D3DPROXY_DIRECT3D_CALLS(ZELK_D3DPROXY_NAME_DIRECT3D)
 #undef ZELK_D3DPROXY_NAME_DIRECT3D
 #define ZELK_D3DPROXY_NAME_DEVICE(name) "IDirect3DDevice9::" #name,
-    ZELK_D3DPROXY_DEVICE_CALLS(ZELK_D3DPROXY_NAME_DEVICE)
+#define ZELK_D3DPROXY_NAME_FORWARDED(Result, name, Parameters, Arguments) "IDirect3DDevice9::" #name,
+    ZELK_D3DPROXY_DEVICE_OWN_CALLS(ZELK_D3DPROXY_NAME_DEVICE)
+    ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_NAME_FORWARDED)
+#undef ZELK_D3DPROXY_NAME_FORWARDED
 #undef ZELK_D3DPROXY_NAME_DEVICE
 };
 
@@ -45,13 +48,6 @@ struct FaultRule {
     UINT seen;
 };
 
-// An adapter as the proxy presents it.
-struct MappedAdapter {
-    bool exists = false;
-    UINT realOrdinal = 0;
-    D3DProxyAdapter tweak;
-};
-
 }  // namespace
 
 // Shared by the guard and every proxy object it made, so that a proxy that
@@ -72,20 +68,19 @@ struct D3DProxyState {
     std::atomic<long> devicesCreated{0};
     std::atomic<long> leakedDeviceReferences{0};
 
-    // Counts the call; true, with the result to return, when a rule fails it.
-    bool Fault(D3DCall call, HRESULT* result)
+    // Counts the call; the result to return when a rule fails it.
+    std::optional<HRESULT> Fault(D3DCall call)
     {
         std::lock_guard<std::mutex> hold(lock);
         ++counts[static_cast<size_t>(call)];
-        bool failed = false;
+        std::optional<HRESULT> failed;
         for (FaultRule& rule : rules) {
             if (rule.call != call) {
                 continue;
             }
             ++rule.seen;
             if (!failed && (rule.nth == 0 || rule.seen == rule.nth)) {
-                *result = rule.result;
-                failed = true;
+                failed = rule.result;
             }
         }
         return failed;
@@ -118,19 +113,19 @@ struct D3DProxyState {
         return true;
     }
 
-    MappedAdapter Map(UINT ordinal) const
+    // The adapter the proxy presents at an ordinal; none past the list.
+    std::optional<D3DProxyAdapter> Map(UINT ordinal) const
     {
         std::lock_guard<std::mutex> hold(lock);
-        MappedAdapter mapped;
         if (adapters.empty()) {
-            mapped.exists = true;
-            mapped.realOrdinal = ordinal;
-        } else if (ordinal < adapters.size()) {
-            mapped.exists = true;
-            mapped.realOrdinal = adapters[ordinal].realOrdinal;
-            mapped.tweak = adapters[ordinal];
+            D3DProxyAdapter real;
+            real.realOrdinal = ordinal;
+            return real;
         }
-        return mapped;
+        if (ordinal < adapters.size()) {
+            return adapters[ordinal];
+        }
+        return std::nullopt;
     }
 
     void LowerCaps(D3DCAPS9* target, UINT proxyOrdinal) const
@@ -201,9 +196,8 @@ public:
 
     HRESULT WINAPI GetDirect3D(IDirect3D9** d3d) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Device_GetDirect3D, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_GetDirect3D)) {
+            return *fault;
         }
         if (!d3d) {
             return D3DERR_INVALIDCALL;
@@ -215,9 +209,8 @@ public:
 
     HRESULT WINAPI GetDeviceCaps(D3DCAPS9* caps) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Device_GetDeviceCaps, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_GetDeviceCaps)) {
+            return *fault;
         }
         const HRESULT result = real_->GetDeviceCaps(caps);
         if (SUCCEEDED(result)) {
@@ -228,9 +221,8 @@ public:
 
     HRESULT WINAPI GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Device_GetCreationParameters, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_GetCreationParameters)) {
+            return *fault;
         }
         const HRESULT result = real_->GetCreationParameters(parameters);
         if (SUCCEEDED(result)) {
@@ -240,133 +232,16 @@ public:
     }
 
 // Every other method: count, fail when asked, else forward.
-#define ZELK_D3DPROXY_DEVICE_FORWARDS(X) \
-    X(HRESULT, TestCooperativeLevel, (), ()) \
-    X(UINT, GetAvailableTextureMem, (), ()) \
-    X(HRESULT, EvictManagedResources, (), ()) \
-    X(HRESULT, GetDisplayMode, (UINT a0, D3DDISPLAYMODE* a1), (a0, a1)) \
-    X(HRESULT, SetCursorProperties, (UINT a0, UINT a1, IDirect3DSurface9* a2), (a0, a1, a2)) \
-    X(void, SetCursorPosition, (int a0, int a1, DWORD a2), (a0, a1, a2)) \
-    X(WINBOOL, ShowCursor, (WINBOOL a0), (a0)) \
-    X(HRESULT, CreateAdditionalSwapChain, (D3DPRESENT_PARAMETERS* a0, IDirect3DSwapChain9** a1), (a0, a1)) \
-    X(HRESULT, GetSwapChain, (UINT a0, IDirect3DSwapChain9** a1), (a0, a1)) \
-    X(UINT, GetNumberOfSwapChains, (), ()) \
-    X(HRESULT, Reset, (D3DPRESENT_PARAMETERS* a0), (a0)) \
-    X(HRESULT, Present, (const RECT * a0, const RECT * a1, HWND a2, const RGNDATA * a3), (a0, a1, a2, a3)) \
-    X(HRESULT, GetBackBuffer, (UINT a0, UINT a1, D3DBACKBUFFER_TYPE a2, IDirect3DSurface9** a3), (a0, a1, a2, a3)) \
-    X(HRESULT, GetRasterStatus, (UINT a0, D3DRASTER_STATUS* a1), (a0, a1)) \
-    X(HRESULT, SetDialogBoxMode, (WINBOOL a0), (a0)) \
-    X(void, SetGammaRamp, (UINT a0, DWORD a1, const D3DGAMMARAMP * a2), (a0, a1, a2)) \
-    X(void, GetGammaRamp, (UINT a0, D3DGAMMARAMP* a1), (a0, a1)) \
-    X(HRESULT, CreateTexture, (UINT a0, UINT a1, UINT a2, DWORD a3, D3DFORMAT a4, D3DPOOL a5, IDirect3DTexture9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
-    X(HRESULT, CreateVolumeTexture, (UINT a0, UINT a1, UINT a2, UINT a3, DWORD a4, D3DFORMAT a5, D3DPOOL a6, IDirect3DVolumeTexture9** a7, HANDLE* a8), (a0, a1, a2, a3, a4, a5, a6, a7, a8)) \
-    X(HRESULT, CreateCubeTexture, (UINT a0, UINT a1, DWORD a2, D3DFORMAT a3, D3DPOOL a4, IDirect3DCubeTexture9** a5, HANDLE* a6), (a0, a1, a2, a3, a4, a5, a6)) \
-    X(HRESULT, CreateVertexBuffer, (UINT a0, DWORD a1, DWORD a2, D3DPOOL a3, IDirect3DVertexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, CreateIndexBuffer, (UINT a0, DWORD a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DIndexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, CreateRenderTarget, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
-    X(HRESULT, CreateDepthStencilSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
-    X(HRESULT, UpdateSurface, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const POINT * a3), (a0, a1, a2, a3)) \
-    X(HRESULT, UpdateTexture, (IDirect3DBaseTexture9* a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
-    X(HRESULT, GetRenderTargetData, (IDirect3DSurface9* a0, IDirect3DSurface9* a1), (a0, a1)) \
-    X(HRESULT, GetFrontBufferData, (UINT a0, IDirect3DSurface9* a1), (a0, a1)) \
-    X(HRESULT, StretchRect, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const RECT * a3, D3DTEXTUREFILTERTYPE a4), (a0, a1, a2, a3, a4)) \
-    X(HRESULT, ColorFill, (IDirect3DSurface9 * a0, const RECT * a1, D3DCOLOR a2), (a0, a1, a2)) \
-    X(HRESULT, CreateOffscreenPlainSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DSurface9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, SetRenderTarget, (DWORD a0, IDirect3DSurface9* a1), (a0, a1)) \
-    X(HRESULT, GetRenderTarget, (DWORD a0, IDirect3DSurface9** a1), (a0, a1)) \
-    X(HRESULT, SetDepthStencilSurface, (IDirect3DSurface9* a0), (a0)) \
-    X(HRESULT, GetDepthStencilSurface, (IDirect3DSurface9** a0), (a0)) \
-    X(HRESULT, BeginScene, (), ()) \
-    X(HRESULT, EndScene, (), ()) \
-    X(HRESULT, Clear, (DWORD a0, const D3DRECT * a1, DWORD a2, D3DCOLOR a3, float a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, SetTransform, (D3DTRANSFORMSTATETYPE a0, const D3DMATRIX * a1), (a0, a1)) \
-    X(HRESULT, GetTransform, (D3DTRANSFORMSTATETYPE a0, D3DMATRIX* a1), (a0, a1)) \
-    X(HRESULT, MultiplyTransform, (D3DTRANSFORMSTATETYPE a0, const D3DMATRIX * a1), (a0, a1)) \
-    X(HRESULT, SetViewport, (const D3DVIEWPORT9 * a0), (a0)) \
-    X(HRESULT, GetViewport, (D3DVIEWPORT9* a0), (a0)) \
-    X(HRESULT, SetMaterial, (const D3DMATERIAL9 * a0), (a0)) \
-    X(HRESULT, GetMaterial, (D3DMATERIAL9* a0), (a0)) \
-    X(HRESULT, SetLight, (DWORD a0, const D3DLIGHT9 * a1), (a0, a1)) \
-    X(HRESULT, GetLight, (DWORD a0, D3DLIGHT9* a1), (a0, a1)) \
-    X(HRESULT, LightEnable, (DWORD a0, WINBOOL a1), (a0, a1)) \
-    X(HRESULT, GetLightEnable, (DWORD a0, WINBOOL* a1), (a0, a1)) \
-    X(HRESULT, SetClipPlane, (DWORD a0, const float * a1), (a0, a1)) \
-    X(HRESULT, GetClipPlane, (DWORD a0, float* a1), (a0, a1)) \
-    X(HRESULT, SetRenderState, (D3DRENDERSTATETYPE a0, DWORD a1), (a0, a1)) \
-    X(HRESULT, GetRenderState, (D3DRENDERSTATETYPE a0, DWORD* a1), (a0, a1)) \
-    X(HRESULT, CreateStateBlock, (D3DSTATEBLOCKTYPE a0, IDirect3DStateBlock9** a1), (a0, a1)) \
-    X(HRESULT, BeginStateBlock, (), ()) \
-    X(HRESULT, EndStateBlock, (IDirect3DStateBlock9** a0), (a0)) \
-    X(HRESULT, SetClipStatus, (const D3DCLIPSTATUS9 * a0), (a0)) \
-    X(HRESULT, GetClipStatus, (D3DCLIPSTATUS9* a0), (a0)) \
-    X(HRESULT, GetTexture, (DWORD a0, IDirect3DBaseTexture9** a1), (a0, a1)) \
-    X(HRESULT, SetTexture, (DWORD a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
-    X(HRESULT, GetTextureStageState, (DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD* a2), (a0, a1, a2)) \
-    X(HRESULT, SetTextureStageState, (DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD a2), (a0, a1, a2)) \
-    X(HRESULT, GetSamplerState, (DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD* a2), (a0, a1, a2)) \
-    X(HRESULT, SetSamplerState, (DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD a2), (a0, a1, a2)) \
-    X(HRESULT, ValidateDevice, (DWORD* a0), (a0)) \
-    X(HRESULT, SetPaletteEntries, (UINT a0, const PALETTEENTRY * a1), (a0, a1)) \
-    X(HRESULT, GetPaletteEntries, (UINT a0, PALETTEENTRY* a1), (a0, a1)) \
-    X(HRESULT, SetCurrentTexturePalette, (UINT a0), (a0)) \
-    X(HRESULT, GetCurrentTexturePalette, (UINT * a0), (a0)) \
-    X(HRESULT, SetScissorRect, (const RECT * a0), (a0)) \
-    X(HRESULT, GetScissorRect, (RECT* a0), (a0)) \
-    X(HRESULT, SetSoftwareVertexProcessing, (WINBOOL a0), (a0)) \
-    X(WINBOOL, GetSoftwareVertexProcessing, (), ()) \
-    X(HRESULT, SetNPatchMode, (float a0), (a0)) \
-    X(float, GetNPatchMode, (), ()) \
-    X(HRESULT, DrawPrimitive, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE a0, INT a1, UINT a2, UINT a3, UINT a4, UINT a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, DrawPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, const void * a2, UINT a3), (a0, a1, a2, a3)) \
-    X(HRESULT, DrawIndexedPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2, UINT a3, const void * a4, D3DFORMAT a5, const void * a6, UINT a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
-    X(HRESULT, ProcessVertices, (UINT a0, UINT a1, UINT a2, IDirect3DVertexBuffer9* a3, IDirect3DVertexDeclaration9* a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, CreateVertexDeclaration, (const D3DVERTEXELEMENT9 * a0, IDirect3DVertexDeclaration9 ** a1), (a0, a1)) \
-    X(HRESULT, SetVertexDeclaration, (IDirect3DVertexDeclaration9* a0), (a0)) \
-    X(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9** a0), (a0)) \
-    X(HRESULT, SetFVF, (DWORD a0), (a0)) \
-    X(HRESULT, GetFVF, (DWORD* a0), (a0)) \
-    X(HRESULT, CreateVertexShader, (const DWORD * a0, IDirect3DVertexShader9 ** a1), (a0, a1)) \
-    X(HRESULT, SetVertexShader, (IDirect3DVertexShader9* a0), (a0)) \
-    X(HRESULT, GetVertexShader, (IDirect3DVertexShader9** a0), (a0)) \
-    X(HRESULT, SetVertexShaderConstantF, (UINT a0, const float * a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, GetVertexShaderConstantF, (UINT a0, float* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, SetVertexShaderConstantI, (UINT a0, const int * a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, GetVertexShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, SetVertexShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, GetVertexShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, SetStreamSource, (UINT a0, IDirect3DVertexBuffer9* a1, UINT a2, UINT a3), (a0, a1, a2, a3)) \
-    X(HRESULT, GetStreamSource, (UINT a0, IDirect3DVertexBuffer9** a1, UINT* a2, UINT* a3), (a0, a1, a2, a3)) \
-    X(HRESULT, SetStreamSourceFreq, (UINT a0, UINT a1), (a0, a1)) \
-    X(HRESULT, GetStreamSourceFreq, (UINT a0, UINT* a1), (a0, a1)) \
-    X(HRESULT, SetIndices, (IDirect3DIndexBuffer9* a0), (a0)) \
-    X(HRESULT, GetIndices, (IDirect3DIndexBuffer9** a0), (a0)) \
-    X(HRESULT, CreatePixelShader, (const DWORD * a0, IDirect3DPixelShader9 ** a1), (a0, a1)) \
-    X(HRESULT, SetPixelShader, (IDirect3DPixelShader9* a0), (a0)) \
-    X(HRESULT, GetPixelShader, (IDirect3DPixelShader9** a0), (a0)) \
-    X(HRESULT, SetPixelShaderConstantF, (UINT a0, const float * a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, GetPixelShaderConstantF, (UINT a0, float* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, SetPixelShaderConstantI, (UINT a0, const int * a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, GetPixelShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, SetPixelShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, GetPixelShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, DrawRectPatch, (UINT a0, const float * a1, const D3DRECTPATCH_INFO * a2), (a0, a1, a2)) \
-    X(HRESULT, DrawTriPatch, (UINT a0, const float * a1, const D3DTRIPATCH_INFO * a2), (a0, a1, a2)) \
-    X(HRESULT, DeletePatch, (UINT a0), (a0)) \
-    X(HRESULT, CreateQuery, (D3DQUERYTYPE a0, IDirect3DQuery9** a1), (a0, a1))
-
-#define ZELK_D3DPROXY_FORWARD(Result, Name, Parameters, Arguments)            \
-    Result WINAPI Name Parameters override                                    \
-    {                                                                         \
-        HRESULT fault = S_OK;                                                        \
-        if (state_->Fault(D3DCall::Device_##Name, &fault)) {                  \
-            return FaultValue<Result>(fault);                                 \
-        }                                                                     \
-        return real_->Name Arguments;                                         \
+#define ZELK_D3DPROXY_FORWARD(Result, Name, Parameters, Arguments)                        \
+    Result WINAPI Name Parameters override                                                \
+    {                                                                                     \
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_##Name)) { \
+            return FaultValue<Result>(*fault);                                            \
+        }                                                                                 \
+        return real_->Name Arguments;                                                     \
     }
-    ZELK_D3DPROXY_DEVICE_FORWARDS(ZELK_D3DPROXY_FORWARD)
+    ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_FORWARD)
 #undef ZELK_D3DPROXY_FORWARD
-#undef ZELK_D3DPROXY_DEVICE_FORWARDS
 
 private:
     ~ProxyDevice() = default;
@@ -415,17 +290,15 @@ public:
 
     HRESULT WINAPI RegisterSoftwareDevice(void* initialize) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_RegisterSoftwareDevice, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_RegisterSoftwareDevice)) {
+            return *fault;
         }
         return real_->RegisterSoftwareDevice(initialize);
     }
 
     UINT WINAPI GetAdapterCount() override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_GetAdapterCount, &fault)) {
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterCount)) {
             return 0;
         }
         {
@@ -439,18 +312,17 @@ public:
 
     HRESULT WINAPI GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_GetAdapterIdentifier, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_GetAdapterIdentifier)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        const HRESULT result = real_->GetAdapterIdentifier(mapped.realOrdinal, flags, identifier);
-        if (SUCCEEDED(result) && !mapped.tweak.description.empty()) {
+        const HRESULT result = real_->GetAdapterIdentifier(mapped->realOrdinal, flags, identifier);
+        if (SUCCEEDED(result) && !mapped->description.empty()) {
             std::memset(identifier->Description, 0, sizeof identifier->Description);
-            std::strncpy(identifier->Description, mapped.tweak.description.c_str(),
+            std::strncpy(identifier->Description, mapped->description.c_str(),
                          sizeof identifier->Description - 1);
         }
         return result;
@@ -458,29 +330,27 @@ public:
 
     UINT WINAPI GetAdapterModeCount(UINT adapter, D3DFORMAT format) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_GetAdapterModeCount, &fault)) {
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterModeCount)) {
             return 0;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists || state_->Unsupported(format)) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped || state_->Unsupported(format)) {
             return 0;
         }
         std::vector<D3DDISPLAYMODE> modes;
         if (state_->ModesOf(format, &modes)) {
             return static_cast<UINT>(modes.size());
         }
-        return real_->GetAdapterModeCount(mapped.realOrdinal, format);
+        return real_->GetAdapterModeCount(mapped->realOrdinal, format);
     }
 
     HRESULT WINAPI EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* displayMode) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_EnumAdapterModes, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_EnumAdapterModes)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists || state_->Unsupported(format)) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped || state_->Unsupported(format)) {
             return D3DERR_INVALIDCALL;
         }
         std::vector<D3DDISPLAYMODE> modes;
@@ -491,56 +361,53 @@ public:
             *displayMode = modes[mode];
             return D3D_OK;
         }
-        return real_->EnumAdapterModes(mapped.realOrdinal, format, mode, displayMode);
+        return real_->EnumAdapterModes(mapped->realOrdinal, format, mode, displayMode);
     }
 
     HRESULT WINAPI GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* displayMode) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_GetAdapterDisplayMode, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_GetAdapterDisplayMode)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        return real_->GetAdapterDisplayMode(mapped.realOrdinal, displayMode);
+        return real_->GetAdapterDisplayMode(mapped->realOrdinal, displayMode);
     }
 
     HRESULT WINAPI CheckDeviceType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT displayFormat,
                                    D3DFORMAT backBufferFormat, WINBOOL windowed) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_CheckDeviceType, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_CheckDeviceType)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        if (mapped.tweak.unusable || (windowed && mapped.tweak.noWindowedFormats) ||
+        if (mapped->unusable || (windowed && mapped->noWindowedFormats) ||
             state_->AnyUnsupported(displayFormat, backBufferFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
-        return real_->CheckDeviceType(mapped.realOrdinal, deviceType, displayFormat, backBufferFormat, windowed);
+        return real_->CheckDeviceType(mapped->realOrdinal, deviceType, displayFormat, backBufferFormat, windowed);
     }
 
     HRESULT WINAPI CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,
                                      D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_CheckDeviceFormat, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_CheckDeviceFormat)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        if (mapped.tweak.unusable || ((usage & D3DUSAGE_DEPTHSTENCIL) && mapped.tweak.noDepthFormats) ||
+        if (mapped->unusable || ((usage & D3DUSAGE_DEPTHSTENCIL) && mapped->noDepthFormats) ||
             state_->AnyUnsupported(adapterFormat, checkFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
-        return real_->CheckDeviceFormat(mapped.realOrdinal, deviceType, adapterFormat, usage, resourceType,
+        return real_->CheckDeviceFormat(mapped->realOrdinal, deviceType, adapterFormat, usage, resourceType,
                                         checkFormat);
     }
 
@@ -548,68 +415,64 @@ public:
                                               WINBOOL windowed, D3DMULTISAMPLE_TYPE multiSampleType,
                                               DWORD* qualityLevels) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_CheckDeviceMultiSampleType, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_CheckDeviceMultiSampleType)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        if (mapped.tweak.unusable || state_->Unsupported(surfaceFormat)) {
+        if (mapped->unusable || state_->Unsupported(surfaceFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
-        return real_->CheckDeviceMultiSampleType(mapped.realOrdinal, deviceType, surfaceFormat, windowed,
+        return real_->CheckDeviceMultiSampleType(mapped->realOrdinal, deviceType, surfaceFormat, windowed,
                                                  multiSampleType, qualityLevels);
     }
 
     HRESULT WINAPI CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                                           D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_CheckDepthStencilMatch, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_CheckDepthStencilMatch)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        if (mapped.tweak.unusable || mapped.tweak.noDepthFormats ||
+        if (mapped->unusable || mapped->noDepthFormats ||
             state_->AnyUnsupported(adapterFormat, renderTargetFormat) || state_->Unsupported(depthStencilFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
-        return real_->CheckDepthStencilMatch(mapped.realOrdinal, deviceType, adapterFormat, renderTargetFormat,
+        return real_->CheckDepthStencilMatch(mapped->realOrdinal, deviceType, adapterFormat, renderTargetFormat,
                                              depthStencilFormat);
     }
 
     HRESULT WINAPI CheckDeviceFormatConversion(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT sourceFormat,
                                                D3DFORMAT targetFormat) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_CheckDeviceFormatConversion, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_CheckDeviceFormatConversion)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        if (mapped.tweak.unusable || state_->AnyUnsupported(sourceFormat, targetFormat)) {
+        if (mapped->unusable || state_->AnyUnsupported(sourceFormat, targetFormat)) {
             return D3DERR_NOTAVAILABLE;
         }
-        return real_->CheckDeviceFormatConversion(mapped.realOrdinal, deviceType, sourceFormat, targetFormat);
+        return real_->CheckDeviceFormatConversion(mapped->realOrdinal, deviceType, sourceFormat, targetFormat);
     }
 
     HRESULT WINAPI GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType, D3DCAPS9* caps) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_GetDeviceCaps, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_GetDeviceCaps)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        const HRESULT result = real_->GetDeviceCaps(mapped.realOrdinal, deviceType, caps);
+        const HRESULT result = real_->GetDeviceCaps(mapped->realOrdinal, deviceType, caps);
         if (SUCCEEDED(result)) {
             state_->LowerCaps(caps, adapter);
         }
@@ -618,12 +481,11 @@ public:
 
     HMONITOR WINAPI GetAdapterMonitor(UINT adapter) override
     {
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_GetAdapterMonitor, &fault)) {
+        if (state_->Fault(D3DCall::Direct3D_GetAdapterMonitor)) {
             return nullptr;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        return mapped.exists ? real_->GetAdapterMonitor(mapped.realOrdinal) : nullptr;
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        return mapped ? real_->GetAdapterMonitor(mapped->realOrdinal) : nullptr;
     }
 
     HRESULT WINAPI CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
@@ -641,20 +503,19 @@ public:
             }
             state_->lastRequest = request;
         }
-        HRESULT fault = S_OK;
-        if (state_->Fault(D3DCall::Direct3D_CreateDevice, &fault)) {
-            return fault;
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Direct3D_CreateDevice)) {
+            return *fault;
         }
-        const MappedAdapter mapped = state_->Map(adapter);
-        if (!mapped.exists) {
+        const std::optional<D3DProxyAdapter> mapped = state_->Map(adapter);
+        if (!mapped) {
             return D3DERR_INVALIDCALL;
         }
-        if (mapped.tweak.unusable) {
+        if (mapped->unusable) {
             return D3DERR_NOTAVAILABLE;
         }
         IDirect3DDevice9* real = nullptr;
         const HRESULT result =
-            real_->CreateDevice(mapped.realOrdinal, deviceType, focusWindow, behaviorFlags, present, &real);
+            real_->CreateDevice(mapped->realOrdinal, deviceType, focusWindow, behaviorFlags, present, &real);
         if (FAILED(result) || !real) {
             return FAILED(result) ? result : D3DERR_INVALIDCALL;
         }
@@ -676,8 +537,7 @@ IDirect3D9* WINAPI ProxyDirect3DCreate9(UINT sdkVersion)
     if (!state) {
         return Direct3DCreate9(sdkVersion);
     }
-    HRESULT fault = S_OK;
-    if (state->Fault(D3DCall::Direct3DCreate9, &fault)) {
+    if (state->Fault(D3DCall::Direct3DCreate9)) {
         return nullptr;
     }
     IDirect3D9* real = Direct3DCreate9(sdkVersion);

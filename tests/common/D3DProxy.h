@@ -29,40 +29,132 @@
 namespace zelktest {
 
 // Every call the proxy can fail: Direct3DCreate9, the IDirect3D9 methods and
-// the IDirect3DDevice9 methods (IUnknown's three excepted).
+// the IDirect3DDevice9 methods (IUnknown's three excepted) of the lists below.
 #define ZELK_D3DPROXY_DIRECT3D_CALLS(X)                                                                    \
     X(RegisterSoftwareDevice) X(GetAdapterCount) X(GetAdapterIdentifier) X(GetAdapterModeCount)            \
     X(EnumAdapterModes) X(GetAdapterDisplayMode) X(CheckDeviceType) X(CheckDeviceFormat)                   \
     X(CheckDeviceMultiSampleType) X(CheckDepthStencilMatch) X(CheckDeviceFormatConversion) X(GetDeviceCaps) \
     X(GetAdapterMonitor) X(CreateDevice)
 
-#define ZELK_D3DPROXY_DEVICE_CALLS(X)                                                                      \
-    X(TestCooperativeLevel) X(GetAvailableTextureMem) X(EvictManagedResources) X(GetDirect3D)             \
-    X(GetDeviceCaps) X(GetDisplayMode) X(GetCreationParameters) X(SetCursorProperties)                     \
-    X(SetCursorPosition) X(ShowCursor) X(CreateAdditionalSwapChain) X(GetSwapChain)                        \
-    X(GetNumberOfSwapChains) X(Reset) X(Present) X(GetBackBuffer) X(GetRasterStatus) X(SetDialogBoxMode)   \
-    X(SetGammaRamp) X(GetGammaRamp) X(CreateTexture) X(CreateVolumeTexture) X(CreateCubeTexture)           \
-    X(CreateVertexBuffer) X(CreateIndexBuffer) X(CreateRenderTarget) X(CreateDepthStencilSurface)          \
-    X(UpdateSurface) X(UpdateTexture) X(GetRenderTargetData) X(GetFrontBufferData) X(StretchRect)          \
-    X(ColorFill) X(CreateOffscreenPlainSurface) X(SetRenderTarget) X(GetRenderTarget)                      \
-    X(SetDepthStencilSurface) X(GetDepthStencilSurface) X(BeginScene) X(EndScene) X(Clear)                 \
-    X(SetTransform) X(GetTransform) X(MultiplyTransform) X(SetViewport) X(GetViewport) X(SetMaterial)      \
-    X(GetMaterial) X(SetLight) X(GetLight) X(LightEnable) X(GetLightEnable) X(SetClipPlane)                \
-    X(GetClipPlane) X(SetRenderState) X(GetRenderState) X(CreateStateBlock) X(BeginStateBlock)             \
-    X(EndStateBlock) X(SetClipStatus) X(GetClipStatus) X(GetTexture) X(SetTexture)                         \
-    X(GetTextureStageState) X(SetTextureStageState) X(GetSamplerState) X(SetSamplerState)                  \
-    X(ValidateDevice) X(SetPaletteEntries) X(GetPaletteEntries) X(SetCurrentTexturePalette)                \
-    X(GetCurrentTexturePalette) X(SetScissorRect) X(GetScissorRect) X(SetSoftwareVertexProcessing)         \
-    X(GetSoftwareVertexProcessing) X(SetNPatchMode) X(GetNPatchMode) X(DrawPrimitive)                      \
-    X(DrawIndexedPrimitive) X(DrawPrimitiveUP) X(DrawIndexedPrimitiveUP) X(ProcessVertices)                \
-    X(CreateVertexDeclaration) X(SetVertexDeclaration) X(GetVertexDeclaration) X(SetFVF) X(GetFVF)         \
-    X(CreateVertexShader) X(SetVertexShader) X(GetVertexShader) X(SetVertexShaderConstantF)                \
-    X(GetVertexShaderConstantF) X(SetVertexShaderConstantI) X(GetVertexShaderConstantI)                    \
-    X(SetVertexShaderConstantB) X(GetVertexShaderConstantB) X(SetStreamSource) X(GetStreamSource)          \
-    X(SetStreamSourceFreq) X(GetStreamSourceFreq) X(SetIndices) X(GetIndices) X(CreatePixelShader)         \
-    X(SetPixelShader) X(GetPixelShader) X(SetPixelShaderConstantF) X(GetPixelShaderConstantF)              \
-    X(SetPixelShaderConstantI) X(GetPixelShaderConstantI) X(SetPixelShaderConstantB)                       \
-    X(GetPixelShaderConstantB) X(DrawRectPatch) X(DrawTriPatch) X(DeletePatch) X(CreateQuery)
+// The IDirect3DDevice9 methods whose answers the proxy changes.
+#define ZELK_D3DPROXY_DEVICE_OWN_CALLS(X) X(GetDirect3D) X(GetDeviceCaps) X(GetCreationParameters)
+
+// Every other IDirect3DDevice9 method (IUnknown's three excepted) with its
+// result type, parameters and arguments; the proxy forwards these.
+#define ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(X) \
+    X(HRESULT, TestCooperativeLevel, (), ()) \
+    X(UINT, GetAvailableTextureMem, (), ()) \
+    X(HRESULT, EvictManagedResources, (), ()) \
+    X(HRESULT, GetDisplayMode, (UINT a0, D3DDISPLAYMODE* a1), (a0, a1)) \
+    X(HRESULT, SetCursorProperties, (UINT a0, UINT a1, IDirect3DSurface9* a2), (a0, a1, a2)) \
+    X(void, SetCursorPosition, (int a0, int a1, DWORD a2), (a0, a1, a2)) \
+    X(WINBOOL, ShowCursor, (WINBOOL a0), (a0)) \
+    X(HRESULT, CreateAdditionalSwapChain, (D3DPRESENT_PARAMETERS* a0, IDirect3DSwapChain9** a1), (a0, a1)) \
+    X(HRESULT, GetSwapChain, (UINT a0, IDirect3DSwapChain9** a1), (a0, a1)) \
+    X(UINT, GetNumberOfSwapChains, (), ()) \
+    X(HRESULT, Reset, (D3DPRESENT_PARAMETERS* a0), (a0)) \
+    X(HRESULT, Present, (const RECT * a0, const RECT * a1, HWND a2, const RGNDATA * a3), (a0, a1, a2, a3)) \
+    X(HRESULT, GetBackBuffer, (UINT a0, UINT a1, D3DBACKBUFFER_TYPE a2, IDirect3DSurface9** a3), (a0, a1, a2, a3)) \
+    X(HRESULT, GetRasterStatus, (UINT a0, D3DRASTER_STATUS* a1), (a0, a1)) \
+    X(HRESULT, SetDialogBoxMode, (WINBOOL a0), (a0)) \
+    X(void, SetGammaRamp, (UINT a0, DWORD a1, const D3DGAMMARAMP * a2), (a0, a1, a2)) \
+    X(void, GetGammaRamp, (UINT a0, D3DGAMMARAMP* a1), (a0, a1)) \
+    X(HRESULT, CreateTexture, (UINT a0, UINT a1, UINT a2, DWORD a3, D3DFORMAT a4, D3DPOOL a5, IDirect3DTexture9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, CreateVolumeTexture, (UINT a0, UINT a1, UINT a2, UINT a3, DWORD a4, D3DFORMAT a5, D3DPOOL a6, IDirect3DVolumeTexture9** a7, HANDLE* a8), (a0, a1, a2, a3, a4, a5, a6, a7, a8)) \
+    X(HRESULT, CreateCubeTexture, (UINT a0, UINT a1, DWORD a2, D3DFORMAT a3, D3DPOOL a4, IDirect3DCubeTexture9** a5, HANDLE* a6), (a0, a1, a2, a3, a4, a5, a6)) \
+    X(HRESULT, CreateVertexBuffer, (UINT a0, DWORD a1, DWORD a2, D3DPOOL a3, IDirect3DVertexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, CreateIndexBuffer, (UINT a0, DWORD a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DIndexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, CreateRenderTarget, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, CreateDepthStencilSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, UpdateSurface, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const POINT * a3), (a0, a1, a2, a3)) \
+    X(HRESULT, UpdateTexture, (IDirect3DBaseTexture9* a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
+    X(HRESULT, GetRenderTargetData, (IDirect3DSurface9* a0, IDirect3DSurface9* a1), (a0, a1)) \
+    X(HRESULT, GetFrontBufferData, (UINT a0, IDirect3DSurface9* a1), (a0, a1)) \
+    X(HRESULT, StretchRect, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const RECT * a3, D3DTEXTUREFILTERTYPE a4), (a0, a1, a2, a3, a4)) \
+    X(HRESULT, ColorFill, (IDirect3DSurface9 * a0, const RECT * a1, D3DCOLOR a2), (a0, a1, a2)) \
+    X(HRESULT, CreateOffscreenPlainSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DSurface9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, SetRenderTarget, (DWORD a0, IDirect3DSurface9* a1), (a0, a1)) \
+    X(HRESULT, GetRenderTarget, (DWORD a0, IDirect3DSurface9** a1), (a0, a1)) \
+    X(HRESULT, SetDepthStencilSurface, (IDirect3DSurface9* a0), (a0)) \
+    X(HRESULT, GetDepthStencilSurface, (IDirect3DSurface9** a0), (a0)) \
+    X(HRESULT, BeginScene, (), ()) \
+    X(HRESULT, EndScene, (), ()) \
+    X(HRESULT, Clear, (DWORD a0, const D3DRECT * a1, DWORD a2, D3DCOLOR a3, float a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, SetTransform, (D3DTRANSFORMSTATETYPE a0, const D3DMATRIX * a1), (a0, a1)) \
+    X(HRESULT, GetTransform, (D3DTRANSFORMSTATETYPE a0, D3DMATRIX* a1), (a0, a1)) \
+    X(HRESULT, MultiplyTransform, (D3DTRANSFORMSTATETYPE a0, const D3DMATRIX * a1), (a0, a1)) \
+    X(HRESULT, SetViewport, (const D3DVIEWPORT9 * a0), (a0)) \
+    X(HRESULT, GetViewport, (D3DVIEWPORT9* a0), (a0)) \
+    X(HRESULT, SetMaterial, (const D3DMATERIAL9 * a0), (a0)) \
+    X(HRESULT, GetMaterial, (D3DMATERIAL9* a0), (a0)) \
+    X(HRESULT, SetLight, (DWORD a0, const D3DLIGHT9 * a1), (a0, a1)) \
+    X(HRESULT, GetLight, (DWORD a0, D3DLIGHT9* a1), (a0, a1)) \
+    X(HRESULT, LightEnable, (DWORD a0, WINBOOL a1), (a0, a1)) \
+    X(HRESULT, GetLightEnable, (DWORD a0, WINBOOL* a1), (a0, a1)) \
+    X(HRESULT, SetClipPlane, (DWORD a0, const float * a1), (a0, a1)) \
+    X(HRESULT, GetClipPlane, (DWORD a0, float* a1), (a0, a1)) \
+    X(HRESULT, SetRenderState, (D3DRENDERSTATETYPE a0, DWORD a1), (a0, a1)) \
+    X(HRESULT, GetRenderState, (D3DRENDERSTATETYPE a0, DWORD* a1), (a0, a1)) \
+    X(HRESULT, CreateStateBlock, (D3DSTATEBLOCKTYPE a0, IDirect3DStateBlock9** a1), (a0, a1)) \
+    X(HRESULT, BeginStateBlock, (), ()) \
+    X(HRESULT, EndStateBlock, (IDirect3DStateBlock9** a0), (a0)) \
+    X(HRESULT, SetClipStatus, (const D3DCLIPSTATUS9 * a0), (a0)) \
+    X(HRESULT, GetClipStatus, (D3DCLIPSTATUS9* a0), (a0)) \
+    X(HRESULT, GetTexture, (DWORD a0, IDirect3DBaseTexture9** a1), (a0, a1)) \
+    X(HRESULT, SetTexture, (DWORD a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
+    X(HRESULT, GetTextureStageState, (DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD* a2), (a0, a1, a2)) \
+    X(HRESULT, SetTextureStageState, (DWORD a0, D3DTEXTURESTAGESTATETYPE a1, DWORD a2), (a0, a1, a2)) \
+    X(HRESULT, GetSamplerState, (DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD* a2), (a0, a1, a2)) \
+    X(HRESULT, SetSamplerState, (DWORD a0, D3DSAMPLERSTATETYPE a1, DWORD a2), (a0, a1, a2)) \
+    X(HRESULT, ValidateDevice, (DWORD* a0), (a0)) \
+    X(HRESULT, SetPaletteEntries, (UINT a0, const PALETTEENTRY * a1), (a0, a1)) \
+    X(HRESULT, GetPaletteEntries, (UINT a0, PALETTEENTRY* a1), (a0, a1)) \
+    X(HRESULT, SetCurrentTexturePalette, (UINT a0), (a0)) \
+    X(HRESULT, GetCurrentTexturePalette, (UINT * a0), (a0)) \
+    X(HRESULT, SetScissorRect, (const RECT * a0), (a0)) \
+    X(HRESULT, GetScissorRect, (RECT* a0), (a0)) \
+    X(HRESULT, SetSoftwareVertexProcessing, (WINBOOL a0), (a0)) \
+    X(WINBOOL, GetSoftwareVertexProcessing, (), ()) \
+    X(HRESULT, SetNPatchMode, (float a0), (a0)) \
+    X(float, GetNPatchMode, (), ()) \
+    X(HRESULT, DrawPrimitive, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE a0, INT a1, UINT a2, UINT a3, UINT a4, UINT a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, DrawPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, const void * a2, UINT a3), (a0, a1, a2, a3)) \
+    X(HRESULT, DrawIndexedPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2, UINT a3, const void * a4, D3DFORMAT a5, const void * a6, UINT a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
+    X(HRESULT, ProcessVertices, (UINT a0, UINT a1, UINT a2, IDirect3DVertexBuffer9* a3, IDirect3DVertexDeclaration9* a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
+    X(HRESULT, CreateVertexDeclaration, (const D3DVERTEXELEMENT9 * a0, IDirect3DVertexDeclaration9 ** a1), (a0, a1)) \
+    X(HRESULT, SetVertexDeclaration, (IDirect3DVertexDeclaration9* a0), (a0)) \
+    X(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9** a0), (a0)) \
+    X(HRESULT, SetFVF, (DWORD a0), (a0)) \
+    X(HRESULT, GetFVF, (DWORD* a0), (a0)) \
+    X(HRESULT, CreateVertexShader, (const DWORD * a0, IDirect3DVertexShader9 ** a1), (a0, a1)) \
+    X(HRESULT, SetVertexShader, (IDirect3DVertexShader9* a0), (a0)) \
+    X(HRESULT, GetVertexShader, (IDirect3DVertexShader9** a0), (a0)) \
+    X(HRESULT, SetVertexShaderConstantF, (UINT a0, const float * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetVertexShaderConstantF, (UINT a0, float* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetVertexShaderConstantI, (UINT a0, const int * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetVertexShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetVertexShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetVertexShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetStreamSource, (UINT a0, IDirect3DVertexBuffer9* a1, UINT a2, UINT a3), (a0, a1, a2, a3)) \
+    X(HRESULT, GetStreamSource, (UINT a0, IDirect3DVertexBuffer9** a1, UINT* a2, UINT* a3), (a0, a1, a2, a3)) \
+    X(HRESULT, SetStreamSourceFreq, (UINT a0, UINT a1), (a0, a1)) \
+    X(HRESULT, GetStreamSourceFreq, (UINT a0, UINT* a1), (a0, a1)) \
+    X(HRESULT, SetIndices, (IDirect3DIndexBuffer9* a0), (a0)) \
+    X(HRESULT, GetIndices, (IDirect3DIndexBuffer9** a0), (a0)) \
+    X(HRESULT, CreatePixelShader, (const DWORD * a0, IDirect3DPixelShader9 ** a1), (a0, a1)) \
+    X(HRESULT, SetPixelShader, (IDirect3DPixelShader9* a0), (a0)) \
+    X(HRESULT, GetPixelShader, (IDirect3DPixelShader9** a0), (a0)) \
+    X(HRESULT, SetPixelShaderConstantF, (UINT a0, const float * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetPixelShaderConstantF, (UINT a0, float* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetPixelShaderConstantI, (UINT a0, const int * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetPixelShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, SetPixelShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, GetPixelShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
+    X(HRESULT, DrawRectPatch, (UINT a0, const float * a1, const D3DRECTPATCH_INFO * a2), (a0, a1, a2)) \
+    X(HRESULT, DrawTriPatch, (UINT a0, const float * a1, const D3DTRIPATCH_INFO * a2), (a0, a1, a2)) \
+    X(HRESULT, DeletePatch, (UINT a0), (a0)) \
+    X(HRESULT, CreateQuery, (D3DQUERYTYPE a0, IDirect3DQuery9** a1), (a0, a1))
 
 enum class D3DCall {
     Direct3DCreate9,
@@ -70,7 +162,10 @@ enum class D3DCall {
     ZELK_D3DPROXY_DIRECT3D_CALLS(ZELK_D3DPROXY_ENUM_DIRECT3D)
 #undef ZELK_D3DPROXY_ENUM_DIRECT3D
 #define ZELK_D3DPROXY_ENUM_DEVICE(name) Device_##name,
-    ZELK_D3DPROXY_DEVICE_CALLS(ZELK_D3DPROXY_ENUM_DEVICE)
+#define ZELK_D3DPROXY_ENUM_FORWARDED(Result, name, Parameters, Arguments) Device_##name,
+    ZELK_D3DPROXY_DEVICE_OWN_CALLS(ZELK_D3DPROXY_ENUM_DEVICE)
+    ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_ENUM_FORWARDED)
+#undef ZELK_D3DPROXY_ENUM_FORWARDED
 #undef ZELK_D3DPROXY_ENUM_DEVICE
     Count
 };
