@@ -264,16 +264,6 @@ ZelkGrPixelConverter::ZelkGrPixelConverter(DWORD sourceFormat, DWORD destination
     }
 }
 
-ZelkGrPixelConverter& ZelkGrPixelConverter::operator=(const ZelkGrPixelConverter& other) {
-    ConvertTexel = other.ConvertTexel;
-    ConvertRect = other.ConvertRect;
-    SourcePalette = other.SourcePalette;
-    DestinationPalette = other.DestinationPalette;
-    FillColor = other.FillColor;
-    FillAlphaBit = other.FillAlphaBit;
-    return *this;
-}
-
 ZelkGrPixelConverter::~ZelkGrPixelConverter() = default;
 
 }  // namespace zelk

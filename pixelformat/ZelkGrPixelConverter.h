@@ -53,7 +53,7 @@ public:
                          const PALETTEENTRY* sourcePalette, const PALETTEENTRY* destinationPalette,
                          DWORD fillColor);
     ZelkGrPixelConverter(const ZelkGrPixelConverter& other) = default;
-    ZelkGrPixelConverter& operator=(const ZelkGrPixelConverter& other);
+    ZelkGrPixelConverter& operator=(const ZelkGrPixelConverter& other) = default;
     virtual ~ZelkGrPixelConverter();
 
     ConvertTexelProc ConvertTexel;

@@ -106,144 +106,41 @@ void ConvertRectByRule(const ZelkGrPixelConverter* converter, const void* source
 }
 
 // The converting members, each with the pair it is named after (and built
-// from); a member serves further pairs where the selection says so.
-// X(name, destination, source) defines ConvertRect_<name>.
-#define ZELK_RECT_CONVERTERS_32(X)                                   \
-    X(A8R8G8B8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8R8G8B8)              \
-    X(R5G6B5ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5)                  \
-    X(X1R5G5B5ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_X1R5G5B5)              \
-    X(A4R4G4B4ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A4R4G4B4)              \
-    X(R3G3B2ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_R3G3B2)                  \
-    X(A8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8)                          \
-    X(A8R3G3B2ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8R3G3B2)              \
-    X(A2B10G10R10ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A2B10G10R10)        \
-    X(G16R16ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_G16R16)                  \
-    X(A8P8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8P8)                      \
-    X(P8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_P8)                          \
-    X(L8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_L8)                          \
-    X(A8L8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8L8)                      \
-    X(A4L4ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A4L4)                      \
-    X(ABGRToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_ABGR)                 \
-    X(RGBAToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_RGBA)                 \
-    X(BGRAToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_BGRA)                 \
-                                                                     \
-    X(R8G8B8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R8G8B8)              \
-    X(X8R8G8B8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8)          \
-    X(R5G6B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5)              \
-    X(X1R5G5B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5)          \
-    X(A1R5G5B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5)          \
-    X(A4R4G4B4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4)          \
-    X(R3G3B2ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R3G3B2)              \
-    X(A8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8)                      \
-    X(A8R3G3B2ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8R3G3B2)          \
-    X(X4R4G4B4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X4R4G4B4)          \
-    X(A2B10G10R10ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A2B10G10R10)    \
-    X(G16R16ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_G16R16)              \
-    X(A8P8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8P8)                  \
-    X(P8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_P8)                      \
-    X(L8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_L8)                      \
-    X(A8L8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8L8)                  \
-    X(A4L4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A4L4)                  \
-    X(ABGRToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_ABGR)             \
-    X(RGBAToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_RGBA)             \
-    X(BGRAToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_BGRA)             \
-                                                                     \
-    X(R8G8B8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8)              \
-    X(R5G6B5ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5)              \
-    X(X1R5G5B5ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_X1R5G5B5)          \
-    X(A4R4G4B4ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4)          \
-    X(R3G3B2ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R3G3B2)              \
-    X(A8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8)                      \
-    X(A8R3G3B2ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8R3G3B2)          \
-    X(A2B10G10R10ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A2B10G10R10)    \
-    X(G16R16ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_G16R16)              \
-    X(A8P8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8P8)                  \
-    X(P8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_P8)                      \
-    X(L8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_L8)                      \
-    X(A8L8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8L8)                  \
-    X(A4L4ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4L4)                  \
-    X(ABGRToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_ABGR)             \
-    X(RGBAToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_RGBA)             \
-    X(BGRAToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_BGRA)
+// from): the shared ones (ZelkGrTexelConverters.h) and those without a
+// per-texel member of the same name.  X(name, destination, source) defines
+// ConvertRect_<name>.
+#define ZELK_RECT_CONVERTERS_32(X)                                    \
+    ZELK_SHARED_CONVERTERS_32(X)                                      \
+    X(A8R8G8B8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8R8G8B8)               \
+    X(A8R3G3B2ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8R3G3B2)               \
+    X(P8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_P8)                           \
+    X(A8L8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8L8)                       \
+                                                                      \
+    X(X8R8G8B8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8)           \
+                                                                      \
+    X(A8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8)                       \
+    X(A8R3G3B2ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8R3G3B2)           \
+    X(A8P8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8P8)                   \
+    X(P8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_P8)                       \
+    X(L8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_L8)                       \
+    X(A8L8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8L8)                   \
+    X(A4L4ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4L4)
 
-#define ZELK_RECT_CONVERTERS_16(X)                                   \
-    X(R8G8B8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_R8G8B8)                  \
-    X(A8R8G8B8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8R8G8B8)              \
-    X(X1R5G5B5ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5)              \
-    X(A4R4G4B4ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4)              \
-    X(R3G3B2ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_R3G3B2)                  \
-    X(A8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8)                          \
-    X(A8R3G3B2ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8R3G3B2)              \
-    X(A2B10G10R10ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A2B10G10R10)        \
-    X(G16R16ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_G16R16)                  \
-    X(A8P8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8P8)                      \
-    X(P8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_P8)                          \
-    X(L8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_L8)                          \
-    X(A8L8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8L8)                      \
-    X(A4L4ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A4L4)                      \
-    X(ABGRToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_ABGR)                 \
-    X(RGBAToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_RGBA)                 \
-    X(BGRAToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_BGRA)                 \
-                                                                     \
-    X(R8G8B8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R8G8B8)              \
-    X(A8R8G8B8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8R8G8B8)          \
-    X(R5G6B5ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R5G6B5)              \
-    X(A4R4G4B4ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A4R4G4B4)          \
-    X(R3G3B2ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R3G3B2)              \
-    X(A8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8)                      \
-    X(A8R3G3B2ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8R3G3B2)          \
-    X(A2B10G10R10ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A2B10G10R10)    \
-    X(G16R16ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_G16R16)              \
-    X(A8P8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8P8)                  \
-    X(P8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_P8)                      \
-    X(L8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_L8)                      \
-    X(A8L8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8L8)                  \
-    X(A4L4ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A4L4)                  \
-    X(ABGRToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_ABGR)             \
-    X(RGBAToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_RGBA)             \
-    X(BGRAToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_BGRA)             \
-                                                                     \
-    X(R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R8G8B8)              \
-    X(A8R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8)          \
-    X(X8R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8)          \
-    X(R5G6B5ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R5G6B5)              \
-    X(X1R5G5B5ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X1R5G5B5)          \
-    X(A4R4G4B4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4)          \
-    X(R3G3B2ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R3G3B2)              \
-    X(A8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8)                      \
-    X(A8R3G3B2ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2)          \
-    X(X4R4G4B4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X4R4G4B4)          \
-    X(A2B10G10R10ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A2B10G10R10)    \
-    X(G16R16ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_G16R16)              \
-    X(A8P8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8P8)                  \
-    X(P8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_P8)                      \
-    X(L8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_L8)                      \
-    X(A8L8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8L8)                  \
-    X(A4L4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4L4)                  \
-    X(ABGRToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_ABGR)             \
-    X(RGBAToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_RGBA)             \
-    X(BGRAToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_BGRA)             \
-                                                                     \
-    X(R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R8G8B8)              \
-    X(A8R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8)          \
-    X(X8R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X8R8G8B8)          \
-    X(R5G6B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5)              \
-    X(X1R5G5B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X1R5G5B5)          \
-    X(A1R5G5B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5)          \
-    X(R3G3B2ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2)              \
-    X(A8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8)                      \
-    X(A8R3G3B2ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2)          \
-    X(X4R4G4B4ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4)          \
-    X(A2B10G10R10ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A2B10G10R10)    \
-    X(G16R16ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_G16R16)              \
-    X(A8P8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8P8)                  \
-    X(P8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_P8)                      \
-    X(L8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_L8)                      \
-    X(A8L8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8L8)                  \
-    X(A4L4ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A4L4)                  \
-    X(ABGRToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_ABGR)             \
-    X(RGBAToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_RGBA)             \
-    X(BGRAToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_BGRA)
+#define ZELK_RECT_CONVERTERS_16(X)                                    \
+    ZELK_SHARED_CONVERTERS_16(X)                                      \
+    X(A8R8G8B8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8R8G8B8)               \
+    X(A8R3G3B2ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8R3G3B2)               \
+    X(P8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_P8)                           \
+    X(A8L8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8L8)                       \
+                                                                      \
+    X(A8R8G8B8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8R8G8B8)           \
+    X(A8R3G3B2ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8R3G3B2)           \
+    X(P8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_P8)                       \
+    X(A8L8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8L8)                   \
+                                                                      \
+    X(X8R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8)           \
+                                                                      \
+    X(X8R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X8R8G8B8)
 
 // Defines the member ConvertRect_<name> as ConvertRectByRule of its pair.
 #define ZELK_DEFINE_RECT_CONVERTER(name, destination, source)                               \

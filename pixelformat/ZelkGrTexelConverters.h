@@ -235,183 +235,197 @@ struct TexelRule {
     }
 };
 
-// The named per-texel members, each with the (destination, source) pair it is
-// named after; a member serves further pairs where the selection says so.
-// X(name, destination, source) defines ConvertTexel_<name>.
-#define ZELK_TEXEL_CONVERTERS(X)                                        \
-    X(R5G6B5ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5)                     \
-    X(X1R5G5B5ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_X1R5G5B5)                 \
-    X(A4R4G4B4ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A4R4G4B4)                 \
-    X(R3G3B2ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_R3G3B2)                     \
-    X(A8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8)                             \
-    X(A2B10G10R10ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A2B10G10R10)           \
-    X(G16R16ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_G16R16)                     \
-    X(A8P8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8P8)                         \
-    X(L8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_L8)                             \
-    X(A4L4ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A4L4)                         \
-    X(ABGRToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_ABGR)                    \
-    X(RGBAToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_RGBA)                    \
-    X(BGRAToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_BGRA)                    \
-                                                                        \
-    X(R8G8B8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R8G8B8)                 \
-    X(R5G6B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5)                 \
-    X(X1R5G5B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5)             \
-    X(A1R5G5B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5)             \
-    X(A4R4G4B4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4)             \
-    X(R3G3B2ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R3G3B2)                 \
-    X(A8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8)                         \
-    X(A8R3G3B2ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8R3G3B2)             \
-    X(X4R4G4B4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X4R4G4B4)             \
-    X(A2B10G10R10ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_G16R16)                 \
-    X(A8P8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8P8)                     \
-    X(P8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_P8)                         \
-    X(L8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_L8)                         \
-    X(A8L8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8L8)                     \
-    X(A4L4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A4L4)                     \
-    X(ABGRToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_ABGR)                \
-    X(RGBAToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_RGBA)                \
-    X(BGRAToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(R8G8B8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8)                 \
-    X(R5G6B5ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5)                 \
-    X(X1R5G5B5ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_X1R5G5B5)             \
-    X(A4R4G4B4ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4)             \
-    X(R3G3B2ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R3G3B2)                 \
-    X(A2B10G10R10ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_G16R16)                 \
-    X(ABGRToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_ABGR)                \
-    X(RGBAToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_RGBA)                \
-    X(BGRAToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(R8G8B8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_R8G8B8)                     \
-    X(X1R5G5B5ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5)                 \
-    X(A4R4G4B4ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4)                 \
-    X(R3G3B2ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_R3G3B2)                     \
-    X(A8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8)                             \
-    X(A2B10G10R10ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A2B10G10R10)           \
-    X(G16R16ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_G16R16)                     \
-    X(A8P8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8P8)                         \
-    X(L8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_L8)                             \
-    X(A4L4ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A4L4)                         \
-    X(ABGRToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_ABGR)                    \
-    X(RGBAToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_RGBA)                    \
-    X(BGRAToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_BGRA)                    \
-                                                                        \
-    X(R8G8B8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R8G8B8)                 \
-    X(R5G6B5ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R5G6B5)                 \
-    X(A4R4G4B4ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A4R4G4B4)             \
-    X(R3G3B2ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R3G3B2)                 \
-    X(A8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8)                         \
-    X(A2B10G10R10ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_G16R16)                 \
-    X(A8P8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8P8)                     \
-    X(L8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_L8)                         \
-    X(A4L4ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A4L4)                     \
-    X(ABGRToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_ABGR)                \
-    X(RGBAToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_RGBA)                \
-    X(BGRAToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R8G8B8)                 \
-    X(A8R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8)             \
-    X(R5G6B5ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R5G6B5)                 \
-    X(X1R5G5B5ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X1R5G5B5)             \
-    X(A4R4G4B4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4)             \
-    X(R3G3B2ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R3G3B2)                 \
-    X(A8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8)                         \
-    X(A8R3G3B2ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2)             \
-    X(X4R4G4B4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X4R4G4B4)             \
-    X(A2B10G10R10ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_G16R16)                 \
-    X(A8P8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8P8)                     \
-    X(P8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_P8)                         \
-    X(L8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_L8)                         \
-    X(A8L8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8L8)                     \
-    X(A4L4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4L4)                     \
-    X(ABGRToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_ABGR)                \
-    X(RGBAToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_RGBA)                \
-    X(BGRAToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R8G8B8)                 \
-    X(A8R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8)             \
-    X(R5G6B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5)                 \
-    X(X1R5G5B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X1R5G5B5)             \
-    X(A1R5G5B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5)             \
-    X(R3G3B2ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2)                 \
-    X(A8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8)                         \
-    X(A8R3G3B2ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2)             \
-    X(X4R4G4B4ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4)             \
-    X(A2B10G10R10ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_G16R16)                 \
-    X(A8P8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8P8)                     \
-    X(P8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_P8)                         \
-    X(L8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_L8)                         \
-    X(A8L8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8L8)                     \
-    X(A4L4ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A4L4)                     \
-    X(ABGRToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_ABGR)                \
-    X(RGBAToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_RGBA)                \
-    X(BGRAToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(R8G8B8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_R8G8B8)                     \
-    X(R5G6B5ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_R5G6B5)                     \
-    X(X1R5G5B5ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_X1R5G5B5)                 \
-    X(A4R4G4B4ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A4R4G4B4)                 \
-    X(A8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A8)                             \
-    X(A2B10G10R10ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A2B10G10R10)           \
-    X(G16R16ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_G16R16)                     \
-    X(A8P8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A8P8)                         \
-    X(L8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_L8)                             \
-    X(A4L4ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A4L4)                         \
-    X(ABGRToR3G3B2, D3DFMT_R3G3B2, ZELK_FORMAT_ABGR)                    \
-    X(RGBAToR3G3B2, D3DFMT_R3G3B2, ZELK_FORMAT_RGBA)                    \
-    X(BGRAToR3G3B2, D3DFMT_R3G3B2, ZELK_FORMAT_BGRA)                    \
-                                                                        \
-    X(R8G8B8ToA8, D3DFMT_A8, D3DFMT_R8G8B8)                             \
-    X(A8R8G8B8ToA8, D3DFMT_A8, D3DFMT_A8R8G8B8)                         \
-    X(A1R5G5B5ToA8, D3DFMT_A8, D3DFMT_A1R5G5B5)                         \
-    X(A4R4G4B4ToA8, D3DFMT_A8, D3DFMT_A4R4G4B4)                         \
-    X(A8R3G3B2ToA8, D3DFMT_A8, D3DFMT_A8R3G3B2)                         \
-    X(A2B10G10R10ToA8, D3DFMT_A8, D3DFMT_A2B10G10R10)                   \
-    X(A8P8ToA8, D3DFMT_A8, D3DFMT_A8P8)                                 \
-    X(A4L4ToA8, D3DFMT_A8, D3DFMT_A4L4)                                 \
-                                                                        \
-    X(R8G8B8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_R8G8B8)                 \
-    X(A8R8G8B8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8R8G8B8)             \
-    X(R5G6B5ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_R5G6B5)                 \
-    X(X1R5G5B5ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_X1R5G5B5)             \
-    X(A1R5G5B5ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A1R5G5B5)             \
-    X(A4R4G4B4ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A4R4G4B4)             \
-    X(R3G3B2ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_R3G3B2)                 \
-    X(A8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8)                         \
-    X(X4R4G4B4ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4)             \
-    X(A2B10G10R10ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_G16R16)                 \
-    X(A8P8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8P8)                     \
-    X(P8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_P8)                         \
-    X(L8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_L8)                         \
-    X(A8L8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8L8)                     \
-    X(A4L4ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A4L4)                     \
-    X(ABGRToA8R3G3B2, D3DFMT_A8R3G3B2, ZELK_FORMAT_ABGR)                \
-    X(RGBAToA8R3G3B2, D3DFMT_A8R3G3B2, ZELK_FORMAT_RGBA)                \
-    X(BGRAToA8R3G3B2, D3DFMT_A8R3G3B2, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(R8G8B8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_R8G8B8)                 \
-    X(R5G6B5ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_R5G6B5)                 \
-    X(X1R5G5B5ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_X1R5G5B5)             \
-    X(R3G3B2ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_R3G3B2)                 \
-    X(A8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A8)                         \
-    X(A2B10G10R10ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A2B10G10R10)       \
-    X(G16R16ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_G16R16)                 \
-    X(A8P8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A8P8)                     \
-    X(L8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_L8)                         \
-    X(A4L4ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A4L4)                     \
-    X(ABGRToX4R4G4B4, D3DFMT_X4R4G4B4, ZELK_FORMAT_ABGR)                \
-    X(RGBAToX4R4G4B4, D3DFMT_X4R4G4B4, ZELK_FORMAT_RGBA)                \
-    X(BGRAToX4R4G4B4, D3DFMT_X4R4G4B4, ZELK_FORMAT_BGRA)                \
-                                                                        \
-    X(P8ToA8P8, D3DFMT_A8P8, D3DFMT_P8)                                 \
-    X(L8ToA8L8, D3DFMT_A8L8, D3DFMT_L8)                                 \
+// The members with both a per-texel and a per-rectangle function, by
+// destination: into R8G8B8, A8R8G8B8 and X8R8G8B8 (32), into R5G6B5,
+// X1R5G5B5, A1R5G5B5 and A4R4G4B4 (16), and into the narrow formats.  Each
+// has the (destination, source) pair it is named after; a member serves
+// further pairs where the selection says so.  X(name, destination, source).
+#define ZELK_SHARED_CONVERTERS_32(X)                                  \
+    X(R5G6B5ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5)                   \
+    X(X1R5G5B5ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_X1R5G5B5)               \
+    X(A4R4G4B4ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A4R4G4B4)               \
+    X(R3G3B2ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_R3G3B2)                   \
+    X(A8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8)                           \
+    X(A2B10G10R10ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A2B10G10R10)         \
+    X(G16R16ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_G16R16)                   \
+    X(A8P8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A8P8)                       \
+    X(L8ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_L8)                           \
+    X(A4L4ToR8G8B8, D3DFMT_R8G8B8, D3DFMT_A4L4)                       \
+    X(ABGRToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_ABGR)                  \
+    X(RGBAToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_RGBA)                  \
+    X(BGRAToR8G8B8, D3DFMT_R8G8B8, ZELK_FORMAT_BGRA)                  \
+                                                                      \
+    X(R8G8B8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R8G8B8)               \
+    X(R5G6B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R5G6B5)               \
+    X(X1R5G5B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5)           \
+    X(A1R5G5B5ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5)           \
+    X(A4R4G4B4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4)           \
+    X(R3G3B2ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_R3G3B2)               \
+    X(A8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8)                       \
+    X(A8R3G3B2ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8R3G3B2)           \
+    X(X4R4G4B4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X4R4G4B4)           \
+    X(A2B10G10R10ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_G16R16)               \
+    X(A8P8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8P8)                   \
+    X(P8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_P8)                       \
+    X(L8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_L8)                       \
+    X(A8L8ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8L8)                   \
+    X(A4L4ToA8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A4L4)                   \
+    X(ABGRToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_ABGR)              \
+    X(RGBAToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_RGBA)              \
+    X(BGRAToA8R8G8B8, D3DFMT_A8R8G8B8, ZELK_FORMAT_BGRA)              \
+                                                                      \
+    X(R8G8B8ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8)               \
+    X(R5G6B5ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5)               \
+    X(X1R5G5B5ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_X1R5G5B5)           \
+    X(A4R4G4B4ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4)           \
+    X(R3G3B2ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R3G3B2)               \
+    X(A2B10G10R10ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToX8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_G16R16)               \
+    X(ABGRToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_ABGR)              \
+    X(RGBAToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_RGBA)              \
+    X(BGRAToX8R8G8B8, D3DFMT_X8R8G8B8, ZELK_FORMAT_BGRA)
+
+#define ZELK_SHARED_CONVERTERS_16(X)                                  \
+    X(R8G8B8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_R8G8B8)                   \
+    X(X1R5G5B5ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5)               \
+    X(A4R4G4B4ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4)               \
+    X(R3G3B2ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_R3G3B2)                   \
+    X(A8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8)                           \
+    X(A2B10G10R10ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A2B10G10R10)         \
+    X(G16R16ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_G16R16)                   \
+    X(A8P8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A8P8)                       \
+    X(L8ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_L8)                           \
+    X(A4L4ToR5G6B5, D3DFMT_R5G6B5, D3DFMT_A4L4)                       \
+    X(ABGRToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_ABGR)                  \
+    X(RGBAToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_RGBA)                  \
+    X(BGRAToR5G6B5, D3DFMT_R5G6B5, ZELK_FORMAT_BGRA)                  \
+                                                                      \
+    X(R8G8B8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R8G8B8)               \
+    X(R5G6B5ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R5G6B5)               \
+    X(A4R4G4B4ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A4R4G4B4)           \
+    X(R3G3B2ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_R3G3B2)               \
+    X(A8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8)                       \
+    X(A2B10G10R10ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_G16R16)               \
+    X(A8P8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A8P8)                   \
+    X(L8ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_L8)                       \
+    X(A4L4ToX1R5G5B5, D3DFMT_X1R5G5B5, D3DFMT_A4L4)                   \
+    X(ABGRToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_ABGR)              \
+    X(RGBAToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_RGBA)              \
+    X(BGRAToX1R5G5B5, D3DFMT_X1R5G5B5, ZELK_FORMAT_BGRA)              \
+                                                                      \
+    X(R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R8G8B8)               \
+    X(A8R8G8B8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8)           \
+    X(R5G6B5ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R5G6B5)               \
+    X(X1R5G5B5ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X1R5G5B5)           \
+    X(A4R4G4B4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4)           \
+    X(R3G3B2ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_R3G3B2)               \
+    X(A8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8)                       \
+    X(A8R3G3B2ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2)           \
+    X(X4R4G4B4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X4R4G4B4)           \
+    X(A2B10G10R10ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_G16R16)               \
+    X(A8P8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8P8)                   \
+    X(P8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_P8)                       \
+    X(L8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_L8)                       \
+    X(A8L8ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A8L8)                   \
+    X(A4L4ToA1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4L4)                   \
+    X(ABGRToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_ABGR)              \
+    X(RGBAToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_RGBA)              \
+    X(BGRAToA1R5G5B5, D3DFMT_A1R5G5B5, ZELK_FORMAT_BGRA)              \
+                                                                      \
+    X(R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R8G8B8)               \
+    X(A8R8G8B8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8)           \
+    X(R5G6B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5)               \
+    X(X1R5G5B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X1R5G5B5)           \
+    X(A1R5G5B5ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5)           \
+    X(R3G3B2ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_R3G3B2)               \
+    X(A8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8)                       \
+    X(A8R3G3B2ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2)           \
+    X(X4R4G4B4ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_X4R4G4B4)           \
+    X(A2B10G10R10ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_G16R16)               \
+    X(A8P8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8P8)                   \
+    X(P8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_P8)                       \
+    X(L8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_L8)                       \
+    X(A8L8ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A8L8)                   \
+    X(A4L4ToA4R4G4B4, D3DFMT_A4R4G4B4, D3DFMT_A4L4)                   \
+    X(ABGRToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_ABGR)              \
+    X(RGBAToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_RGBA)              \
+    X(BGRAToA4R4G4B4, D3DFMT_A4R4G4B4, ZELK_FORMAT_BGRA)
+
+#define ZELK_SHARED_CONVERTERS_NARROW(X)                              \
+    X(R8G8B8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_R8G8B8)                   \
+    X(R5G6B5ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_R5G6B5)                   \
+    X(A4R4G4B4ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A4R4G4B4)               \
+    X(A8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A8)                           \
+    X(A2B10G10R10ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A2B10G10R10)         \
+    X(G16R16ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_G16R16)                   \
+    X(A8P8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A8P8)                       \
+    X(L8ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_L8)                           \
+    X(A4L4ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_A4L4)                       \
+    X(ABGRToR3G3B2, D3DFMT_R3G3B2, ZELK_FORMAT_ABGR)                  \
+    X(RGBAToR3G3B2, D3DFMT_R3G3B2, ZELK_FORMAT_RGBA)                  \
+    X(BGRAToR3G3B2, D3DFMT_R3G3B2, ZELK_FORMAT_BGRA)                  \
+                                                                      \
+    X(A8R8G8B8ToA8, D3DFMT_A8, D3DFMT_A8R8G8B8)                       \
+    X(A1R5G5B5ToA8, D3DFMT_A8, D3DFMT_A1R5G5B5)                       \
+    X(A4R4G4B4ToA8, D3DFMT_A8, D3DFMT_A4R4G4B4)                       \
+    X(A8R3G3B2ToA8, D3DFMT_A8, D3DFMT_A8R3G3B2)                       \
+    X(A2B10G10R10ToA8, D3DFMT_A8, D3DFMT_A2B10G10R10)                 \
+    X(A8P8ToA8, D3DFMT_A8, D3DFMT_A8P8)                               \
+    X(A4L4ToA8, D3DFMT_A8, D3DFMT_A4L4)                               \
+                                                                      \
+    X(R8G8B8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_R8G8B8)               \
+    X(A8R8G8B8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8R8G8B8)           \
+    X(R5G6B5ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_R5G6B5)               \
+    X(X1R5G5B5ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_X1R5G5B5)           \
+    X(A1R5G5B5ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A1R5G5B5)           \
+    X(A4R4G4B4ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A4R4G4B4)           \
+    X(R3G3B2ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_R3G3B2)               \
+    X(A8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8)                       \
+    X(X4R4G4B4ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4)           \
+    X(A2B10G10R10ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_G16R16)               \
+    X(A8P8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8P8)                   \
+    X(P8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_P8)                       \
+    X(L8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_L8)                       \
+    X(A8L8ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A8L8)                   \
+    X(A4L4ToA8R3G3B2, D3DFMT_A8R3G3B2, D3DFMT_A4L4)                   \
+    X(ABGRToA8R3G3B2, D3DFMT_A8R3G3B2, ZELK_FORMAT_ABGR)              \
+    X(RGBAToA8R3G3B2, D3DFMT_A8R3G3B2, ZELK_FORMAT_RGBA)              \
+    X(BGRAToA8R3G3B2, D3DFMT_A8R3G3B2, ZELK_FORMAT_BGRA)              \
+                                                                      \
+    X(R8G8B8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_R8G8B8)               \
+    X(R5G6B5ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_R5G6B5)               \
+    X(R3G3B2ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_R3G3B2)               \
+    X(A8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A8)                       \
+    X(A2B10G10R10ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A2B10G10R10)     \
+    X(G16R16ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_G16R16)               \
+    X(A8P8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A8P8)                   \
+    X(L8ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_L8)                       \
+    X(A4L4ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_A4L4)                   \
+    X(ABGRToX4R4G4B4, D3DFMT_X4R4G4B4, ZELK_FORMAT_ABGR)              \
+    X(RGBAToX4R4G4B4, D3DFMT_X4R4G4B4, ZELK_FORMAT_RGBA)              \
+    X(BGRAToX4R4G4B4, D3DFMT_X4R4G4B4, ZELK_FORMAT_BGRA)              \
+                                                                      \
+    X(P8ToA8P8, D3DFMT_A8P8, D3DFMT_P8)                               \
+                                                                      \
+    X(L8ToA8L8, D3DFMT_A8L8, D3DFMT_L8)                               \
     X(A4L4ToA8L8, D3DFMT_A8L8, D3DFMT_A4L4)
+
+// The per-texel members: the shared ones and those without a per-rectangle
+// member of the same name.
+#define ZELK_TEXEL_CONVERTERS(X)                                      \
+    ZELK_SHARED_CONVERTERS_32(X)                                      \
+    ZELK_SHARED_CONVERTERS_16(X)                                      \
+    ZELK_SHARED_CONVERTERS_NARROW(X)                                  \
+    X(X1R5G5B5ToR3G3B2, D3DFMT_R3G3B2, D3DFMT_X1R5G5B5)               \
+                                                                      \
+    X(R8G8B8ToA8, D3DFMT_A8, D3DFMT_R8G8B8)                           \
+                                                                      \
+    X(X1R5G5B5ToX4R4G4B4, D3DFMT_X4R4G4B4, D3DFMT_X1R5G5B5)
 
 #define ZELK_DECLARE_TEXEL_CONVERTER(name, destination, source)                           \
     void ConvertTexel_##name(const ZelkGrPixelConverter* converter, const void* sourceTexel, \
