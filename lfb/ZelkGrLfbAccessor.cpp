@@ -104,7 +104,7 @@ void ZelkGrLfbLockRecord::Reset() {
 }
 
 // ---------------------------------------------------------------------------
-// Construction, copy, destruction
+// Construction
 
 ZelkGrLfbAccessor::ZelkGrLfbAccessor(IDirect3DDevice9* device_, uint32_t width_, uint32_t height_,
                                      GrColorFormat_t colorFormat_,
@@ -197,58 +197,6 @@ void ZelkGrLfbAccessor::Probe() {
     writeFront = 0;
     writeBack = writeBack && backLockable;
     writeDepth = writeDepth && depthLockable;
-}
-
-ZelkGrLfbAccessor::ZelkGrLfbAccessor(const ZelkGrLfbAccessor& other) {
-    *this = other;
-}
-
-ZelkGrLfbAccessor& ZelkGrLfbAccessor::operator=(const ZelkGrLfbAccessor& other) {
-    if (this == &other) {
-        return *this;
-    }
-    readFront = other.readFront;
-    readBack = other.readBack;
-    readDepth = other.readDepth;
-    writeFront = other.writeFront;
-    writeBack = other.writeBack;
-    writeDepth = other.writeDepth;
-    device = other.device;
-    width = other.width;
-    height = other.height;
-    colorFormat = other.colorFormat;
-    auxIsDepth = other.auxIsDepth;
-    constantColor = other.constantColor;
-    constantAlpha = other.constantAlpha;
-    constantDepth = other.constantDepth;
-    readFillColor = other.readFillColor;
-    readFillAlpha = other.readFillAlpha;
-    readFillDepth = other.readFillDepth;
-    workingColor = other.workingColor;
-    workingAlpha = other.workingAlpha;
-    workingDepth = other.workingDepth;
-    workingAlphaNonZero = other.workingAlphaNonZero;
-    colorPixelConverter = other.colorPixelConverter;
-    depthPixelConverter = other.depthPixelConverter;
-    colorRowConverter = other.colorRowConverter;
-    depthRowConverter = other.depthRowConverter;
-    for (uint32_t i = 0; i < kLfbRecordCount; ++i) {
-        lockRecords[i] = other.lockRecords[i];
-    }
-    for (uint32_t i = 0; i < kLfbConversionFormatCount; ++i) {
-        canConvert[i] = other.canConvert[i];
-        conversionTargets[i] = other.conversionTargets[i];
-    }
-    return *this;
-}
-
-ZelkGrLfbAccessor::~ZelkGrLfbAccessor() {
-    for (auto& target : conversionTargets) {
-        target = nullptr;
-    }
-    for (auto& record : lockRecords) {
-        record.Reset();
-    }
 }
 
 uint32_t ZelkGrLfbAccessor::BytesPerPixel(uint32_t writeMode) {

@@ -115,9 +115,10 @@ class ZelkGrLfbAccessor {
 public:
     ZelkGrLfbAccessor(IDirect3DDevice9* device, std::uint32_t width, std::uint32_t height,
                       GrColorFormat_t colorFormat, const ZelkGrLfbSettings& settings);
-    ZelkGrLfbAccessor(const ZelkGrLfbAccessor& other);
-    ZelkGrLfbAccessor& operator=(const ZelkGrLfbAccessor& other);
-    virtual ~ZelkGrLfbAccessor();
+    // Copies share the device and surfaces; lock records copy as records do.
+    ZelkGrLfbAccessor(const ZelkGrLfbAccessor& other) = default;
+    ZelkGrLfbAccessor& operator=(const ZelkGrLfbAccessor& other) = default;
+    virtual ~ZelkGrLfbAccessor() = default;
 
     // grLfbLock / grLfbUnlock.  Lock returns true with info filled or throws;
     // Unlock returns false when the buffer had no lock.

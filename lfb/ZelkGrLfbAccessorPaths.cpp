@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/ZelkD3DFormats.h"
 #include "framework/ZelkException.h"
 #include "lfb/ZelkGrLfbAccessor.h"
 
@@ -56,18 +57,6 @@ void ThrowIfNoColourConversion(const IDirect3DSurface9Ptr& surface, bool convert
     }
 }
 
-UINT SurfaceBytesPerPixel(D3DFORMAT format) {
-    switch (format) {
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_D16_LOCKABLE:
-        return 2;
-    default:
-        return 4;
-    }
-}
-
 // The rectangle cut to the Glide screen (empty when it lies outside).
 RECT ClipToScreen(const RECT* rect, uint32_t W, uint32_t H) {
     RECT r;
@@ -97,7 +86,7 @@ public:
                   const RECT& rect, DWORD flags, const char* thrower)
         : surface_(surface) {
         if (const ZelkGrLfbLockRecord* held = accessor.FindHeldLock(surface)) {
-            const UINT bpp = SurfaceBytesPerPixel(format);
+            const UINT bpp = GetFormatBytesPerPixel(format);
             bits = held->lfbPointer + ptrdiff_t(rect.top - held->rect.top) * held->stride +
                    ptrdiff_t(rect.left - held->rect.left) * bpp;
             pitch = held->stride;

@@ -23,6 +23,15 @@
 namespace zelk {
 namespace lfblayout {
 
+// The accessor's working values a layout may decode from, taken once per
+// conversion so the pixel loop keeps them in registers.
+struct Working {
+    uint32_t alpha;
+    uint32_t alphaNonZero;
+    explicit Working(const ZelkGrLfbAccessor* a)
+        : alpha(a->workingAlpha & 0xFFu), alphaNonZero(a->workingAlphaNonZero & 1u) {}
+};
+
 struct Channels {
     uint32_t r = 0;
     uint32_t g = 0;
@@ -60,17 +69,17 @@ struct NoRgb {
 
 // Alpha policies.
 struct AlphaWorking {  // no alpha field: decodes the working alpha, encodes 0
-    static uint32_t Decode(uint32_t, const ZelkGrLfbAccessor* a) { return a->workingAlpha & 0xFFu; }
+    static uint32_t Decode(uint32_t, const Working& w) { return w.alpha; }
     static uint32_t Encode(uint32_t) { return 0; }
 };
 template <int Pos>
 struct Alpha8 {
-    static uint32_t Decode(uint32_t p, const ZelkGrLfbAccessor*) { return (p >> Pos) & 0xFFu; }
+    static uint32_t Decode(uint32_t p, const Working&) { return (p >> Pos) & 0xFFu; }
     static uint32_t Encode(uint32_t a) { return (a & 0xFFu) << Pos; }
 };
 template <int Pos>
 struct Alpha1 {
-    static uint32_t Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+    static uint32_t Decode(uint32_t p, const Working&) {
         return (0u - ((p >> Pos) & 1u)) & 0xFFu;
     }
     static uint32_t Encode(uint32_t a) { return uint32_t((a & 0xFFu) != 0) << Pos; }
@@ -78,8 +87,8 @@ struct Alpha1 {
 // A 1-bit alpha ORed with the working alpha flag on the way in.
 template <int Pos>
 struct Alpha1OrWorking {
-    static uint32_t Decode(uint32_t p, const ZelkGrLfbAccessor* a) {
-        return (0u - (((p >> Pos) | a->workingAlphaNonZero) & 1u)) & 0xFFu;
+    static uint32_t Decode(uint32_t p, const Working& w) {
+        return (0u - (((p >> Pos) | w.alphaNonZero) & 1u)) & 0xFFu;
     }
     static uint32_t Encode(uint32_t a) { return uint32_t((a & 0xFFu) != 0) << Pos; }
 };
@@ -91,13 +100,13 @@ template <unsigned Size, class Fields, class Alpha, bool KeepHigh = false>
 struct Layout {
     static constexpr unsigned kSize = Size;
     static constexpr bool kReadsDestination = KeepHigh;
-    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor* a) {
+    static Channels Decode(uint32_t p, const Working& w) {
         if (KeepHigh) {
             p &= 0xFFFFu;
         }
         Channels c;
         Fields::Decode(p, c);
-        c.a = Alpha::Decode(p, a);
+        c.a = Alpha::Decode(p, w);
         return c;
     }
     static uint32_t Encode(const Channels& c, uint32_t old) {
@@ -180,7 +189,7 @@ struct SurfA1R5G5B5AlphaOnly {
 struct Raw16 {
     static constexpr unsigned kSize = 2;
     static constexpr bool kReadsDestination = false;
-    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+    static Channels Decode(uint32_t p, const Working&) {
         Channels c;
         c.raw = p & 0xFFFFu;
         return c;
@@ -190,7 +199,7 @@ struct Raw16 {
 struct RawLow16Of32 {  // bits 15-0 of a 4-byte pixel; bits 31-16 kept
     static constexpr unsigned kSize = 4;
     static constexpr bool kReadsDestination = true;
-    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+    static Channels Decode(uint32_t p, const Working&) {
         Channels c;
         c.raw = p & 0xFFFFu;
         return c;
@@ -202,7 +211,7 @@ struct RawLow16Of32 {  // bits 15-0 of a 4-byte pixel; bits 31-16 kept
 struct DepthHigh16Of32 {  // bits 31-16 of a 4-byte pixel; bits 15-0 kept
     static constexpr unsigned kSize = 4;
     static constexpr bool kReadsDestination = true;
-    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+    static Channels Decode(uint32_t p, const Working&) {
         Channels c;
         c.raw = p >> 16;
         return c;
@@ -219,7 +228,7 @@ constexpr double kDepthWriteScale = double(1.0f / 65535.0f);
 struct DepthFloat {
     static constexpr unsigned kSize = 4;
     static constexpr bool kReadsDestination = false;
-    static Channels Decode(uint32_t p, const ZelkGrLfbAccessor*) {
+    static Channels Decode(uint32_t p, const Working&) {
         float f;
         std::memcpy(&f, &p, 4);
         double d = f;
@@ -240,34 +249,20 @@ struct DepthFloat {
     }
 };
 
-// Where the rectangle starts: rows at top x |pitch| and y x |pitch|, each
-// further row one signed pitch on.
-template <unsigned S, unsigned D, class RowOp>
-inline void WalkLfbRows(const void* sourceBits, const RECT* sourceRect, int sourcePitch,
-                        void* destinationBits, const POINT* destinationPoint,
-                        int destinationPitch, const RowOp& rowOp) {
-    const int64_t width = int64_t(sourceRect->right) - sourceRect->left;
-    const int64_t height = int64_t(sourceRect->bottom) - sourceRect->top;
-    if (width <= 0 || height <= 0) {
-        return;
-    }
-    const uint8_t* source = static_cast<const uint8_t*>(sourceBits) +
-                            ptrdiff_t(sourceRect->top) * std::abs(sourcePitch) +
-                            ptrdiff_t(sourceRect->left) * ptrdiff_t(S);
-    uint8_t* destination = static_cast<uint8_t*>(destinationBits) +
-                           ptrdiff_t(destinationPoint->y) * std::abs(destinationPitch) +
-                           ptrdiff_t(destinationPoint->x) * ptrdiff_t(D);
-    for (int64_t row = 0; row < height; ++row) {
-        rowOp(source, destination, unsigned(width));
-        source += sourcePitch;
-        destination += destinationPitch;
-    }
+// The base address that makes the shared row walk (which starts at
+// bits + top x pitch) start these buffers at row top x |pitch|, from where a
+// negative pitch walks upwards.
+inline const uint8_t* RowBase(const void* bits, LONG top, int pitch) {
+    return static_cast<const uint8_t*>(bits) + ptrdiff_t(top) * (ptrdiff_t(std::abs(pitch)) - pitch);
+}
+inline uint8_t* RowBase(void* bits, LONG top, int pitch) {
+    return static_cast<uint8_t*>(bits) + ptrdiff_t(top) * (ptrdiff_t(std::abs(pitch)) - pitch);
 }
 
 template <class Src, class Dst>
-inline void ConvertPixel(const ZelkGrLfbAccessor* a, const uint8_t* s, uint8_t* d) {
+inline void ConvertPixel(const Working& w, const uint8_t* s, uint8_t* d) {
     const uint32_t old = Dst::kReadsDestination ? LoadTexel<Dst::kSize>(d) : 0u;
-    StoreTexel<Dst::kSize>(d, Dst::Encode(Src::Decode(LoadTexel<Src::kSize>(s), a), old));
+    StoreTexel<Dst::kSize>(d, Dst::Encode(Src::Decode(LoadTexel<Src::kSize>(s), w), old));
 }
 
 // The row converter of a pair of layouts.
@@ -275,19 +270,18 @@ template <class Src, class Dst>
 void ConvertRows(const ZelkGrLfbAccessor* a, const void* sourceBits, const RECT* sourceRect,
                  int sourcePitch, void* destinationBits, const POINT* destinationPoint,
                  int destinationPitch) {
-    WalkLfbRows<Src::kSize, Dst::kSize>(
-        sourceBits, sourceRect, sourcePitch, destinationBits, destinationPoint, destinationPitch,
-        [a](const uint8_t* s, uint8_t* d, unsigned count) {
-            WalkRow<Src::kSize, Dst::kSize>(s, d, count, [a](const uint8_t* sp, uint8_t* dp) {
-                ConvertPixel<Src, Dst>(a, sp, dp);
-            });
-        });
+    const Working w(a);
+    WalkRect<Src::kSize, Dst::kSize>(
+        RowBase(sourceBits, sourceRect->top, sourcePitch), sourceRect, sourcePitch,
+        RowBase(destinationBits, destinationPoint->y, destinationPitch), destinationPoint,
+        destinationPitch,
+        [w](const uint8_t* s, uint8_t* d) { ConvertPixel<Src, Dst>(w, s, d); });
 }
 
 // Its one-pixel form.
 template <class Src, class Dst>
 void ConvertOnePixel(const ZelkGrLfbAccessor* a, const void* source, void* destination) {
-    ConvertPixel<Src, Dst>(a, static_cast<const uint8_t*>(source),
+    ConvertPixel<Src, Dst>(Working(a), static_cast<const uint8_t*>(source),
                            static_cast<uint8_t*>(destination));
 }
 
@@ -297,22 +291,9 @@ template <unsigned Size>
 void CopyRows(const ZelkGrLfbAccessor*, const void* sourceBits, const RECT* sourceRect,
               int sourcePitch, void* destinationBits, const POINT* destinationPoint,
               int destinationPitch) {
-    const int64_t width = int64_t(sourceRect->right) - sourceRect->left;
-    const int64_t height = int64_t(sourceRect->bottom) - sourceRect->top;
-    const int64_t rowBytes = width * Size;
-    if (width > 0 && height > 0 && rowBytes == sourcePitch && rowBytes == destinationPitch) {
-        std::memcpy(static_cast<uint8_t*>(destinationBits) + ptrdiff_t(destinationPoint->y) * destinationPitch +
-                        ptrdiff_t(destinationPoint->x) * Size,
-                    static_cast<const uint8_t*>(sourceBits) + ptrdiff_t(sourceRect->top) * sourcePitch +
-                        ptrdiff_t(sourceRect->left) * Size,
-                    size_t(rowBytes * height));
-        return;
-    }
-    WalkLfbRows<Size, Size>(sourceBits, sourceRect, sourcePitch, destinationBits,
-                            destinationPoint, destinationPitch,
-                            [](const uint8_t* s, uint8_t* d, unsigned count) {
-                                std::memcpy(d, s, size_t(count) * Size);
-                            });
+    CopyRect<Size>(RowBase(sourceBits, sourceRect->top, sourcePitch), sourceRect, sourcePitch,
+                   RowBase(destinationBits, destinationPoint->y, destinationPitch),
+                   destinationPoint, destinationPitch);
 }
 template <unsigned Size>
 void CopyOnePixel(const ZelkGrLfbAccessor*, const void* source, void* destination) {

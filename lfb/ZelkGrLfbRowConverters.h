@@ -13,7 +13,6 @@ namespace zelk {
 // X(name, source layout, destination layout)
 #define ZELK_LFB_ROW_CONVERTERS(X)                                                           \
     /* 32-bit surfaces */                                                                    \
-    X(LfbReadRow_A8R8G8B8To888Argb, SurfA8R8G8B8, Lfb8888Argb)                               \
     X(LfbReadRow_A8R8G8B8To888Abgr, SurfA8R8G8B8, Lfb8888Abgr)                               \
     X(LfbReadRow_A8R8G8B8To888Rgba, SurfA8R8G8B8, Lfb888Rgba)                                \
     X(LfbReadRow_A8R8G8B8To888Bgra, SurfA8R8G8B8, Lfb888Bgra)                                \
@@ -160,7 +159,6 @@ namespace zelk {
     X(LfbWriteRow_1555DepthBgraToX1R5G5B5, Lfb1555DepthBgra, SurfA1R5G5B5)                   \
     X(LfbWriteRow_AlphaToA1R5G5B5, LfbAlpha, SurfA1R5G5B5AlphaOnly)                          \
     /* depth */                                                                              \
-    X(LfbReadRow_D16LockableToZa16, Raw16, Raw16)                                            \
     X(LfbReadRow_D16LockableTo565Depth, Raw16, DepthHigh16Of32)                              \
     X(LfbWriteRow_565DepthToD16Lockable, DepthHigh16Of32, Raw16)                             \
     X(LfbWriteRow_Za16ToD32FLockable, Raw16, DepthFloat)                                     \
@@ -175,9 +173,17 @@ namespace zelk {
     void name##Pixel(const ZelkGrLfbAccessor* accessor, const void* sourcePixel,              \
                      void* destinationPixel);
 
+// Plain copies, for pairs whose two layouts are the same pixel bit for bit.
+// X(name, pixel size in bytes)
+#define ZELK_LFB_COPY_CONVERTERS(X)                                                          \
+    X(LfbRowCopy16, 2)                                                                       \
+    X(LfbRowCopy32, 4)                                                                       \
+    X(LfbReadRow_A8R8G8B8To888Argb, 4) /* A8R8G8B8 is the 8888 ARGB pixel */                 \
+    X(LfbReadRow_D16LockableToZa16, 2) /* 16-bit depth moved as it is */
+
 ZELK_LFB_ROW_CONVERTERS(ZELK_LFB_DECLARE_ROW_CONVERTER)
-// Plain copies.
-ZELK_LFB_DECLARE_ROW_CONVERTER(LfbRowCopy16, , )
-ZELK_LFB_DECLARE_ROW_CONVERTER(LfbRowCopy32, , )
+#define ZELK_LFB_DECLARE_COPY_CONVERTER(name, size) ZELK_LFB_DECLARE_ROW_CONVERTER(name, , )
+ZELK_LFB_COPY_CONVERTERS(ZELK_LFB_DECLARE_COPY_CONVERTER)
+#undef ZELK_LFB_DECLARE_COPY_CONVERTER
 
 }  // namespace zelk
