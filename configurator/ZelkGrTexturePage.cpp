@@ -133,7 +133,7 @@ void ZelkGrTexturePage::SetDefaults()
 
 const ZelkD3DFormatInfo* ZelkGrTexturePage::ActiveRecord() const
 {
-    return ActiveFormatRecord(SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_)));
+    return ActiveFormatRecord(SelectedDevice(enumeration_, *adapterOrdinal_));
 }
 
 void ZelkGrTexturePage::ReadSettings()
