@@ -186,7 +186,7 @@ void ZelkGrD3DDevicePage::FillDeviceControls()
 
 void ZelkGrD3DDevicePage::FillProcessingList()
 {
-    ZelkD3DDeviceInfo* device = SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
+    ZelkD3DDeviceInfo* device = SelectedDevice(enumeration_, *adapterOrdinal_);
     std::vector<ZelkComboItem> items;
     if (!device || !InRange(device->selectedBehaviorIndex, device->behaviorFlags.size())) {
         ShowCombo(IDC_ZELK_PROCESSING_TYPE, items, -1, false);
@@ -208,7 +208,7 @@ void ZelkGrD3DDevicePage::FillProcessingList()
 
 void ZelkGrD3DDevicePage::FillWindowModeBox()
 {
-    ZelkD3DDeviceInfo* device = SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
+    ZelkD3DDeviceInfo* device = SelectedDevice(enumeration_, *adapterOrdinal_);
     if (device && !device->windowedFormats.empty()) {
         ShowCheck(IDC_ZELK_USE_WINDOW_MODE, device->selectedWindowed, true);
     } else {
@@ -218,7 +218,7 @@ void ZelkGrD3DDevicePage::FillWindowModeBox()
 
 void ZelkGrD3DDevicePage::FillDisplayFormatList()
 {
-    ZelkD3DDeviceInfo* device = SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
+    ZelkD3DDeviceInfo* device = SelectedDevice(enumeration_, *adapterOrdinal_);
     std::vector<ZelkComboItem> items;
     if (!ActiveFormatRecord(device)) {
         ShowCombo(IDC_ZELK_DISPLAY_FORMAT, items, -1, false);
@@ -235,7 +235,7 @@ void ZelkGrD3DDevicePage::FillDisplayFormatList()
 
 void ZelkGrD3DDevicePage::FillDepthList()
 {
-    ZelkD3DFormatInfo* format = ActiveFormatRecord(SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_)));
+    ZelkD3DFormatInfo* format = ActiveFormatRecord(SelectedDevice(enumeration_, *adapterOrdinal_));
     std::vector<ZelkComboItem> items;
     if (!format || !InRange(format->selectedDepthStencilFormatIndex, format->depthStencilFormats.size())) {
         ShowCombo(IDC_ZELK_DEPTH_FORMAT, items, -1, false);
@@ -296,7 +296,7 @@ void ZelkGrD3DDevicePage::CheckClicked(int id, bool checked)
     if (id != IDC_ZELK_USE_WINDOW_MODE) {
         return;
     }
-    ZelkD3DDeviceInfo* device = SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
+    ZelkD3DDeviceInfo* device = SelectedDevice(enumeration_, *adapterOrdinal_);
     if (!device) {
         return;
     }

@@ -14,9 +14,10 @@ namespace {
 
 const char* const kThrower = "ZelkGrMiscPage::ZelkGrMiscPage";
 
-constexpr DWORD kMinimumMemory = 1;
-constexpr DWORD kMaximumMemory = 64;
-constexpr DWORD kMaximumTmu = 2;
+// The spin controls' ranges; stored numbers outside them are brought in.
+constexpr int kMinimumMemory = 1;
+constexpr int kMaximumMemory = 64;
+constexpr int kMaximumTmu = static_cast<int>(keys::kMaximumNumberOfTmu);
 
 }  // namespace
 
@@ -33,9 +34,9 @@ ZelkGrMiscPage::ZelkGrMiscPage(ZelkRegKey* root) : root_(root)
                    [this] { VisitMisc(ZelkPageValueReader{miscKey_}); }}});
     // Numbers outside the controls' ranges are brought in; they reach the
     // registry only when the page is applied.
-    values_.numberOfTmu = std::min(values_.numberOfTmu, kMaximumTmu);
-    values_.fbiMemorySize = std::clamp(values_.fbiMemorySize, kMinimumMemory, kMaximumMemory);
-    values_.tmuMemorySize = std::clamp(values_.tmuMemorySize, kMinimumMemory, kMaximumMemory);
+    values_.numberOfTmu = std::min<DWORD>(values_.numberOfTmu, kMaximumTmu);
+    values_.fbiMemorySize = std::clamp<DWORD>(values_.fbiMemorySize, kMinimumMemory, kMaximumMemory);
+    values_.tmuMemorySize = std::clamp<DWORD>(values_.tmuMemorySize, kMinimumMemory, kMaximumMemory);
 }
 
 ZelkGrMiscPage::~ZelkGrMiscPage() = default;
@@ -82,9 +83,9 @@ void ZelkGrMiscPage::ShowAll()
         int lower;
         int upper;
     };
-    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, values_.fbiMemorySize, 1, 64},
-                             Spin{IDC_ZELK_NUMBER_OF_TMU, values_.numberOfTmu, 0, 2},
-                             Spin{IDC_ZELK_TMU_MEMORY, values_.tmuMemorySize, 1, 64}}) {
+    for (const Spin& spin : {Spin{IDC_ZELK_FBI_MEMORY, values_.fbiMemorySize, kMinimumMemory, kMaximumMemory},
+                             Spin{IDC_ZELK_NUMBER_OF_TMU, values_.numberOfTmu, 0, kMaximumTmu},
+                             Spin{IDC_ZELK_TMU_MEMORY, values_.tmuMemorySize, kMinimumMemory, kMaximumMemory}}) {
         ZelkControlState& state = Show(spin.id, ZelkControlState::Kind::UpDown);
         state.lower = spin.lower;
         state.upper = spin.upper;

@@ -216,7 +216,7 @@ bool ZelkGrRendererPage::SaveSettings()
 
 ZelkD3DDeviceInfo* ZelkGrRendererPage::CurrentDevice() const
 {
-    return SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_));
+    return SelectedDevice(enumeration_, *adapterOrdinal_);
 }
 
 bool ZelkGrRendererPage::CurrentChoice(ZelkGrRendererDeviceChoice& choice) const

@@ -62,13 +62,14 @@ private:
     void FillOFogBox();
     DWORD VertexConvertValue() const;
 
+    // Set by SetDefaults before anything reads them.
     int vertexConvert_ = 0;
     int texelBlending_ = 0;
     int shaderVersion_ = 0;
     bool useBackgroundThread_ = false;
-    bool assumeOFogIsValid_ = true;
-    bool useTriangleStrip_ = true;
-    DWORD maximumQueueSize_ = 16;
+    bool assumeOFogIsValid_ = false;
+    bool useTriangleStrip_ = false;
+    DWORD maximumQueueSize_ = 0;
     DWORD threadPriority_ = 0;
 };
 

@@ -133,7 +133,7 @@ void ZelkGrTexturePage::SetDefaults()
 
 const ZelkD3DFormatInfo* ZelkGrTexturePage::ActiveRecord() const
 {
-    return ActiveFormatRecord(SelectedDevice(SelectedAdapter(enumeration_, *adapterOrdinal_)));
+    return ActiveFormatRecord(SelectedDevice(enumeration_, *adapterOrdinal_));
 }
 
 void ZelkGrTexturePage::ReadSettings()
@@ -253,7 +253,7 @@ void ZelkGrTexturePage::ComboChanged(int id, DWORD data)
         }
         // Only an item the list offers can be picked.
         const ZelkControlState& list = Control(id);
-        if (std::any_of(list.items.begin(), list.items.end(), [&](const ZelkComboItem& item) { return item.data == data; })) {
+        if (Holds(list.items, data)) {
             formats_[slot] = data;
             NoteSelection(id, data);
         }

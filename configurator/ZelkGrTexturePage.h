@@ -58,9 +58,10 @@ private:
     const ZelkD3DFormatInfo* ActiveRecord() const;
     void FillSlot(std::size_t slot);
 
+    // Set by SetDefaults before anything reads them.
     DWORD formats_[kTextureSlotCount] = {};
     bool forceAnisotropicFiltering_ = false;
-    bool createMipmap_ = true;
+    bool createMipmap_ = false;
 };
 
 }  // namespace zelk

@@ -20,6 +20,11 @@ ZelkD3DDeviceInfo* SelectedDevice(ZelkD3DAdapterInfo* adapter)
     return &adapter->devices[static_cast<std::size_t>(adapter->selectedDeviceIndex)];
 }
 
+ZelkD3DDeviceInfo* SelectedDevice(ZelkD3D* enumeration, std::uint32_t ordinal)
+{
+    return SelectedDevice(SelectedAdapter(enumeration, ordinal));
+}
+
 std::vector<ZelkD3DFormatInfo>& ActiveFormatList(ZelkD3DDeviceInfo& device)
 {
     return device.selectedWindowed ? device.windowedFormats : device.fullScreenFormats;

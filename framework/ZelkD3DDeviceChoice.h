@@ -17,6 +17,8 @@ namespace zelk {
 ZelkD3DAdapterInfo* SelectedAdapter(ZelkD3D* enumeration, std::uint32_t ordinal);
 // The adapter's selected device record.
 ZelkD3DDeviceInfo* SelectedDevice(ZelkD3DAdapterInfo* adapter);
+// The selected device record of the adapter at the ordinal.
+ZelkD3DDeviceInfo* SelectedDevice(ZelkD3D* enumeration, std::uint32_t ordinal);
 // The device's active format list: its windowed list while its windowed
 // flag is set, else its full-screen list; and that list's selection.
 std::vector<ZelkD3DFormatInfo>& ActiveFormatList(ZelkD3DDeviceInfo& device);
