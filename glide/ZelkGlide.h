@@ -41,6 +41,11 @@ public:
     void WinClose() noexcept;
     FxBool QueryHardware(GrHwConfiguration* configuration) const;
     bool IsOpen() const { return renderer != nullptr; }
+    // The texture units the calls serve: the emulated count, at most two.
+    std::uint32_t ServedTmuCount() const
+    {
+        return settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount;
+    }
     // Gives the application's window back its style, place and children, as
     // they were at open.
     void RestoreWindow() noexcept;

@@ -424,7 +424,7 @@ void ZelkGlide::GetState(GrState* saved) const
     unsigned char* bytes = reinterpret_cast<unsigned char*>(saved);
     std::memset(bytes, 0, sizeof(GrState));
     std::memcpy(bytes, &state, sizeof(state));
-    const std::uint32_t units = settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount;
+    const std::uint32_t units = ServedTmuCount();
     for (std::uint32_t i = 0; i < units; ++i) {
         std::memcpy(bytes + kGlideStateBytes + i * kGlideTmuStateBytes, &tmuState[i], sizeof(ZelkGlideTmuState));
     }
@@ -470,7 +470,7 @@ void ZelkGlide::SetState(const GrState* saved)
     GammaCorrectionValue(block.gamma);
 
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(saved);
-    const std::uint32_t units = settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount;
+    const std::uint32_t units = ServedTmuCount();
     for (std::uint32_t i = 0; i < units; ++i) {
         ZelkGlideTmuState tmu;
         std::memcpy(static_cast<void*>(&tmu), bytes + kGlideStateBytes + i * kGlideTmuStateBytes, sizeof(tmu));
