@@ -434,16 +434,11 @@ void ZelkGlide::SetState(const GrState* saved)
 {
     ZelkGlideState block;
     std::memcpy(static_cast<void*>(&block), saved, sizeof(block));
-    ZelkGrPrimitiveRenderer* recorder = Recorder();
-    if (!recorder) {
+    if (!Recorder()) {
         return;
     }
     SstOrigin(block.origin);
-    if ((block.hintType != state.hintType || block.hintMask != state.hintMask) && block.hintType == 0) {
-        recorder->RecordCommand(kCommandHints, block.hintMask, 0);
-        state.hintType = 0;
-        state.hintMask = block.hintMask;
-    }
+    Hints(block.hintType, block.hintMask);
     RenderBuffer(block.renderBuffer);
     AlphaBlendFunction(block.blendRgbSource, block.blendRgbDestination, block.blendAlphaSource,
                        block.blendAlphaDestination);
@@ -475,7 +470,6 @@ void ZelkGlide::SetState(const GrState* saved)
         ZelkGlideTmuState tmu;
         std::memcpy(static_cast<void*>(&tmu), bytes + kGlideStateBytes + i * kGlideTmuStateBytes, sizeof(tmu));
         GrTexInfo info = tmu.sourceInfo;
-        glidebody::grTexNCCTable(i, 0);
         glidebody::grTexSource(i, tmu.sourceStartAddress, tmu.sourceEvenOdd, &info);
         glidebody::grTexClampMode(i, tmu.sClampMode, tmu.tClampMode);
         glidebody::grTexCombine(i, tmu.rgbFunction, tmu.rgbFactor, tmu.alphaFunction, tmu.alphaFactor, tmu.rgbInvert,
@@ -484,7 +478,6 @@ void ZelkGlide::SetState(const GrState* saved)
         glidebody::grTexFilterMode(i, tmu.minFilterMode, tmu.magFilterMode);
         glidebody::grTexLodBiasValue(i, tmu.lodBias);
         glidebody::grTexMipMapMode(i, tmu.mipMapMode, tmu.lodBlend);
-        glidebody::grTexNCCTable(i, 0);
     }
 }
 
