@@ -113,6 +113,17 @@ public:
     ZelkGlideTmuState tmuState[kGlideTmuCount];
 
 private:
+    // The stored fields of one combine unit (colour or alpha).
+    struct CombineFields {
+        std::uint32_t& function;
+        std::uint32_t& factor;
+        std::uint32_t& local;
+        std::uint32_t& other;
+        std::uint8_t& invert;
+    };
+    // Stores a combine setting and records the command when it changed.
+    void RecordCombine(std::uint32_t command, CombineFields stored, std::uint32_t function, std::uint32_t factor,
+                       std::uint32_t local, std::uint32_t other, std::uint32_t invert);
     void ApplyAlphaTest();
     void ApplyAlphaReference();
     void ApplyChromakeyToTextures();

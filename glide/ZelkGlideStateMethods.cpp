@@ -87,42 +87,40 @@ void ZelkGlide::AlphaBlendFunction(std::uint32_t rgbSource, std::uint32_t rgbDes
     recorder->RecordCommand(kCommandAlphaBlend, packed, 0);
 }
 
-void ZelkGlide::AlphaCombine(std::uint32_t function, std::uint32_t factor, std::uint32_t local, std::uint32_t other,
-                             std::uint32_t invert)
+void ZelkGlide::RecordCombine(std::uint32_t command, CombineFields stored, std::uint32_t function,
+                              std::uint32_t factor, std::uint32_t local, std::uint32_t other, std::uint32_t invert)
 {
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     const std::uint8_t flag = invert == 1 ? 1 : 0;
     const std::uint32_t packed = PackCombine(function, factor, local, other, flag);
-    if (!recorder || packed == PackCombine(state.alphaCombineFunction, state.alphaCombineFactor,
-                                           state.alphaCombineLocal, state.alphaCombineOther,
-                                           state.alphaCombineInvert)) {
+    if (!recorder ||
+        packed == PackCombine(stored.function, stored.factor, stored.local, stored.other, stored.invert)) {
         return;
     }
-    state.alphaCombineFunction = function;
-    state.alphaCombineFactor = factor;
-    state.alphaCombineLocal = local;
-    state.alphaCombineOther = other;
-    state.alphaCombineInvert = flag;
-    recorder->RecordCommand(kCommandAlphaCombine, packed, 0);
+    stored.function = function;
+    stored.factor = factor;
+    stored.local = local;
+    stored.other = other;
+    stored.invert = flag;
+    recorder->RecordCommand(command, packed, 0);
+}
+
+void ZelkGlide::AlphaCombine(std::uint32_t function, std::uint32_t factor, std::uint32_t local, std::uint32_t other,
+                             std::uint32_t invert)
+{
+    RecordCombine(kCommandAlphaCombine,
+                  {state.alphaCombineFunction, state.alphaCombineFactor, state.alphaCombineLocal,
+                   state.alphaCombineOther, state.alphaCombineInvert},
+                  function, factor, local, other, invert);
 }
 
 void ZelkGlide::ColorCombine(std::uint32_t function, std::uint32_t factor, std::uint32_t local, std::uint32_t other,
                              std::uint32_t invert)
 {
-    ZelkGrPrimitiveRenderer* recorder = Recorder();
-    const std::uint8_t flag = invert == 1 ? 1 : 0;
-    const std::uint32_t packed = PackCombine(function, factor, local, other, flag);
-    if (!recorder || packed == PackCombine(state.colorCombineFunction, state.colorCombineFactor,
-                                           state.colorCombineLocal, state.colorCombineOther,
-                                           state.colorCombineInvert)) {
-        return;
-    }
-    state.colorCombineFunction = function;
-    state.colorCombineFactor = factor;
-    state.colorCombineLocal = local;
-    state.colorCombineOther = other;
-    state.colorCombineInvert = flag;
-    recorder->RecordCommand(kCommandColorCombine, packed, 0);
+    RecordCombine(kCommandColorCombine,
+                  {state.colorCombineFunction, state.colorCombineFactor, state.colorCombineLocal,
+                   state.colorCombineOther, state.colorCombineInvert},
+                  function, factor, local, other, invert);
 }
 
 void ZelkGlide::AlphaControlsITRGBLighting(std::uint32_t enable)
