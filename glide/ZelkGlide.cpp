@@ -357,7 +357,7 @@ FxBool ZelkGlide::QueryHardware(GrHwConfiguration* configuration) const
     board.fbiRev = 260;
     board.nTexelfx = static_cast<int>(settings.tmuCount);
     board.sliDetect = settings.enableSli;
-    for (std::uint32_t i = 0; i < settings.tmuCount && i < kGlideTmuCount; ++i) {
+    for (std::uint32_t i = 0; i < ServedTmuCount(); ++i) {
         board.tmuConfig[i].tmuRev = 4;
         board.tmuConfig[i].tmuRam = static_cast<int>(settings.tmuMemorySize);
     }

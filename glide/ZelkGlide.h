@@ -41,6 +41,11 @@ public:
     void WinClose() noexcept;
     FxBool QueryHardware(GrHwConfiguration* configuration) const;
     bool IsOpen() const { return renderer != nullptr; }
+    // The texture units the calls serve: the emulated count, at most two.
+    std::uint32_t ServedTmuCount() const
+    {
+        return settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount;
+    }
     // Gives the application's window back its style, place and children, as
     // they were at open.
     void RestoreWindow() noexcept;
@@ -108,6 +113,17 @@ public:
     ZelkGlideTmuState tmuState[kGlideTmuCount];
 
 private:
+    // The stored fields of one combine unit (colour or alpha).
+    struct CombineFields {
+        std::uint32_t& function;
+        std::uint32_t& factor;
+        std::uint32_t& local;
+        std::uint32_t& other;
+        std::uint8_t& invert;
+    };
+    // Stores a combine setting and records the command when it changed.
+    void RecordCombine(std::uint32_t command, CombineFields stored, std::uint32_t function, std::uint32_t factor,
+                       std::uint32_t local, std::uint32_t other, std::uint32_t invert);
     void ApplyAlphaTest();
     void ApplyAlphaReference();
     void ApplyChromakeyToTextures();

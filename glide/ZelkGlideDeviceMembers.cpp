@@ -8,7 +8,7 @@ namespace zelk {
 void ZelkGlide::RebuildDeviceMembers(IDirect3DDevice9* device, GrColorFormat_t colorFormat)
 {
     textureManager = ZelkGrTextureManager(device, renderer.get(), settings.texture);
-    mipMapTable = ZelkGuMipMapTable(settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount);
+    mipMapTable = ZelkGuMipMapTable(ServedTmuCount());
     lfbAccessor = ZelkGrLfbAccessor(device, screenWidth, screenHeight, colorFormat, settings.lfb);
 }
 

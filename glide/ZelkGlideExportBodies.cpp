@@ -29,36 +29,38 @@ void RequirePointer(const void* pointer, const char* thrower, const char* parame
     }
 }
 
-ZelkGrPrimitiveRenderer& DrawTarget(const char* thrower)
+// The front end of a draw: a window is open and the bound textures have
+// been handed to its renderer.
+ZelkGlide& DrawTarget(const char* thrower)
 {
     ZelkGlide* glide = GetGlide();
-    ZelkGrPrimitiveRenderer& renderer = glide->RequireRenderer(thrower);
+    glide->RequireRenderer(thrower);
     glide->UpdatePendingTextures();
-    return renderer;
+    return *glide;
 }
 
 void DrawPoint(const GrVertex* a, const char* thrower)
 {
-    ZelkGrPrimitiveRenderer& renderer = DrawTarget(thrower);
+    ZelkGlide& glide = DrawTarget(thrower);
     RequirePointer(a, thrower, "const GrVertex* pt");
-    renderer.DrawPoint(a);
+    glide.renderer->DrawPoint(a);
 }
 
 void DrawLine(const GrVertex* a, const GrVertex* b, const char* thrower)
 {
-    ZelkGrPrimitiveRenderer& renderer = DrawTarget(thrower);
+    ZelkGlide& glide = DrawTarget(thrower);
     RequirePointer(a, thrower, "const GrVertex* v1");
     RequirePointer(b, thrower, "const GrVertex* v2");
-    renderer.DrawLine(a, b);
+    glide.renderer->DrawLine(a, b);
 }
 
 void DrawTriangle(const GrVertex* a, const GrVertex* b, const GrVertex* c, const char* thrower)
 {
-    ZelkGrPrimitiveRenderer& renderer = DrawTarget(thrower);
+    ZelkGlide& glide = DrawTarget(thrower);
     RequirePointer(a, thrower, "const GrVertex* a");
     RequirePointer(b, thrower, "const GrVertex* b");
     RequirePointer(c, thrower, "const GrVertex* c");
-    renderer.DrawTriangle(a, b, c);
+    glide.renderer->DrawTriangle(a, b, c);
 }
 
 bool CheckPolygon(int count, const void* vertices, const char* thrower)
@@ -75,7 +77,7 @@ bool CheckPolygon(int count, const void* vertices, const char* thrower)
 
 void DrawPolygon(int count, const int* indices, const GrVertex* vertices, const char* thrower)
 {
-    ZelkGrPrimitiveRenderer& renderer = DrawTarget(thrower);
+    ZelkGlide& glide = DrawTarget(thrower);
     if (!CheckPolygon(count, vertices, thrower)) {
         return;
     }
@@ -85,23 +87,23 @@ void DrawPolygon(int count, const int* indices, const GrVertex* vertices, const 
             throw ZelkException(thrower, false, "The parameter [ const int ilist[] ] is invalid.");
         }
     }
-    if (GetGlide()->settings.renderer.useTriangleStrip) {
-        renderer.DrawPolygonStrip(count, indices, vertices);
+    if (glide.settings.renderer.useTriangleStrip) {
+        glide.renderer->DrawPolygonStrip(count, indices, vertices);
     } else {
-        renderer.DrawPolygon(count, indices, vertices);
+        glide.renderer->DrawPolygon(count, indices, vertices);
     }
 }
 
 void DrawPolygonVertexList(int count, const GrVertex* vertices, const char* thrower)
 {
-    ZelkGrPrimitiveRenderer& renderer = DrawTarget(thrower);
+    ZelkGlide& glide = DrawTarget(thrower);
     if (!CheckPolygon(count, vertices, thrower)) {
         return;
     }
-    if (GetGlide()->settings.renderer.useTriangleStrip) {
-        renderer.DrawPolygonVertexListStrip(count, vertices);
+    if (glide.settings.renderer.useTriangleStrip) {
+        glide.renderer->DrawPolygonVertexListStrip(count, vertices);
     } else {
-        renderer.DrawPolygonVertexList(count, vertices);
+        glide.renderer->DrawPolygonVertexList(count, vertices);
     }
 }
 

@@ -87,42 +87,40 @@ void ZelkGlide::AlphaBlendFunction(std::uint32_t rgbSource, std::uint32_t rgbDes
     recorder->RecordCommand(kCommandAlphaBlend, packed, 0);
 }
 
-void ZelkGlide::AlphaCombine(std::uint32_t function, std::uint32_t factor, std::uint32_t local, std::uint32_t other,
-                             std::uint32_t invert)
+void ZelkGlide::RecordCombine(std::uint32_t command, CombineFields stored, std::uint32_t function,
+                              std::uint32_t factor, std::uint32_t local, std::uint32_t other, std::uint32_t invert)
 {
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     const std::uint8_t flag = invert == 1 ? 1 : 0;
     const std::uint32_t packed = PackCombine(function, factor, local, other, flag);
-    if (!recorder || packed == PackCombine(state.alphaCombineFunction, state.alphaCombineFactor,
-                                           state.alphaCombineLocal, state.alphaCombineOther,
-                                           state.alphaCombineInvert)) {
+    if (!recorder ||
+        packed == PackCombine(stored.function, stored.factor, stored.local, stored.other, stored.invert)) {
         return;
     }
-    state.alphaCombineFunction = function;
-    state.alphaCombineFactor = factor;
-    state.alphaCombineLocal = local;
-    state.alphaCombineOther = other;
-    state.alphaCombineInvert = flag;
-    recorder->RecordCommand(kCommandAlphaCombine, packed, 0);
+    stored.function = function;
+    stored.factor = factor;
+    stored.local = local;
+    stored.other = other;
+    stored.invert = flag;
+    recorder->RecordCommand(command, packed, 0);
+}
+
+void ZelkGlide::AlphaCombine(std::uint32_t function, std::uint32_t factor, std::uint32_t local, std::uint32_t other,
+                             std::uint32_t invert)
+{
+    RecordCombine(kCommandAlphaCombine,
+                  {state.alphaCombineFunction, state.alphaCombineFactor, state.alphaCombineLocal,
+                   state.alphaCombineOther, state.alphaCombineInvert},
+                  function, factor, local, other, invert);
 }
 
 void ZelkGlide::ColorCombine(std::uint32_t function, std::uint32_t factor, std::uint32_t local, std::uint32_t other,
                              std::uint32_t invert)
 {
-    ZelkGrPrimitiveRenderer* recorder = Recorder();
-    const std::uint8_t flag = invert == 1 ? 1 : 0;
-    const std::uint32_t packed = PackCombine(function, factor, local, other, flag);
-    if (!recorder || packed == PackCombine(state.colorCombineFunction, state.colorCombineFactor,
-                                           state.colorCombineLocal, state.colorCombineOther,
-                                           state.colorCombineInvert)) {
-        return;
-    }
-    state.colorCombineFunction = function;
-    state.colorCombineFactor = factor;
-    state.colorCombineLocal = local;
-    state.colorCombineOther = other;
-    state.colorCombineInvert = flag;
-    recorder->RecordCommand(kCommandColorCombine, packed, 0);
+    RecordCombine(kCommandColorCombine,
+                  {state.colorCombineFunction, state.colorCombineFactor, state.colorCombineLocal,
+                   state.colorCombineOther, state.colorCombineInvert},
+                  function, factor, local, other, invert);
 }
 
 void ZelkGlide::AlphaControlsITRGBLighting(std::uint32_t enable)
@@ -424,7 +422,7 @@ void ZelkGlide::GetState(GrState* saved) const
     unsigned char* bytes = reinterpret_cast<unsigned char*>(saved);
     std::memset(bytes, 0, sizeof(GrState));
     std::memcpy(bytes, &state, sizeof(state));
-    const std::uint32_t units = settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount;
+    const std::uint32_t units = ServedTmuCount();
     for (std::uint32_t i = 0; i < units; ++i) {
         std::memcpy(bytes + kGlideStateBytes + i * kGlideTmuStateBytes, &tmuState[i], sizeof(ZelkGlideTmuState));
     }
@@ -434,16 +432,11 @@ void ZelkGlide::SetState(const GrState* saved)
 {
     ZelkGlideState block;
     std::memcpy(static_cast<void*>(&block), saved, sizeof(block));
-    ZelkGrPrimitiveRenderer* recorder = Recorder();
-    if (!recorder) {
+    if (!Recorder()) {
         return;
     }
     SstOrigin(block.origin);
-    if ((block.hintType != state.hintType || block.hintMask != state.hintMask) && block.hintType == 0) {
-        recorder->RecordCommand(kCommandHints, block.hintMask, 0);
-        state.hintType = 0;
-        state.hintMask = block.hintMask;
-    }
+    Hints(block.hintType, block.hintMask);
     RenderBuffer(block.renderBuffer);
     AlphaBlendFunction(block.blendRgbSource, block.blendRgbDestination, block.blendAlphaSource,
                        block.blendAlphaDestination);
@@ -470,12 +463,11 @@ void ZelkGlide::SetState(const GrState* saved)
     GammaCorrectionValue(block.gamma);
 
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(saved);
-    const std::uint32_t units = settings.tmuCount < kGlideTmuCount ? settings.tmuCount : kGlideTmuCount;
+    const std::uint32_t units = ServedTmuCount();
     for (std::uint32_t i = 0; i < units; ++i) {
         ZelkGlideTmuState tmu;
         std::memcpy(static_cast<void*>(&tmu), bytes + kGlideStateBytes + i * kGlideTmuStateBytes, sizeof(tmu));
         GrTexInfo info = tmu.sourceInfo;
-        glidebody::grTexNCCTable(i, 0);
         glidebody::grTexSource(i, tmu.sourceStartAddress, tmu.sourceEvenOdd, &info);
         glidebody::grTexClampMode(i, tmu.sClampMode, tmu.tClampMode);
         glidebody::grTexCombine(i, tmu.rgbFunction, tmu.rgbFactor, tmu.alphaFunction, tmu.alphaFactor, tmu.rgbInvert,
@@ -484,7 +476,6 @@ void ZelkGlide::SetState(const GrState* saved)
         glidebody::grTexFilterMode(i, tmu.minFilterMode, tmu.magFilterMode);
         glidebody::grTexLodBiasValue(i, tmu.lodBias);
         glidebody::grTexMipMapMode(i, tmu.mipMapMode, tmu.lodBlend);
-        glidebody::grTexNCCTable(i, 0);
     }
 }
 

@@ -77,12 +77,12 @@ bool IsServedTmu(const ZelkGlide& glide, GrChipID_t tmu, const char* thrower)
         LogError(thrower, E_INVALIDARG, kMessageBadTmu);
         return false;
     }
-    return static_cast<std::uint32_t>(tmu) < std::min<std::uint32_t>(glide.settings.tmuCount, kGlideTmuCount);
+    return static_cast<std::uint32_t>(tmu) < glide.ServedTmuCount();
 }
 
 std::uint32_t TmuMemorySize(const ZelkGlide& glide, GrChipID_t tmu)
 {
-    if (tmu < 0 || static_cast<std::uint32_t>(tmu) >= std::min<std::uint32_t>(glide.settings.tmuCount, 2)) {
+    if (tmu < 0 || static_cast<std::uint32_t>(tmu) >= glide.ServedTmuCount()) {
         return 0;
     }
     const unsigned long long bytes = static_cast<unsigned long long>(glide.settings.tmuMemorySize) * kTexMemoryUnit;

@@ -1,6 +1,7 @@
 #include "GlideDll.h"
 
 #include "common/TestDirectory.h"
+#include "common/TestSettingsKey.h"
 
 namespace zelktest {
 
@@ -71,24 +72,10 @@ DWORD ProcessHandleCount()
 
 void SetSetting(const char* subkey, const char* name, DWORD value)
 {
-    const std::string path = std::string("Software\\zelkGlide\\") + subkey;
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-        RegCloseKey(key);
-    }
+    WriteHkcuValue(std::string(kSettingsRoot) + "\\" + subkey, name, value);
 }
 
-void RemoveSettings()
-{
-    static const char* const subkeys[] = {"direct3d device setting", "primitive rendering", "texture setting",
-                                          "card style", "lfb accessing", "misc"};
-    for (const char* subkey : subkeys) {
-        RegDeleteKeyA(HKEY_CURRENT_USER, (std::string("Software\\zelkGlide\\") + subkey).c_str());
-    }
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\zelkGlide");
-}
+void RemoveSettings() { DeleteHkcuTree(kSettingsRoot); }
 
 GrVertex MakeVertex(float x, float y, float r, float g, float b, float a)
 {
