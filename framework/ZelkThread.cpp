@@ -21,6 +21,7 @@ const DWORD kQuitPostRetryDelay = 10;
 const int kStopWaits = 100;
 const DWORD kStopWaitTime = 100;
 const DWORD kStillActive = 259;
+const DWORD kAbandonWaitTime = 1000;
 
 }  // namespace
 
@@ -164,6 +165,18 @@ void ZelkThread::Stop()
         }
     }
     OnThreadEnd();
+}
+
+void ZelkThread::Abandon() noexcept
+{
+    HANDLE handle = threadHandle_.get();
+    if (handle == nullptr || threadId_ == GetCurrentThreadId()) {
+        return;
+    }
+    terminated_ = true;
+    if (TerminateThread(handle, 0)) {
+        WaitForSingleObject(handle, kAbandonWaitTime);
+    }
 }
 
 void ZelkThread::OnThreadEnd()

@@ -32,6 +32,12 @@ public:
     // on the thread itself (self-deletion) it does not wait.
     void Stop();
 
+    // Ends the thread at once, without quit messages or clean-up, and waits
+    // briefly for it to be gone.  For a thread that must never run again
+    // because the module holding its code is being unloaded (the loader lock
+    // is held, so it cannot be asked to end).  The object is left as is.
+    void Abandon() noexcept;
+
     HANDLE GetThreadHandle() const { return threadHandle_.get(); }
     unsigned GetThreadId() const { return threadId_; }
     bool IsMessageQueueReady() const { return messageQueueReady_; }

@@ -105,6 +105,9 @@ void DetachGlide(bool processExit) noexcept
         } catch (...) {
         }
         g_glide->RestoreWindow();
+        if (g_glide->renderer) {
+            g_glide->renderer->AbandonWorker();
+        }
         g_glide = nullptr;
         return;
     }

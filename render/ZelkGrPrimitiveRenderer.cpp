@@ -237,6 +237,13 @@ void ZelkGrPrimitiveRenderer::ReadFormatFlags()
     }
 }
 
+void ZelkGrPrimitiveRenderer::AbandonWorker() noexcept
+{
+    if (worker) {
+        worker->Abandon();
+    }
+}
+
 void ZelkGrPrimitiveRenderer::Shutdown()
 {
     if (shutDown) {

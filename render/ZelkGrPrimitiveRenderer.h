@@ -83,6 +83,10 @@ public:
     // unbinds the device state and frees every package; recording after it
     // goes nowhere.  Idempotent; the destructors call it.
     void Shutdown();
+    // Ends the worker thread at once, playing nothing more: for a library
+    // being unloaded while its window is open, whose code the worker must
+    // not run again.  The renderer is then only fit to be leaked.
+    void AbandonWorker() noexcept;
     // True while packages are played on the worker.
     bool WorkerInUse() const { return workerActive && !workerDead.load(); }
     // The worker's main loop; false is a failure.
