@@ -157,43 +157,6 @@ std::size_t FirstPrimeFrom(std::size_t wanted)
 
 }  // namespace
 
-// --- ZelkGrTexMemBlock -----------------------------------------------------
-
-ZelkGrTexMemBlock::ZelkGrTexMemBlock(const ZelkGrTexMemBlock& other)
-    : ZelkGrTextureBinding(other),
-      curSmallLod(other.curSmallLod),
-      allocSmallLod(other.allocSmallLod),
-      largeLod(other.largeLod),
-      aspect(other.aspect),
-      format(other.format),
-      paletteChecksumUsed(other.paletteChecksumUsed),
-      colourKeyUsed(other.colourKeyUsed),
-      paletteSerialUsed(other.paletteSerialUsed),
-      systemTexture(other.systemTexture)
-{
-}
-
-ZelkGrTexMemBlock& ZelkGrTexMemBlock::operator=(const ZelkGrTexMemBlock& other)
-{
-    ZelkGrTextureBinding::operator=(other);
-    curSmallLod = other.curSmallLod;
-    allocSmallLod = other.allocSmallLod;
-    largeLod = other.largeLod;
-    aspect = other.aspect;
-    format = other.format;
-    paletteChecksumUsed = other.paletteChecksumUsed;
-    colourKeyUsed = other.colourKeyUsed;
-    paletteSerialUsed = other.paletteSerialUsed;
-    systemTexture = other.systemTexture;
-    return *this;
-}
-
-ZelkGrTexMemBlock::~ZelkGrTexMemBlock()
-{
-    systemTexture = nullptr;
-    texture = nullptr;
-}
-
 // --- ZelkGrTexBlockMap -----------------------------------------------------
 
 ZelkGrTexBlockMap::ZelkGrTexBlockMap() : buckets_(FirstPrimeFrom(kInitialBuckets)) {}

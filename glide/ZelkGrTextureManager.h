@@ -35,9 +35,9 @@ struct ZelkGrTexAddressRange {
 class ZelkGrTexMemBlock : public ZelkGrTextureBinding {
 public:
     ZelkGrTexMemBlock() = default;
-    ZelkGrTexMemBlock(const ZelkGrTexMemBlock& other);
-    ZelkGrTexMemBlock& operator=(const ZelkGrTexMemBlock& other);
-    ~ZelkGrTexMemBlock() override;
+    ZelkGrTexMemBlock(const ZelkGrTexMemBlock& other) = default;
+    ZelkGrTexMemBlock& operator=(const ZelkGrTexMemBlock& other) = default;
+    ~ZelkGrTexMemBlock() override = default;
 
     std::uint32_t curSmallLod = 0;             // smallest level the current binding uses
     std::uint32_t allocSmallLod = 0;           // smallest level downloaded so far

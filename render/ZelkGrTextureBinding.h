@@ -18,25 +18,11 @@ public:
     {
     }
 
-    // Copies the four fields only, also from a derived block, and takes a
-    // reference of its own.
-    ZelkGrTextureBinding(const ZelkGrTextureBinding& other)
-        : tmu(other.tmu), texture(other.texture), sScale(other.sScale), tScale(other.tScale)
-    {
-    }
-
-    // Copies the unit and the scales, then references the new texture and
-    // releases the old one.
-    ZelkGrTextureBinding& operator=(const ZelkGrTextureBinding& other)
-    {
-        tmu = other.tmu;
-        sScale = other.sScale;
-        tScale = other.tScale;
-        texture = other.texture;
-        return *this;
-    }
-
-    virtual ~ZelkGrTextureBinding() { texture = nullptr; }
+    // Copies take a reference of their own to the texture; a copy from a
+    // derived block copies the four fields only.
+    ZelkGrTextureBinding(const ZelkGrTextureBinding& other) = default;
+    ZelkGrTextureBinding& operator=(const ZelkGrTextureBinding& other) = default;
+    virtual ~ZelkGrTextureBinding() = default;
 
     std::uint32_t tmu;              // 0 or 1
     IDirect3DTexture9Ptr texture;   // may be null
