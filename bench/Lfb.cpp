@@ -125,10 +125,13 @@ int main() {
         const char* name;
     } backs[] = {{D3DFMT_X8R8G8B8, "X8R8G8B8"}, {D3DFMT_R5G6B5, "R5G6B5"}};
     for (const auto& back : backs) {
-        IDirect3DDevice9Ptr device =
-            zelkbench::CreateBenchDevice(d3d, window, kWidth, kHeight, back.format, D3DFMT_D16_LOCKABLE,
-                                         D3DPRESENTFLAG_LOCKABLE_BACKBUFFER, 0);
-        if (!device) {
+        zelktest::TestDeviceOptions options;
+        options.backBuffer = back.format;
+        options.depthStencil = D3DFMT_D16_LOCKABLE;
+        options.presentFlags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+        options.createFlags = 0;
+        IDirect3DDevice9Ptr device;
+        if (FAILED(zelktest::CreateTestDevice(d3d, window, kWidth, kHeight, device, options))) {
             std::printf("%s back buffer not offered\n", back.name);
             continue;
         }

@@ -197,9 +197,8 @@ int main()
         std::printf("Direct3DCreate9 failed\n");
         return 1;
     }
-    IDirect3DDevice9Ptr device = zelkbench::CreateBenchDevice(d3d, window, kWidth, kHeight, D3DFMT_X8R8G8B8,
-                                                              D3DFMT_D24S8, 0, D3DCREATE_MULTITHREADED);
-    if (!device) {
+    IDirect3DDevice9Ptr device;
+    if (FAILED(zelktest::CreateTestDevice(d3d, window, kWidth, kHeight, device))) {
         std::printf("CreateDevice failed\n");
         return 1;
     }

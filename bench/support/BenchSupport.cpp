@@ -31,29 +31,4 @@ HWND CreateBenchWindow(const char* className, const char* title, int width, int 
     return window;
 }
 
-IDirect3DDevice9Ptr CreateBenchDevice(IDirect3D9* d3d, HWND window, UINT width, UINT height,
-                                            D3DFORMAT backBuffer, D3DFORMAT depthStencil, DWORD presentFlags,
-                                            DWORD createFlags)
-{
-    D3DPRESENT_PARAMETERS present = {};
-    present.BackBufferWidth = width;
-    present.BackBufferHeight = height;
-    present.BackBufferFormat = backBuffer;
-    present.BackBufferCount = 1;
-    present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    present.hDeviceWindow = window;
-    present.Windowed = TRUE;
-    present.EnableAutoDepthStencil = TRUE;
-    present.AutoDepthStencilFormat = depthStencil;
-    present.Flags = presentFlags;
-    present.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    IDirect3DDevice9* device = nullptr;
-    IDirect3DDevice9Ptr result;
-    if (SUCCEEDED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING | createFlags, &present, &device))) {
-        result.Attach(device);
-    }
-    return result;
-}
-
 }  // namespace zelkbench

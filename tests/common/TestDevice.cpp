@@ -19,7 +19,7 @@ HRESULT CreateTestDevice(IDirect3D9* d3d, HWND window, UINT width, UINT height, 
     present.PresentationInterval = options.presentationInterval;
     IDirect3DDevice9* created = nullptr;
     const HRESULT result = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                             D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED, &present,
+                                             D3DCREATE_SOFTWARE_VERTEXPROCESSING | options.createFlags, &present,
                                              &created);
     device = nullptr;
     if (SUCCEEDED(result)) {
