@@ -27,7 +27,6 @@
 
 #include "bench/support/BenchSupport.h"
 #include "framework/ZelkException.h"
-#include "glide/ZelkModule.h"
 
 using namespace zelk;
 using zelkbench::Now;
@@ -96,9 +95,11 @@ double Measure(DrawFrame drawFrame, Finish finish)
 // the combine state changes every tenth of a frame between two states that
 // both draw the vertex colour.
 template <class Renderer, class After>
-double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker, bool switching, After after)
+double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker, bool switching, After after,
+                       HMODULE shaderModule = nullptr)
 {
     ZelkGrRendererSettings settings;
+    settings.shaderModule = shaderModule;
     settings.useBackgroundThread = worker ? 1 : 0;
     settings.vertexShaderVersion = 255;
     Renderer renderer(device, kWidth, kHeight, settings);
@@ -128,14 +129,14 @@ double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker
 // The same, for a class that may not be built on this device.
 template <class Renderer>
 void ReportShaderClass(IDirect3DDevice9* device, const Frame& frame, const char* name, double perTriangle,
-                       double oneCall)
+                       double oneCall, HMODULE shaderModule)
 {
     try {
         std::uint64_t lookups = 0, translations = 0;
         const double rate = MeasureRenderer<Renderer>(device, frame, false, true, [&](Renderer& r) {
             lookups = r.pixelShaderLookups;
             translations = r.pixelShaderTranslations;
-        });
+        }, shaderModule);
         std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", name, rate,
                     rate / perTriangle, rate / oneCall);
         std::printf("%-44s %llu updates, %llu translations, hit rate %.4f\n", "  pixel-shader cache",
@@ -222,16 +223,14 @@ int main()
     if (library == nullptr) {
         std::printf("Rodoz2o.dll not found: the vertex-shader classes cannot load their shader sources\n");
     }
-    SetModuleInstance(library);
     zelktest::ShaderStandIn standIn;
     ReportShaderClass<ZelkGrRendererSWPS13>(device, frame, "ZelkGrRendererSWPS13, calling thread", perTriangle,
-                                            oneCall);
+                                            oneCall, library);
     ReportShaderClass<ZelkGrRendererVS11PS13>(device, frame, "ZelkGrRendererVS11PS13, calling thread", perTriangle,
-                                              oneCall);
+                                              oneCall, library);
     ReportShaderClass<ZelkGrRendererVS2xPS13>(device, frame, "ZelkGrRendererVS2xPS13, calling thread", perTriangle,
-                                              oneCall);
+                                              oneCall, library);
 
-    SetModuleInstance(nullptr);
     if (library != nullptr) FreeLibrary(library);
     device = nullptr;
     d3d = nullptr;

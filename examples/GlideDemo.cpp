@@ -16,7 +16,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 /* The Glide entry points, found by their exported names. */
 #define DEMO_POINTER(returnType, name, parameters, bytes) static PFN_##name p_##name;

@@ -4,6 +4,7 @@
 
 #include "framework/ZelkD3D.h"
 #include "framework/ZelkException.h"
+#include "glide/ZelkModule.h"
 #include "render/ZelkGrRendererClasses.h"
 
 namespace zelk {
@@ -271,6 +272,7 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
             settings.lfb.readFront = 0;
         }
 
+        settings.renderer.shaderModule = GetModuleInstance();
         renderer = CreateRenderer(settings.texelBlendingType, settings.vertexConvertType, device, width, height,
                                   settings.renderer);
         RebuildDeviceMembers(device, colorFormat);

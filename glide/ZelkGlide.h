@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 #include "glide/ZelkGlideSettings.h"
 #include "glide/ZelkGlideState.h"
 #include "glide/ZelkGrTextureManager.h"

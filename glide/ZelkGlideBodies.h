@@ -6,12 +6,12 @@
 // that guards its body: the body runs the Glide call and may throw; the
 // export catches, makes sure the failure is logged, and returns the Glide
 // failure value.  Bodies carry the Glide names and signatures of the export
-// lists in glide/Glide2.h and live in the wrapper library, so that unit tests
+// lists in glideapi/Glide2.h and live in the wrapper library, so that unit tests
 // call them directly.  They are defined by family:
 //   glide/ZelkGlideTextureInterface.cpp   grTex*, guTex*, gu3df*
 //   glide/ZelkGlideLfbInterface.cpp       grLfb*
 //   glide/ZelkGlide*.cpp                  everything else
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 namespace zelk {
 namespace glidebody {

@@ -12,7 +12,7 @@
 #include <comdef.h>
 
 #include "framework/ZelkException.h"
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelk {
 

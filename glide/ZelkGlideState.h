@@ -7,7 +7,7 @@
 // them.
 #include <cstdint>
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelk {
 

@@ -2,7 +2,7 @@
 // renderer, as a command or a Direct3D render state, only when it changed.
 #include <cstring>
 
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
 #include "framework/ZelkException.h"

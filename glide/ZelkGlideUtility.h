@@ -4,7 +4,7 @@
 // tables, the constant colour from four floats and the combine shorthands.
 #include <cstdint>
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelk {
 

@@ -10,7 +10,7 @@
 
 #include <cstddef>
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelk {
 

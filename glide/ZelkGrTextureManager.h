@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "framework/ZelkD3DPtr.h"
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 #include "glide/ZelkGlideSettingsParts.h"
 #include "render/ZelkGrTextureBinding.h"
 

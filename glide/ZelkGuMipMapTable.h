@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelk {
 

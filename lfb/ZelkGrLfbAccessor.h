@@ -12,7 +12,7 @@
 
 #include "framework/ZelkD3DPtr.h"
 #include "framework/ZelkGrRect.h"
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelk {
 

@@ -15,7 +15,7 @@
 #include "framework/ZelkEvent.h"
 #include "framework/ZelkGrRect.h"
 #include "framework/ZelkPerformanceTimer.h"
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 #include "render/ZelkGrRenderPackage.h"
 #include "render/ZelkGrRenderWorker.h"
 #include "render/ZelkGrRendererSettings.h"

@@ -5,7 +5,6 @@
 
 #include "framework/ZelkD3DXInclude.h"
 #include "framework/ZelkException.h"
-#include "glide/ZelkModule.h"
 #include "render/ZelkGrPrimitiveRendererVSCompiler.h"
 
 namespace zelk {
@@ -42,17 +41,16 @@ static_assert(ZelkGrVertexBuffer::kRecordCount == ZelkGrPrimitiveRendererRecords
 
 }  // namespace
 
-ZelkGrConvertShaderSource::ZelkGrConvertShaderSource(WORD sourceResource)
-    : include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType,
-              ZelkGrPrimitiveRendererVS::ShaderModule())
+ZelkGrConvertShaderSource::ZelkGrConvertShaderSource(WORD sourceResource, HMODULE module)
+    : include(D3DXINC_LOCAL, kIncludeName, kIncludeResource, kShaderResourceType, module)
 {
-    ZelkGrPrimitiveRendererVS::LoadShaderFromResource(sourceResource, kShaderResourceType,
-                                                      ZelkGrPrimitiveRendererVS::ShaderModule(), text);
+    ZelkGrPrimitiveRendererVS::LoadShaderFromResource(sourceResource, kShaderResourceType, module, text);
 }
 
 ZelkGrPrimitiveRendererVS::ZelkGrPrimitiveRendererVS(IDirect3DDevice9* device, std::uint32_t width,
                                                      std::uint32_t height, const ZelkGrRendererSettings& settings)
-    : ZelkGrPrimitiveRendererRecords(device, width, height, settings, kThrowerNames)
+    : ZelkGrPrimitiveRendererRecords(device, width, height, settings, kThrowerNames),
+      shaderModule(settings.shaderModule)
 {
     screenToProjection[0] = static_cast<float>(width * 0.5);
     screenToProjection[1] = static_cast<float>(height * 0.5 - 1.0);
@@ -73,11 +71,6 @@ ZelkGrPrimitiveRendererVS::~ZelkGrPrimitiveRendererVS()
     Shutdown();
     vertexBuffer.reset();
     vertexDeclaration = nullptr;
-}
-
-HMODULE ZelkGrPrimitiveRendererVS::ShaderModule()
-{
-    return GetModuleInstance();
 }
 
 std::string& ZelkGrPrimitiveRendererVS::LoadShaderFromResource(WORD id, const char* type, HMODULE module,

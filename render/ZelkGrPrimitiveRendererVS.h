@@ -13,7 +13,7 @@ namespace zelk {
 // A conversion shader's source and the common include file it names, both
 // loaded from the library's resources; failures are logged and thrown.
 struct ZelkGrConvertShaderSource {
-    explicit ZelkGrConvertShaderSource(WORD sourceResource);
+    ZelkGrConvertShaderSource(WORD sourceResource, HMODULE module);
     ZelkD3DXInclude include;
     std::string text;
 };
@@ -46,9 +46,6 @@ public:
     static const char* SelectVertexShaderProfile(std::uint32_t version, IDirect3DDevice9* device,
                                                  const char* thrower);
 
-    // The library's module, where the shader sources are.
-    static HMODULE ShaderModule();
-
     // Compiles the conversion shader's entry point from the source with the
     // macros for the profile, creates the vertex shader and looks up the
     // named constants (count of them) into handles.  Failures throw, naming
@@ -58,6 +55,7 @@ public:
                             ID3DXConstantTablePtr& constantTable, const char* const* constantNames, int count,
                             D3DXHANDLE* handles);
 
+    HMODULE shaderModule;  // where the shader sources are
     IDirect3DVertexDeclaration9Ptr vertexDeclaration;
     float screenToProjection[4];
     float fogFactors[64];

@@ -58,7 +58,7 @@ ZelkGrPrimitiveRendererVS11::ZelkGrPrimitiveRendererVS11(IDirect3DDevice9* devic
     if (this->device == nullptr) {
         return;
     }
-    ZelkGrConvertShaderSource source(kSourceResource);
+    ZelkGrConvertShaderSource source(kSourceResource, shaderModule);
     for (std::uint32_t index = 0; index < kVariantCount; ++index) {
         CreateConvertVertices(index, source.text.c_str(), &source.include);
     }

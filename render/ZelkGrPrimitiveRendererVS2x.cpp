@@ -25,7 +25,7 @@ ZelkGrPrimitiveRendererVS2x::ZelkGrPrimitiveRendererVS2x(IDirect3DDevice9* devic
     if (this->device == nullptr) {
         return;
     }
-    ZelkGrConvertShaderSource source(kSourceResource);
+    ZelkGrConvertShaderSource source(kSourceResource, shaderModule);
     CreateConvertVertices(source.text.c_str(), &source.include);
 }
 

@@ -2,11 +2,15 @@
 
 #include <cstdint>
 
+#include <windows.h>
+
 namespace zelk {
 
 // The renderer's copy of the settings that concern it, read from the
-// registry by the front end.
+// registry by the front end, and the module whose resources hold the
+// vertex-shader sources (null: the process's executable).
 struct ZelkGrRendererSettings {
+    HMODULE shaderModule = nullptr;
     std::uint32_t rendererTmuCount = 2;      // texture units the texel pipeline handles; always 2
     std::uint32_t vertexShaderVersion = 0;   // "vertex shader version"
     std::uint8_t useBackgroundThread = 0;    // "use background thread"

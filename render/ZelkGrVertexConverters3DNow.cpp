@@ -10,7 +10,7 @@
 // one-vertex forms.
 #include "render/ZelkGrVertexConvertersDetail.h"
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 #include <cfloat>
 #include <cstring>

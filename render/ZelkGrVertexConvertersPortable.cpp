@@ -2,7 +2,7 @@
 // results stored as 32-bit floats.
 #include "render/ZelkGrVertexConvertersDetail.h"
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
 // The exported Glide functions.  Each export is a stdcall entry point,
-// generated from the export lists of glide/Glide2.h, that runs its body
+// generated from the export lists of glideapi/Glide2.h, that runs its body
 // (zelk::glidebody, glide/ZelkGlideBodies.h) inside the export guard.  The
 // public symbol under the Glide name ("_grDrawTriangle@12", which the .def
 // file exports) is a jump to the guarded stdcall function; that function
 // takes the same arguments and pops them itself.
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 #include "glide/ZelkGlideBodies.h"
 #include "glide/ZelkGlideExportGuard.h"
 

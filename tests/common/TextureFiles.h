@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 namespace zelktest {
 

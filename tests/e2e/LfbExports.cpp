@@ -12,7 +12,7 @@
 
 #include "common/TestWindow.h"
 #include "framework/ZelkD3D.h"
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 namespace {
 

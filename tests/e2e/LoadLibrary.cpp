@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "common/DeviceFixture.h"
 #include "common/TestWindow.h"
 #include "common/TextureFiles.h"
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // later entry points, and the records' agreement with the vertex offsets.
 #include <gtest/gtest.h>
 
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/ZelkProcessor.h"
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 #include "render/ZelkGrVertexConverters.h"
 #include "support/RenderBaseTestSupport.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "glide/Glide2.h"
+#include "glideapi/Glide2.h"
 
 namespace zelktest {
 

@@ -11,7 +11,7 @@
 
 #include "common/TestWindow.h"
 #include "framework/ZelkD3DPtr.h"
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 #include "lfb/ZelkGrLfbAccessor.h"
 
 namespace zelktest {

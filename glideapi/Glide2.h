@@ -30,7 +30,7 @@
 #ifndef ZELK_GLIDE_GLIDE2_H
 #define ZELK_GLIDE_GLIDE2_H
 
-#include "glide/Glide2Types.h"
+#include "glideapi/Glide2Types.h"
 
 /* The export name of a stdcall function: "_grDrawTriangle@12". */
 #define ZELK_GLIDE_EXPORT_NAME(name, stdcallBytes) "_" #name "@" #stdcallBytes

@@ -1,7 +1,7 @@
 /*
  * Glide 2.x interface: scalar types, enumerations, constants and records.
  *
- * Included through glide/Glide2.h, which adds the function prototypes. The
+ * Included through glideapi/Glide2.h, which adds the function prototypes. The
  * layouts are those of 32-bit Windows, the ABI Glide 2.x programs are built
  * for; the checks at the end of this file hold them there. The header is
  * valid C as well as C++, as Glide programs are usually written in C.
