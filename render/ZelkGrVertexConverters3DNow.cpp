@@ -128,6 +128,7 @@ struct Params {
     Mm lowerLeftPlain;    // (0.0, H - 1.0)
     Mm lowerLeftSnapped;  // (0.5, H - 0.5)
     Mm depthScale;        // doubled
+    Mm rhwLimit;          // (1.0, kRhwLimit x depthScale): lower and upper rhw
     Mm lodBiasValue, detailBias, detailScale, detailMax;
     MmMask wMask[2][3];   // stage k uses w source j
     MmMask stMask[2][2];  // stage k uses TMU j's sow/tow
@@ -143,6 +144,7 @@ void BuildParams(const ZelkGrVertexConvertState& s, unsigned fogType, Params& p)
     p.lowerLeftPlain = {0.0f, s.height - 1.0f};
     p.lowerLeftSnapped = {0.5f, s.height - 0.5f};
     p.depthScale = Twice(s.depthScale);
+    p.rhwLimit = {1.0f, s.depthScale * kRhwLimit};
     p.lodBiasValue = Twice(s.lodBiasValue);
     p.detailBias = Twice(s.detailBias);
     p.detailScale = Twice(s.detailScale);
@@ -201,9 +203,10 @@ void ConvertDepth(const Params& p, const std::uint8_t* in, D3DVertex* out)
             continue;
         }
         const Mm zw = PfMul({v.ooz, v.oow}, {kDepthReciprocal, p.depthScale.lo});
-        const Mm limited = PfMax(zw, {0.0f, 1.0f});
-        out[lane].z = D == DEPTHTYPE_Z ? limited.lo : 0.0f;
-        out[lane].rhw = limited.hi;
+        const Mm limited = PfMax(zw, {0.0f, p.rhwLimit.lo});
+        out[lane].z = D == DEPTHTYPE_Z ? limited.lo : WDepth(v.oow);
+        // The maximum first gives 1.0 for an rhw that is not a number.
+        out[lane].rhw = Min1(limited.hi, p.rhwLimit.hi);
     }
 }
 

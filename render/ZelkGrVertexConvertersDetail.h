@@ -19,6 +19,10 @@ enum TexCoord : unsigned { TEXCOORD_DISABLE = 0, TEXCOORD_ENABLE = 1 };
 
 constexpr float kSnapThreshold = 65536.0f;
 constexpr float kDepthReciprocal = 1.0f / 65535.0f;
+// rhw is oow times the depth scale, limited to 1 .. kRhwLimit times the depth
+// scale: a program that neither textures, fogs nor w-buffers need not set
+// oow, and a left-over infinite or huge value must still give a finite rhw.
+constexpr float kRhwLimit = 16.0f;
 
 // 64 / ln 65536, worked out in extended precision and kept as a float.
 inline float InitFogIndexScale()
@@ -41,6 +45,18 @@ inline std::uint32_t ChannelByte(float v)
     if (!(v > 0.0f)) return 0;
     if (v >= 255.0f) return 255;
     return static_cast<std::uint32_t>(v);
+}
+
+// The depth of a w-buffered vertex for a depth buffer that compares z:
+// 1 - oow, which runs linearly across the screen as z does and grows with w,
+// limited to 0..1 (w below 1 is nearest, w infinite farthest; an oow that is
+// not a number counts as w 1).  A device with a w-buffer of its own compares
+// w and ignores it.
+inline float WDepth(float oow)
+{
+    const float z = 1.0f - oow;
+    if (!(z > 0.0f)) return 0.0f;
+    return z < 1.0f ? z : 1.0f;
 }
 
 // The stage's w source: 0 TMU 0, 1 TMU 1, anything else the vertex.

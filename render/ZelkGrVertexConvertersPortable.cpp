@@ -41,6 +41,7 @@ struct PortableConverter {
     {
         const auto* record = static_cast<const std::uint8_t*>(input);
         const double height = s.height;
+        const double rhwLimit = static_cast<double>(s.depthScale) * kRhwLimit;
         // Whose w and whose sow/tow each stage reads: fixed for the batch.
         const unsigned w0Source = WSource(s.activeW[0]), w1Source = WSource(s.activeW[1]);
         const unsigned st0Source = STSource(s.activeST[0]), st1Source = STSource(s.activeST[1]);
@@ -63,11 +64,15 @@ struct PortableConverter {
                 out->z = 0.0f;
                 out->rhw = 1.0f;
             } else {
-                // A negative ooz is raised to 0, as the packed set does.
-                const double z = v.ooz * static_cast<double>(kDepthReciprocal);
-                out->z = D == DEPTHTYPE_Z && z > 0.0 ? static_cast<float>(z) : 0.0f;
+                if (D == DEPTHTYPE_Z) {
+                    // A negative ooz is raised to 0, as the packed set does.
+                    const double z = v.ooz * static_cast<double>(kDepthReciprocal);
+                    out->z = z > 0.0 ? static_cast<float>(z) : 0.0f;
+                } else {
+                    out->z = WDepth(v.oow);
+                }
                 const double rhw = static_cast<double>(v.oow) * s.depthScale;
-                out->rhw = rhw >= 1.0 ? static_cast<float>(rhw) : 1.0f;
+                out->rhw = rhw >= 1.0 ? static_cast<float>(rhw < rhwLimit ? rhw : rhwLimit) : 1.0f;
             }
 
             // Colours.

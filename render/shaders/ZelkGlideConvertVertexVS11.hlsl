@@ -101,7 +101,10 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     d3dv.position = _float4_t(position * w, z * w, w);
 #elif DEPTHTYPE == DEPTHTYPE_W
     _float_t w = 1.0 / min(max(oow * depthPrecision, 1.0), depthPrecision);
-    d3dv.position = _float4_t(position * w, 0.0, w);
+    // For a depth buffer that compares z: 1 - oow runs linearly across the
+    // screen and grows with w.  A device w-buffer compares w and ignores it.
+    _float_t z = min(max(1.0 - oow, 0.0), 1.0);
+    d3dv.position = _float4_t(position * w, z * w, w);
 #else
     d3dv.position = _float4_t(position, 0.0, 1.0);
 #endif

@@ -89,7 +89,9 @@ void vs_1_1 VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVert
     _float2_t ws = 1.0 / clamp(oow * _float2_t(zfactor.x, depthPrecision), _float2_t(1.0, 1.0),
                                _float2_t(zfactor.y, depthPrecision));
     _float2_t zw = _float2_t(0.0, 1.0);
-    zw = lerp(zw, _float2_t(0.0, ws.y), (_float_t)bDepthTypeW);
+    // W: z = 1 - oow for a depth buffer that compares z (linear across the
+    // screen, growing with w); a device w-buffer ignores it.
+    zw = lerp(zw, _float2_t(clamp(1.0 - oow, 0.0, 1.0), ws.y), (_float_t)bDepthTypeW);
     zw = lerp(zw, _float2_t(ooz * rh65535, ws.x), (_float_t)bDepthTypeZ);
     d3dv.position = _float4_t(position * zw.y, zw.x * zw.y, zw.y);
     d3dv.color = _float4_t(grv.color, a) * rh255;
@@ -133,7 +135,9 @@ void VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVertex d3dv
         d3dv.position = _float4_t(position * w, ooz * rh65535 * w, w);
     } else if (bDepthTypeW) {
         _float_t w = 1.0 / clamp(oow * depthPrecision, 1.0, depthPrecision);
-        d3dv.position = _float4_t(position * w, 0.0, w);
+        // For a depth buffer that compares z: 1 - oow, linear across the
+        // screen and growing with w.  A device w-buffer ignores it.
+        d3dv.position = _float4_t(position * w, clamp(1.0 - oow, 0.0, 1.0) * w, w);
     } else {
         d3dv.position = _float4_t(position, 0.0, 1.0);
     }

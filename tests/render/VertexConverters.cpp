@@ -152,8 +152,22 @@ TEST(VertexConverters, DepthWorkedValues)
         {1, 0.0f, 0.000001f, 0.0f, 1.0f},
         {1, 32767.5f, 0.0f, 0.5f, 1.0f},       // oow 0: rhw 1
         {1, -100.0f, 1.0f, 0.0f, 65535.0f},    // negative ooz raised to 0
-        {2, 65535.0f, 0.01f, 0.0f, 655.35f},   // W: z stays 0
-        {2, 1.0f, NAN, 0.0f, 1.0f},            // rhw not a number: 1
+        // Left-over oow values of a program that z-buffers without setting
+        // oow: rhw stays finite, at most 16 times the depth scale.
+        {1, 0.0f, INFINITY, 0.0f, 1048560.0f},
+        {1, 0.0f, 1.0e38f, 0.0f, 1048560.0f},
+        {1, 0.0f, -1.0f, 0.0f, 1.0f},
+        {1, 0.0f, -INFINITY, 0.0f, 1.0f},
+        {1, 0.0f, 16.0f, 0.0f, 1048560.0f},
+        // W: z = 1 - oow, limited to 0..1, orders pixels as w does.
+        {2, 65535.0f, 0.01f, 0.99f, 655.35f},
+        {2, 0.0f, 0.1f, 0.9f, 6553.5f},
+        {2, 0.0f, 1.0f / 7.5f, 1.0f - 1.0f / 7.5f, 65535.0f / 7.5f},
+        {2, 0.0f, 0.0f, 1.0f, 1.0f},           // w infinite: farthest
+        {2, 0.0f, 2.0f, 0.0f, 131070.0f},      // w below 1: nearest
+        {2, 0.0f, -1.0f, 1.0f, 1.0f},
+        {2, 0.0f, INFINITY, 0.0f, 1048560.0f},
+        {2, 1.0f, NAN, 0.0f, 1.0f},            // not a number: w 1, rhw 1
     };
     Fixture f;
     for (const SetCase& set : kSets) {

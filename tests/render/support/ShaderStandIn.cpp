@@ -87,7 +87,7 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     _float_t wz = 1.0 / min(max(oow * zfactor.x, 1.0), zfactor.y);
     _float_t ww = 1.0 / min(max(oow * depthPrecision, 1.0), depthPrecision);
     _float_t w = lerp(lerp(1.0, ww, bDepthTypeW), wz, bDepthTypeZ);
-    _float_t z = ooz * rh65535 * bDepthTypeZ;
+    _float_t z = ooz * rh65535 * bDepthTypeZ + min(max(1.0 - oow, 0.0), 1.0) * bDepthTypeW;
     d3dv.position = _float4_t(position * w, z * w, w);
     d3dv.color = _float4_t(grv.color, a) * rh255;
     _float_t difference = detailParam.x - detailParam.y - oow;
