@@ -540,19 +540,65 @@ std::vector<CombineScene> BuildScenes()
     }});
 
     scenes.push_back({"depth buffer modes", [](SceneContext& s) {
-        // Per column a near quad, then a far one over it: without depth the
-        // far one shows, with z (ooz) and w (1 / oow) the near one.
+        // Per column a red quad, then a blue one over it; red is the nearer
+        // by ooz, blue the nearer by w (1 / oow).  Without depth the last
+        // one shows, with z the red one, with w the blue one.
         s.Clear(0xFF000000, 1.0f);
         s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
         s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
         s.State(D3DRS_ZFUNC, D3DCMP_LESS);
+        const D3DCOLOR shown[3] = {0xFF0000FF, 0xFFFF0000, 0xFF0000FF};
         for (std::uint32_t mode = 0; mode < 3; ++mode) {
             s.Command(9, mode);
             const float x = mode * 21.0f;
-            s.Quad(x, 0, x + 21, kSize, {255, 0, 0, 255, 0.25f * 65535.0f, 0.5f});
-            s.Quad(x, 0, x + 21, kSize, {0, 0, 255, 255, 0.75f * 65535.0f, 1.0f / 16.0f});
+            s.Quad(x, 0, x + 21, kSize, {255, 0, 0, 255, 0.25f * 65535.0f, 1.0f / 16.0f});
+            s.Quad(x, 0, x + 21, kSize, {0, 0, 255, 255, 0.75f * 65535.0f, 0.5f});
             const int left = static_cast<int>(x) + 2;
-            s.Expect(left, 2, left + 17, 62, mode == 0 ? 0xFF0000FF : 0xFFFF0000, "mode " + std::to_string(mode));
+            s.Expect(left, 2, left + 17, 62, shown[mode], "mode " + std::to_string(mode));
+        }
+    }});
+
+    scenes.push_back({"w buffering orders by w", [](SceneContext& s) {
+        // A grey band at w 10, then a green triangle from w 7.5 at its left
+        // tip to w 12.5 at its right edge: 1 / w runs linearly across the
+        // screen, so the green one crosses w 10 at x = 40.  Top band: LESS
+        // over the cleared depth, green in front left of x = 40.  Bottom
+        // band: grey written with ALWAYS, then green with GREATER, green
+        // behind right of x = 40.
+        s.Clear(0xFF000000, 1.0f);
+        s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.Command(9, 2);
+        const SceneContext::Vertex grey = {128, 128, 128, 255, 0, 0.1f};
+        const SceneContext::Vertex green = {0, 255, 0, 255, 0, 0.1f};
+        const float nearW = 1.0f / 7.5f, farW = 1.0f / 12.5f;
+        s.State(D3DRS_ZFUNC, D3DCMP_LESS);
+        s.Quad(0, 0, kSize, 32, grey);
+        s.Triangle({0, 16, nearW}, {kSize, 0, farW}, {kSize, 32, farW}, green);
+        s.State(D3DRS_ZFUNC, D3DCMP_ALWAYS);
+        s.Quad(0, 32, kSize, kSize, grey);
+        s.State(D3DRS_ZFUNC, D3DCMP_GREATER);
+        s.Triangle({0, 48, nearW}, {kSize, 32, farW}, {kSize, kSize, farW}, green);
+        s.Expect(16, 14, 34, 18, 0xFF00FF00, "LESS: nearer than w 10");
+        s.Expect(46, 12, 60, 20, 0xFF808080, "LESS: farther than w 10");
+        s.Expect(16, 46, 34, 50, 0xFF808080, "GREATER: nearer than w 10");
+        s.Expect(46, 44, 60, 52, 0xFF00FF00, "GREATER: farther than w 10");
+    }});
+
+    scenes.push_back({"z buffering ignores oow", [](SceneContext& s) {
+        // A program that z-buffers without textures or fog need not set
+        // oow: whatever it left there, the triangle is drawn by its ooz.
+        s.Clear(0xFF000000, 1.0f);
+        s.ColorCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.AlphaCombine(FN_LOCAL, F_ZERO, L_ITERATED, O_CONSTANT);
+        s.Command(9, 1);
+        s.State(D3DRS_ZFUNC, D3DCMP_LESS);
+        const float oows[5] = {INFINITY, 1.0e38f, NAN, 0.0f, -1.0f};
+        const char* const names[5] = {"+inf", "1e38", "NaN", "0", "-1"};
+        for (int i = 0; i < 5; ++i) {
+            const float x = i * 12.0f;
+            s.Quad(x, 0, x + 12, kSize, {255, 0, 0, 255, 0.5f * 65535.0f, oows[i]});
+            s.Expect(static_cast<int>(x) + 2, 2, static_cast<int>(x) + 10, 62, 0xFFFF0000, "oow " + std::string(names[i]));
         }
     }});
 
@@ -687,6 +733,18 @@ void SceneContext::Triangle(float x0, float y0, float x1, float y1, float x2, fl
     const GrVertex a = MakeSceneVertex(x0, y0, 0, 0, v), b = MakeSceneVertex(x1, y1, 0, 0, v),
                    c = MakeSceneVertex(x2, y2, 0, 0, v);
     renderer.DrawTriangle(&a, &b, &c);
+}
+
+void SceneContext::Triangle(const Corner& c0, const Corner& c1, const Corner& c2, const Vertex& v)
+{
+    GrVertex corners[3];
+    const Corner* from[3] = {&c0, &c1, &c2};
+    for (int i = 0; i < 3; ++i) {
+        Vertex own = v;
+        own.oow = from[i]->oow;
+        corners[i] = MakeSceneVertex(from[i]->x, from[i]->y, 0, 0, own);
+    }
+    renderer.DrawTriangle(&corners[0], &corners[1], &corners[2]);
 }
 
 void SceneContext::Expect(int left, int top, int right, int bottom, D3DCOLOR expected, const std::string& what,

@@ -62,6 +62,11 @@ public:
     // One triangle with the given corners (clockwise on the screen unless
     // swapped).
     void Triangle(float x0, float y0, float x1, float y1, float x2, float y2, const Vertex& v);
+    // One triangle of one colour whose corners carry their own oow.
+    struct Corner {
+        float x, y, oow;
+    };
+    void Triangle(const Corner& c0, const Corner& c1, const Corner& c2, const Vertex& v);
 
     // The expected colour of a region (inclusive left/top, exclusive
     // right/bottom), A8R8G8B8.
