@@ -230,7 +230,10 @@ void ZelkGrPrimitiveRenderer::SetDepthBufferMode(const ZelkGrRenderCommand& comm
         depthBufferMode = 1;
         break;
     case 2:
-        device->SetRenderState(D3DRS_ZENABLE, D3DZB_USEW);
+        // Without a w-buffer of its own the device compares z, which the
+        // vertex conversion derives from w for this mode.
+        device->SetRenderState(D3DRS_ZENABLE,
+                               (caps.RasterCaps & D3DPRASTERCAPS_WBUFFER) != 0 ? D3DZB_USEW : D3DZB_TRUE);
         depthBufferMode = 2;
         break;
     default:

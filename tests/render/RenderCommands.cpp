@@ -107,6 +107,7 @@ TEST_F(RenderCommands, BlendEnableWithoutSeparateAlphaBlending)
 
 TEST_F(RenderCommands, DepthAndFogModes)
 {
+    renderer->caps.RasterCaps |= D3DPRASTERCAPS_WBUFFER;  // a device with a w-buffer of its own
     const struct {
         std::uint32_t mode;
         DWORD zenable;
@@ -132,6 +133,23 @@ TEST_F(RenderCommands, DepthAndFogModes)
     renderer->depthBufferMode = 7;
     renderer->fogMode = 9;
     EXPECT_LT(renderer->VariantIndex(), 72u);
+}
+
+TEST_F(RenderCommands, WBufferingUsesTheDeviceWBufferOnlyWhereThereIsOne)
+{
+    // Without one the device compares z, which the vertex conversion then
+    // derives from w.
+    for (bool hasWBuffer : {false, true, false}) {
+        if (hasWBuffer) {
+            renderer->caps.RasterCaps |= D3DPRASTERCAPS_WBUFFER;
+        } else {
+            renderer->caps.RasterCaps &= ~static_cast<DWORD>(D3DPRASTERCAPS_WBUFFER);
+        }
+        Run(9, 0);
+        Run(9, 2);
+        EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(hasWBuffer ? D3DZB_USEW : D3DZB_TRUE)) << hasWBuffer;
+        EXPECT_EQ(renderer->depthBufferMode, 2u);
+    }
 }
 
 TEST_F(RenderCommands, HintMasksApplyEachBit)
