@@ -11,6 +11,8 @@ namespace zelk {
 
 namespace {
 constexpr UINT kColorkeyMapSize = 256;
+// The register the shaders compare an untextured colour with when keying.
+constexpr UINT kChromakeyColorRegister = 2;
 }
 
 template <class VertexPath>
@@ -28,6 +30,7 @@ ZelkGrTexPipelinePS13<VertexPath>::ZelkGrTexPipelinePS13(IDirect3DDevice9* devic
             this->device->SetSamplerState(sampler, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
             this->device->SetSamplerState(sampler, D3DSAMP_ADDRESSW, D3DTADDRESS_CLAMP);
         }
+        this->device->SetPixelShaderConstantF(kChromakeyColorRegister, this->chromakeyColor, 1);
     }
 }
 
@@ -49,6 +52,7 @@ template <class VertexPath>
 void ZelkGrTexPipelinePS13<VertexPath>::SetChromakeyValue(const ZelkGrRenderCommand& command)
 {
     ZelkGrPrimitiveRenderer::SetChromakeyValue(command);
+    this->device->SetPixelShaderConstantF(kChromakeyColorRegister, this->chromakeyColor, 1);
     BindColorkeyMaps(command.value);
 }
 

@@ -27,6 +27,28 @@ std::ostream& NewLine(std::ostream& stream)
     return stream;
 }
 
+// Chroma-keying: c2 holds the key colour (set with the key value), c5 the
+// largest squared distance from it that still counts as the key colour (half
+// a step per channel) and the least alpha of a pixel that is not keyed.
+const char* const kChromakeyLimits = "def c5, 0.0000038f, 0.0000038f, 0.0000038f, 0.0039216f";
+// With a texture: t3 is 0 where TMU 0's texel is in the key colour, else 1.
+const char* const kChromakeyTexelLines[] = {
+    "sub_sat r1.a, c5, r0",
+    "add r0.a, r0, r1",
+    "mul r0, r0, t3",
+    nullptr,
+};
+// Without one: the combined colour itself is compared with the key.
+const char* const kChromakeyColorLines[] = {
+    "sub r1.rgb, r0, c2",
+    "+ sub_sat r1.a, c5, r0",
+    "dp3 r1.rgb, r1, r1",
+    "+ add r0.a, r0, r1",
+    "add r1.a, c5.b, -r1.b",
+    "cmp r0.a, r1, c7.b, r0",
+    nullptr,
+};
+
 struct HalfTexts {
     const char* result;
     const char* temp;
@@ -96,6 +118,9 @@ void ZelkGrTexPipelineTranslatorPS13::WritePs13Header(uint32_t chromakeyMode, bo
     NewLine(stream) << "ps_1_3";
     NewLine(stream) << "def c6, 1.0f, 1.0f, 1.0f, 0.5f";
     NewLine(stream) << "def c7, 0.0f, 0.0f, 0.0f, 1.0f";
+    if (chromakeyMode == 1) {
+        NewLine(stream) << kChromakeyLimits;
+    }
     if (texturesUsed) {
         NewLine(stream) << "tex t0";
         NewLine(stream) << "tex t1";
@@ -320,8 +345,15 @@ void ZelkGrTexPipelineTranslatorPS13::WritePs13Combine(uint32_t colorFunction, u
     } else if (alphaInvert) {
         NewLine(stream) << "mov_sat r0.a, 1 - r0.a";
     }
-    if (chromakeyMode == 1 && texturesUsed) {
-        NewLine(stream) << "mul r0, r0, t3";
+    if (chromakeyMode == 1) {
+        // Keying removes the pixels in the key colour whatever their alpha,
+        // and none other: the alpha test that keying forces (greater or
+        // equal 1) sees alpha 0 for a keyed pixel and at least 1 / 255 for
+        // every other one.
+        const char* const* lines = texturesUsed ? kChromakeyTexelLines : kChromakeyColorLines;
+        for (; *lines != nullptr; ++lines) {
+            NewLine(stream) << *lines;
+        }
     }
 }
 

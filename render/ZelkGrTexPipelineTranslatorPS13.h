@@ -28,8 +28,8 @@ struct ZelkGrPs13CombineState {
 // other input of unit 0) and the colour chosen by ITRGB lighting; t3 the
 // chroma-key sum, which nothing overwrites; r0 the output; r1 the
 // temporary; v0 the iterated colour; v1 the detail factor (rgb) and fog
-// (alpha); c0, c1 the constant colour and its complement; c6, c7 defined by
-// the text.
+// (alpha); c0, c1 the constant colour and its complement; c2 the chroma-key
+// colour; c5 (with chroma-keying), c6, c7 defined by the text.
 class ZelkGrTexPipelineTranslatorPS13 {
 public:
     // Whether the colour or alpha combine reads the texture output.
