@@ -9,6 +9,8 @@ namespace zelk {
 namespace {
 
 constexpr DWORD kMaxFixedBlendStages = kMaxFixedStages;
+// The least alpha of an untextured pixel while keying, as a stage constant.
+constexpr DWORD kAlphaFloorConstant = 0x01000000;
 
 DWORD FloatBits(float f)
 {
@@ -48,9 +50,10 @@ void ZelkGrTexPipelineFixed<VertexPath>::SetAlphaControlsITRGBLighting(const Zel
 }
 
 template <class VertexPath>
-void ZelkGrTexPipelineFixed<VertexPath>::SetChromakeyMode(const ZelkGrRenderCommand&)
+void ZelkGrTexPipelineFixed<VertexPath>::SetChromakeyMode(const ZelkGrRenderCommand& command)
 {
     this->chromakeyMode = 0;
+    keyingRequested = command.value == 1 ? 1 : 0;
 }
 
 template <class VertexPath>
@@ -132,6 +135,36 @@ void ZelkGrTexPipelineFixed<VertexPath>::ApplyStages()
     }
 }
 
+// A stage after the combine stages: alpha + (1 - alpha) / 255 (add smooth
+// with the stage constant), which lifts 0 to 1 / 255 and changes no other
+// alpha by more than a step.  Taken away again by setting the stage's
+// constant back to the zero the translator reads.
+template <class VertexPath>
+void ZelkGrTexPipelineFixed<VertexPath>::ApplyAlphaFloor(bool wanted)
+{
+    IDirect3DDevice9* d = this->device;
+    if (alphaFloorStage != kNoAlphaFloorStage) {
+        d->SetTextureStageState(alphaFloorStage, D3DTSS_CONSTANT, 0);
+        alphaFloorStage = kNoAlphaFloorStage;
+    }
+    const DWORD stage = stageSetup.numStages;
+    if (!wanted || stage >= this->caps.MaxTextureBlendStages) {
+        return;
+    }
+    d->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d->SetTextureStageState(stage, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    d->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_ADDSMOOTH);
+    d->SetTextureStageState(stage, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    d->SetTextureStageState(stage, D3DTSS_ALPHAARG2, D3DTA_CONSTANT);
+    d->SetTextureStageState(stage, D3DTSS_CONSTANT, kAlphaFloorConstant);
+    d->SetTextureStageState(stage, D3DTSS_RESULTARG, D3DTA_CURRENT);
+    if (stage + 1 < this->caps.MaxTextureBlendStages) {
+        d->SetTextureStageState(stage + 1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        d->SetTextureStageState(stage + 1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    }
+    alphaFloorStage = stage;
+}
+
 template <class VertexPath>
 void ZelkGrTexPipelineFixed<VertexPath>::ApplySamplerStates()
 {
@@ -175,6 +208,7 @@ void ZelkGrTexPipelineFixed<VertexPath>::BindTextures()
 template <class VertexPath>
 void ZelkGrTexPipelineFixed<VertexPath>::UpdateTexelPipeline()
 {
+    const bool alphaFloor = keyingRequested != 0 && !TexelPipelineUsesTexture(*this);
     if (this->texelPipelineDirty) {
         const auto found = stageSetupCache.find(this->pipelineKey);
         if (found != stageSetupCache.end()) {
@@ -184,8 +218,12 @@ void ZelkGrTexPipelineFixed<VertexPath>::UpdateTexelPipeline()
             stageSetupCache.emplace(this->pipelineKey, stageSetup);
         }
         ApplyStages();
+        ApplyAlphaFloor(alphaFloor);
         this->texelPipelineDirty = 0;
         samplerStateDirty = 1;
+    } else if (alphaFloor != (alphaFloorStage != kNoAlphaFloorStage)) {
+        ApplyStages();
+        ApplyAlphaFloor(alphaFloor);
     }
     if (samplerStateDirty) {
         ApplySamplerStates();

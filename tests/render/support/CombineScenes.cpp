@@ -602,6 +602,44 @@ std::vector<CombineScene> BuildScenes()
         }
     }});
 
+    scenes.push_back({"chroma-key compares the colour only", [](SceneContext& s) {
+        // Keying blue with the alpha test the front end forces while keying
+        // (greater or equal 1); every colour comes with alpha 0.  Top: an
+        // untextured red quad stays, an untextured blue one is keyed out.
+        // Bottom: texels red and blue under a constant alpha of 0.
+        s.Clear(0xFF102030);
+        s.Command(5, 1);
+        s.Command(6, 0x000000FF);
+        s.State(D3DRS_ALPHATESTENABLE, TRUE);
+        s.State(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+        s.State(D3DRS_ALPHAREF, 1);
+        s.ColorCombine(FN_LOCAL, F_ZERO, L_CONSTANT, O_CONSTANT);
+        s.AlphaCombine(FN_LOCAL, F_ZERO, L_CONSTANT, O_CONSTANT);
+        s.ConstantColor(0x00FF0000);
+        s.Quad(0, 0, 32, 32, {0, 0, 0, 0, 0, 1});
+        s.ConstantColor(0x000000FF);
+        s.Quad(32, 0, kSize, 32, {0, 0, 0, 0, 0, 1});
+        s.Expect(2, 2, 30, 30, 0x00FF0000, "untextured red, alpha 0");
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            s.Expect(34, 2, 62, 30, 0xFF102030, "untextured blue: keyed");
+        } else {
+            s.ExpectApproximation(34, 2, 62, 30, 0xFF102030, 0x000000FF, "untextured blue",
+                                  "the stages cannot compare a colour with the key");
+        }
+        s.TexCombine(1, kTmuDecal);
+        s.TexCombine(0, kTmuDecal);
+        s.ColorCombine(FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE);
+        s.Texture(0, 0xFFFF0000, 0xFF0000FF, 0xFFFF0000, 0xFF0000FF);
+        s.Quad(0, 32, kSize, kSize, {0, 0, 0, 0, 0, 1});
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            s.Expect(4, 36, 28, 60, 0x00FF0000, "red texel, alpha 0");
+        } else {
+            s.ExpectApproximation(4, 36, 28, 60, 0x00FF0000, 0xFF102030, "red texel, alpha 0",
+                                  "the stages key texels through their alpha, which the combine replaces here");
+        }
+        s.Expect(36, 36, 60, 60, 0xFF102030, "blue texel: keyed");
+    }});
+
     return scenes;
 }
 
