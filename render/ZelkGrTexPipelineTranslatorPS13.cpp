@@ -27,10 +27,11 @@ std::ostream& NewLine(std::ostream& stream)
     return stream;
 }
 
-// Chroma-keying: c2 holds the key colour (set with the key value), c5 the
-// largest squared distance from it that still counts as the key colour (half
-// a step per channel) and the least alpha of a pixel that is not keyed.
-const char* const kChromakeyLimits = "def c5, 0.0000038f, 0.0000038f, 0.0000038f, 0.0039216f";
+// Chroma-keying: c2 holds the key colour (set with the key value); c5.b is
+// 0.5 less the largest squared distance from the key colour that still
+// counts as the key (half a step per channel), c5.a the least alpha of a
+// pixel that is not keyed.
+const char* const kChromakeyLimits = "def c5, 0.0f, 0.0f, 0.4999962f, 0.0039216f";
 // With a texture: t3 is 0 where TMU 0's texel is in the key colour, else 1.
 const char* const kChromakeyTexelLines[] = {
     "sub_sat r1.a, c5, r0",
@@ -38,14 +39,16 @@ const char* const kChromakeyTexelLines[] = {
     "mul r0, r0, t3",
     nullptr,
 };
-// Without one: the combined colour itself is compared with the key.
+// Without one the combined colour itself is compared with the key: r0.a
+// becomes 0.5 plus the squared distance less the limit, which the cnd test
+// (r0.a > 0.5) reads.
 const char* const kChromakeyColorLines[] = {
     "sub r1.rgb, r0, c2",
     "+ sub_sat r1.a, c5, r0",
     "dp3 r1.rgb, r1, r1",
-    "+ add r0.a, r0, r1",
-    "add r1.a, c5.b, -r1.b",
-    "cmp r0.a, r1, c7.b, r0",
+    "+ add r1.a, r0, r1",
+    "add r0.a, r1.b, c5.b",
+    "cnd r0.a, r0.a, r1, c7.b",
     nullptr,
 };
 

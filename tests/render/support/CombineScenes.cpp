@@ -616,16 +616,19 @@ std::vector<CombineScene> BuildScenes()
         s.ColorCombine(FN_LOCAL, F_ZERO, L_CONSTANT, O_CONSTANT);
         s.AlphaCombine(FN_LOCAL, F_ZERO, L_CONSTANT, O_CONSTANT);
         s.ConstantColor(0x00FF0000);
-        s.Quad(0, 0, 32, 32, {0, 0, 0, 0, 0, 1});
+        s.Quad(0, 0, 21, 32, {0, 0, 0, 0, 0, 1});
         s.ConstantColor(0x000000FF);
-        s.Quad(32, 0, kSize, 32, {0, 0, 0, 0, 0, 1});
-        s.Expect(2, 2, 30, 30, 0x00FF0000, "untextured red, alpha 0");
+        s.Quad(21, 0, 42, 32, {0, 0, 0, 0, 0, 1});
+        s.ConstantColor(0x000000FE);
+        s.Quad(42, 0, kSize, 32, {0, 0, 0, 0, 0, 1});
+        s.Expect(2, 2, 19, 30, 0x00FF0000, "untextured red, alpha 0");
         if (s.Half() == SceneTexelHalf::PixelShader) {
-            s.Expect(34, 2, 62, 30, 0xFF102030, "untextured blue: keyed");
+            s.Expect(23, 2, 40, 30, 0xFF102030, "untextured blue: keyed");
         } else {
-            s.ExpectApproximation(34, 2, 62, 30, 0xFF102030, 0x000000FF, "untextured blue",
+            s.ExpectApproximation(23, 2, 40, 30, 0xFF102030, 0x000000FF, "untextured blue",
                                   "the stages cannot compare a colour with the key");
         }
+        s.Expect(44, 2, 62, 30, 0x000000FE, "untextured blue one step off the key");
         s.TexCombine(1, kTmuDecal);
         s.TexCombine(0, kTmuDecal);
         s.ColorCombine(FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE);
