@@ -52,8 +52,8 @@ template <class VertexPath>
 void ZelkGrTexPipelinePS13<VertexPath>::SetChromakeyValue(const ZelkGrRenderCommand& command)
 {
     ZelkGrPrimitiveRenderer::SetChromakeyValue(command);
-    this->device->SetPixelShaderConstantF(kChromakeyColorRegister, this->chromakeyColor, 1);
     BindColorkeyMaps(command.value);
+    this->device->SetPixelShaderConstantF(kChromakeyColorRegister, this->chromakeyColor, 1);
 }
 
 template <class VertexPath>
