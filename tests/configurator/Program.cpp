@@ -368,6 +368,9 @@ TEST_F(ProgramTest, MissingAdapterKeepsTheTreeAndRefusesTheDevicePages)
 
 TEST_F(ProgramTest, ScreenshotOfEveryPage)
 {
+    // A8 held for RGB 332, where it is offered after A8R8G8B8.
+    zelktest::WriteHkcuValue(kRoot, "version", 165);
+    zelktest::WriteHkcuValue(SubkeyPath("texture setting"), "R3G3B2", 28);
     Configurator program;
     ASSERT_NE(program.Sheet(), nullptr);
     SetWindowPos(program.Sheet(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
@@ -379,7 +382,8 @@ TEST_F(ProgramTest, ScreenshotOfEveryPage)
         program.Screenshot(names[index]);
         if (index == 2) {
             // A8R8G8B8 stands before A8 in the list: the label is matched whole.
-            EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8");
+            EXPECT_EQ(program.Text(IDC_ZELK_TEX_R3G3B2), "A8");
+            EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8L8");
         }
         const std::string file = "Z:" + UnixBuildDir() + "/screenshots/" + names[index] + ".png";
         EXPECT_GT(zelktest::ReadFileText(file).size(), 1000u) << file;
