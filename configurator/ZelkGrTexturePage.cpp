@@ -20,69 +20,26 @@ const char* const kThrower = "ZelkGrTexturePage::ZelkGrTexturePage";
 const char* const kNeverConvertedLabel = "Unsupported With zelkGlide";
 const char* const kUnsupportedLabel = "Unsupported With This Device";
 
-// One Glide texture format: its value name (by Glide format code), its list,
-// the Direct3D format its texels come in (none for the YIQ formats) and the
-// formats preferred after the held one.
+// One Glide texture format on the page: its value name (by Glide format
+// code) and its list.  Which formats it may take, and in which order they are
+// preferred, is the shared rule of its Glide format.
 struct TextureSlot {
     unsigned glideFormat;
     int listId;
-    D3DFORMAT source;
-    D3DFORMAT preference[4];
 };
 
 constexpr D3DFORMAT kNoFormat = D3DFMT_UNKNOWN;
 
 const TextureSlot kSlots[kTextureSlotCount] = {
-    {0, IDC_ZELK_TEX_R3G3B2, D3DFMT_R3G3B2, {D3DFMT_R3G3B2, D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, kNoFormat}},
-    {1, IDC_ZELK_TEX_Y4I2Q2, kNoFormat, {}},
-    {2, IDC_ZELK_TEX_A8, D3DFMT_A8, {D3DFMT_A8, D3DFMT_A8R3G3B2, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}},
-    {3, IDC_ZELK_TEX_L8, D3DFMT_L8, {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}},
-    {4, IDC_ZELK_TEX_A4L4, D3DFMT_A4L4, {D3DFMT_A4L4, D3DFMT_A8L8, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8}},
-    {12, IDC_ZELK_TEX_A4R4G4B4, D3DFMT_A4R4G4B4, {D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}},
-    {11, IDC_ZELK_TEX_A1R5G5B5, D3DFMT_A1R5G5B5, {D3DFMT_A1R5G5B5, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5}},
-    {10, IDC_ZELK_TEX_R5G6B5, D3DFMT_R5G6B5, {D3DFMT_R5G6B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_X1R5G5B5}},
-    {9, IDC_ZELK_TEX_A8Y4I2Q2, kNoFormat, {}},
-    {13, IDC_ZELK_TEX_A8L8, D3DFMT_A8L8, {D3DFMT_A8L8, D3DFMT_A4L4, D3DFMT_A8R8G8B8, D3DFMT_A8R3G3B2}},
-    {5, IDC_ZELK_TEX_P8, D3DFMT_P8, {D3DFMT_P8, D3DFMT_A8P8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5}},
-    {14, IDC_ZELK_TEX_A8P8, D3DFMT_A8P8, {D3DFMT_A8P8, D3DFMT_P8, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}},
-    {8, IDC_ZELK_TEX_A8R3G3B2, D3DFMT_A8R3G3B2, {D3DFMT_A8R3G3B2, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5}},
+    {0, IDC_ZELK_TEX_R3G3B2},    {1, IDC_ZELK_TEX_Y4I2Q2},   {2, IDC_ZELK_TEX_A8},       {3, IDC_ZELK_TEX_L8},
+    {4, IDC_ZELK_TEX_A4L4},      {12, IDC_ZELK_TEX_A4R4G4B4}, {11, IDC_ZELK_TEX_A1R5G5B5}, {10, IDC_ZELK_TEX_R5G6B5},
+    {9, IDC_ZELK_TEX_A8Y4I2Q2},  {13, IDC_ZELK_TEX_A8L8},    {5, IDC_ZELK_TEX_P8},       {14, IDC_ZELK_TEX_A8P8},
+    {8, IDC_ZELK_TEX_A8R3G3B2},
 };
 
 const char* SlotName(std::size_t slot)
 {
     return keys::kTextureFormatValues[kSlots[slot].glideFormat].valueName;
-}
-
-// Formats never offered: unknown, signed (bump-map), depth, buffer, video
-// and multi-element formats.
-bool IsExcludedFormat(DWORD format)
-{
-    if (IsBumpMapFormat(static_cast<D3DFORMAT>(format))) {
-        return true;
-    }
-    switch (format) {
-    case D3DFMT_UNKNOWN:
-    case D3DFMT_D16_LOCKABLE:
-    case D3DFMT_D32:
-    case D3DFMT_D15S1:
-    case D3DFMT_D24S8:
-    case D3DFMT_D24X8:
-    case D3DFMT_D24X4S4:
-    case D3DFMT_D16:
-    case D3DFMT_D32F_LOCKABLE:
-    case D3DFMT_D24FS8:
-    case D3DFMT_VERTEXDATA:
-    case D3DFMT_INDEX16:
-    case D3DFMT_INDEX32:
-    case D3DFMT_YUY2:
-    case D3DFMT_UYVY:
-    case D3DFMT_G8R8_G8B8:
-    case D3DFMT_R8G8_B8G8:
-    case D3DFMT_MULTI2_ARGB8:
-        return true;
-    default:
-        return false;
-    }
 }
 
 bool Holds(const std::vector<ZelkComboItem>& items, DWORD format)
@@ -91,19 +48,6 @@ bool Holds(const std::vector<ZelkComboItem>& items, DWORD format)
 }
 
 }  // namespace
-
-bool IsConvertibleFormat(DWORD source, DWORD target)
-{
-    if (IsExcludedFormat(source) || IsExcludedFormat(target)) {
-        return false;
-    }
-    // Sources from A2B10G10R10 (31) to P8 (41), the palettized ones among
-    // them, may go into any format.
-    if (source >= D3DFMT_A2B10G10R10 && source <= D3DFMT_P8) {
-        return true;
-    }
-    return target != D3DFMT_P8 && target != D3DFMT_A8P8;
-}
 
 // ---------------------------------------------------------------------------
 
@@ -152,9 +96,8 @@ void ZelkGrTexturePage::ReadSettings()
             continue;
         }
         const auto& list = record->textureFormats;
-        if (kSlots[slot].source != kNoFormat &&
-            std::find(list.begin(), list.end(), static_cast<D3DFORMAT>(value)) != list.end() &&
-            IsConvertibleFormat(kSlots[slot].source, value)) {
+        if (std::find(list.begin(), list.end(), static_cast<D3DFORMAT>(value)) != list.end() &&
+            IsTextureFormatFor(kSlots[slot].glideFormat, value)) {
             formats_[slot] = value;
         }
     }
@@ -195,8 +138,9 @@ bool ZelkGrTexturePage::CurrentChoice(ZelkGrTextureDeviceChoice& choice) const
 void ZelkGrTexturePage::FillSlot(std::size_t slot)
 {
     const TextureSlot& entry = kSlots[slot];
+    const ZelkTextureFormatRule& rule = GetTextureFormatRule(entry.glideFormat);
     DWORD& value = formats_[slot];
-    if (entry.source == kNoFormat) {
+    if (rule.source == kNoFormat) {
         value = kTextureFormatNeverConverted;
         ShowCombo(entry.listId, {{kNeverConvertedLabel, kTextureFormatNeverConverted}}, 0, false);
         return;
@@ -205,7 +149,7 @@ void ZelkGrTexturePage::FillSlot(std::size_t slot)
     std::vector<ZelkComboItem> items;
     if (const ZelkD3DFormatInfo* record = ActiveRecord()) {
         for (const D3DFORMAT format : record->textureFormats) {
-            if (IsConvertibleFormat(entry.source, format)) {
+            if (IsTextureFormatFor(entry.glideFormat, format)) {
                 items.push_back({GetFormatName(format), static_cast<DWORD>(format)});
             }
         }
@@ -219,9 +163,9 @@ void ZelkGrTexturePage::FillSlot(std::size_t slot)
     // always has an item to show.
     if (!Holds(items, value)) {
         const D3DFORMAT* preferred =
-            std::find_if(std::begin(entry.preference), std::end(entry.preference),
+            std::find_if(std::begin(rule.preference), std::end(rule.preference),
                          [&](D3DFORMAT format) { return format != kNoFormat && Holds(items, format); });
-        value = preferred != std::end(entry.preference) ? static_cast<DWORD>(*preferred) : items.front().data;
+        value = preferred != std::end(rule.preference) ? static_cast<DWORD>(*preferred) : items.front().data;
     }
     const int selected = FindExactLabel(items, GetFormatName(value));
     ShowCombo(entry.listId, std::move(items), selected, true);

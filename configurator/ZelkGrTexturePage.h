@@ -6,6 +6,7 @@
 
 #include "configurator/ZelkGrDeviceDependentPage.h"
 #include "framework/ZelkD3D.h"
+#include "framework/ZelkTextureFormatChoice.h"
 
 namespace zelk {
 
@@ -15,9 +16,6 @@ constexpr DWORD kTextureFormatUnsupported = 1001;     // "Unsupported With This 
 constexpr DWORD kTextureFormatNotChosen = 1002;       // no choice made yet
 
 constexpr std::size_t kTextureSlotCount = 13;
-
-// Whether textures of the source format may be stored in the target format.
-bool IsConvertibleFormat(DWORD source, DWORD target);
 
 // What the texture page's lists depend on: the adapter, its device and the
 // device's active display format.

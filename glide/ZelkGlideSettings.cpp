@@ -95,8 +95,10 @@ void ReadTextureSetting(const ZelkRegKey& key, ZelkGlideSettings& settings)
     }
     ReadSwitch(key, keys::kCreateMipmap, settings.texture.createMipmap);
     for (unsigned i = 0; i < keys::kGlideTextureFormatCount; ++i) {
-        if (keys::kTextureFormatValues[i].valueName) {
-            ReadNumber(key, keys::kTextureFormatValues[i].valueName, settings.texture.format[i]);
+        DWORD value = 0;
+        if (keys::kTextureFormatValues[i].valueName && key.ReadDword(keys::kTextureFormatValues[i].valueName, value)) {
+            settings.texture.format[i] = value;
+            settings.texture.storedFormats |= 1u << i;
         }
     }
 }

@@ -14,6 +14,8 @@ namespace zelk {
 struct ZelkGrTextureSettings {
     std::uint8_t createMipmap;
     std::uint32_t format[settingskeys::kGlideTextureFormatCount];
+    // Bit n set: format[n] was read from the settings tree (not a default).
+    std::uint32_t storedFormats;
 };
 
 ZelkGrRendererSettings DefaultRendererSettings();

@@ -8,6 +8,7 @@
 #include "framework/ZelkD3DFormats.h"
 #include "framework/ZelkD3DSurface.h"
 #include "framework/ZelkException.h"
+#include "glide/ZelkGrTextureFormatResolver.h"
 #include "glide/ZelkGrTextureRecording.h"
 #include "glide/ZelkGrTextureSize.h"
 
@@ -48,6 +49,43 @@ const D3DFORMAT kNativeFormat[kGrTexFormatCount] = {
     D3DFMT_R3G3B2,   D3DFMT_UNKNOWN,  D3DFMT_A8,       D3DFMT_L8,       D3DFMT_A4L4,     D3DFMT_P8,
     D3DFMT_UNKNOWN,  D3DFMT_UNKNOWN,  D3DFMT_A8R3G3B2, D3DFMT_UNKNOWN,  D3DFMT_R5G6B5,   D3DFMT_A1R5G5B5,
     D3DFMT_A4R4G4B4, D3DFMT_A8L8,     D3DFMT_A8P8,     D3DFMT_UNKNOWN,
+};
+
+constexpr std::uint32_t kGrAlpha8 = 2;
+
+// The texels of a level as the loader takes them.  A Glide alpha-8 texel
+// stands for intensity and alpha alike, so its texels go to the loader as
+// A8L8 texels holding the texel in both channels: whatever format the device
+// keeps them in then has their alpha in its colour too.  Other formats go as
+// they are, in their native format.
+class LoaderTexels {
+public:
+    explicit LoaderTexels(std::uint32_t glideFormat)
+        : expand_(glideFormat == kGrAlpha8), format_(expand_ ? D3DFMT_A8L8 : kNativeFormat[glideFormat])
+    {
+    }
+
+    D3DFORMAT Format() const { return format_; }
+
+    // The count texels at texels in the loader's format.
+    const void* Take(const void* texels, std::size_t count)
+    {
+        if (!expand_) {
+            return texels;
+        }
+        const BYTE* alpha = static_cast<const BYTE*>(texels);
+        buffer_.resize(2 * count);
+        for (std::size_t i = 0; i < count; ++i) {
+            buffer_[2 * i] = alpha[i];
+            buffer_[2 * i + 1] = alpha[i];
+        }
+        return buffer_.data();
+    }
+
+private:
+    bool expand_;
+    D3DFORMAT format_;
+    std::vector<BYTE> buffer_;
 };
 
 // The codes of a chain of levels from largeLod down to smallLod.
@@ -269,17 +307,7 @@ ZelkGrTextureManager::ZelkGrTextureManager(IDirect3DDevice9* device, ZelkGrPrimi
     if (!this->device) {
         return;
     }
-    for (std::uint32_t& format : this->settings.format) {
-        if (format == 0) {
-            continue;
-        }
-        D3DFORMAT checked = static_cast<D3DFORMAT>(format);
-        const HRESULT result =
-            D3DXCheckTextureRequirements(this->device, nullptr, nullptr, nullptr, 0, &checked, D3DPOOL_DEFAULT);
-        if (FAILED(result) || static_cast<std::uint32_t>(checked) != format) {
-            format = 0;
-        }
-    }
+    ResolveTextureFormats(this->settings, DeviceTextureSupport(this->device));
     expandP8 = IsPaletteFormat(this->settings.format[5]) ? 0 : 1;
     expandAP88 = IsPaletteFormat(this->settings.format[14]) ? 0 : 1;
 }
@@ -457,6 +485,7 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
             ThrowZelkException(thrower, false, kAllocateFailed);
         }
         IDirect3DTexture9* texture = block->systemTexture;
+        LoaderTexels loaderTexels(format);
         const D3DFORMAT sourceFormat = kNativeFormat[format];
         const DWORD levelCount = texture->GetLevelCount();
         const BYTE* texels = static_cast<const BYTE*>(data);
@@ -477,8 +506,9 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
                 }
             }
             const ZelkGrLevelSize size = GrLevelSize(lod, aspect);
-            if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, texels, sourceFormat, size.width, nullptr, nullptr,
-                                                       palette, palette, 0)) {
+            const void* loaded = loaderTexels.Take(texels, std::size_t(size.width) * size.height);
+            if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, loaded, loaderTexels.Format(), size.width, nullptr,
+                                                       nullptr, palette, palette, 0)) {
                 ThrowZelkException(thrower, false, kLoadFailed);
             }
             texels += GrLevelDataBytes(lod, aspect, format);
@@ -543,8 +573,10 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
                                                    static_cast<long long>(lastRow) - firstRow + 1);
         const RECT sourceRect = {0, 0, static_cast<LONG>(size.width), static_cast<LONG>(rows)};
         const POINT point = {0, firstRow};
-        if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, data, sourceFormat, size.width, &sourceRect, &point,
-                                                   palette, palette, 0)) {
+        LoaderTexels loaderTexels(format);
+        const void* loaded = loaderTexels.Take(data, std::size_t(size.width) * static_cast<std::size_t>(rows));
+        if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, loaded, loaderTexels.Format(), size.width, &sourceRect,
+                                                   &point, palette, palette, 0)) {
             ThrowZelkException(thrower, false, kLoadFailed);
         }
         NoteDownload(tmu, range, block);

@@ -14,12 +14,15 @@
 #include <thread>
 
 #include "common/D3DProxy.h"
+#include "common/TestDevice.h"
 #include "common/TestDirectory.h"
+#include "common/TestWindow.h"
 #include "configurator/ZelkConfiguratorResource.h"
 #include "configurator/ZelkGlideConfigurator.h"
 #include "framework/ZelkD3D.h"
 #include "framework/ZelkRegKey.h"
 #include "glide/ZelkGlideSettings.h"
+#include "glide/ZelkGrTextureManager.h"
 #include "support/ConfiguratorTestSupport.h"
 
 namespace {
@@ -368,6 +371,9 @@ TEST_F(ProgramTest, MissingAdapterKeepsTheTreeAndRefusesTheDevicePages)
 
 TEST_F(ProgramTest, ScreenshotOfEveryPage)
 {
+    // A8 held for RGB 332, where it is offered after A8R8G8B8.
+    zelktest::WriteHkcuValue(kRoot, "version", 165);
+    zelktest::WriteHkcuValue(SubkeyPath("texture setting"), "R3G3B2", 28);
     Configurator program;
     ASSERT_NE(program.Sheet(), nullptr);
     SetWindowPos(program.Sheet(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
@@ -379,7 +385,8 @@ TEST_F(ProgramTest, ScreenshotOfEveryPage)
         program.Screenshot(names[index]);
         if (index == 2) {
             // A8R8G8B8 stands before A8 in the list: the label is matched whole.
-            EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8");
+            EXPECT_EQ(program.Text(IDC_ZELK_TEX_R3G3B2), "A8");
+            EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8L8");
         }
         const std::string file = "Z:" + UnixBuildDir() + "/screenshots/" + names[index] + ".png";
         EXPECT_GT(zelktest::ReadFileText(file).size(), 1000u) << file;
@@ -526,6 +533,45 @@ TEST_F(ProgramTest, LibraryReadsWhatTheSheetWrote)
     EXPECT_EQ(format.depthStencilFormats.at(static_cast<size_t>(format.selectedDepthStencilFormatIndex)),
               D3DFMT_D24X8);
     zelk::ZelkD3D::DestroyD3D();
+}
+
+// OK on the first page leaves "no choice yet" in every texture slot; a
+// device opened on that tree gives each convertible Glide format a format
+// the device has, and says so once for each.
+TEST_F(ProgramTest, LibraryResolvesTheTextureFormatsOfAFreshTree)
+{
+    {
+        Configurator program;
+        ASSERT_NE(program.Sheet(), nullptr);
+        program.Press(PSBTN_OK);
+        ASSERT_EQ(program.WaitForExit(), 0);
+    }
+    zelk::ZelkD3D::DestroyD3D();
+    const zelk::ZelkGlideSettings settings = zelk::ReadGlideSettings();
+    EXPECT_EQ(settings.texture.format[5], 1002u);
+    EXPECT_EQ(settings.texture.format[1], 1002u);
+
+    zelktest::TestWindow window(64, 64, "fresh tree");
+    IDirect3D9Ptr d3d;
+    d3d.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+    ASSERT_TRUE(d3d != nullptr);
+    IDirect3DDevice9Ptr device;
+    ASSERT_EQ(zelktest::CreateTestDevice(d3d, window.Handle(), 64, 64, device), D3D_OK);
+    const zelk::ZelkGrTextureManager manager(device, nullptr, settings.texture);
+    // By Glide format code, on Wine's windowed X8R8G8B8 device: no R3G3B2,
+    // A4L4, A8R3G3B2, P8 or A8P8 textures; the YIQ and reserved codes have
+    // none.
+    const std::uint32_t resolved[16] = {23, 0, 51, 50, 51, 22, 0, 0, 21, 0, 23, 25, 26, 51, 21, 0};
+    for (int code = 0; code < 16; ++code) {
+        EXPECT_EQ(manager.settings.format[code], resolved[code]) << "Glide format " << code;
+    }
+    const std::string log = zelktest::ReadFileText("vezoRerez.log");
+    int replaced = 0;
+    for (size_t at = log.find("is used in its place."); at != std::string::npos;
+         at = log.find("is used in its place.", at + 1)) {
+        ++replaced;
+    }
+    EXPECT_EQ(replaced, 11) << log;
 }
 
 }  // namespace

@@ -41,8 +41,9 @@ Values TextureValues(const DWORD (&formats)[13], DWORD anisotropic, DWORD mipmap
 }
 
 // What Wine's first windowed record (X8R8G8B8 on R8G8B8) gives every slot:
-// no R3G3B2, A4L4, A8R3G3B2, P8 or A8P8 textures there.
-const DWORD kWineChoices[13] = {23, 1000, 28, 50, 51, 26, 25, 23, 1000, 51, 22, 21, 21};
+// no R3G3B2, A4L4, A8R3G3B2, P8 or A8P8 textures there, and alpha-8 texels
+// go into A8L8, which has their alpha in its colour too.
+const DWORD kWineChoices[13] = {23, 1000, 51, 50, 51, 26, 25, 23, 1000, 51, 22, 21, 21};
 
 class TexturePageTest : public testing::Test {
 protected:
@@ -79,6 +80,12 @@ TEST_F(TexturePageTest, ListsOfferConvertibleFormatsOnly)
         "A32B32G32R32F";
     EXPECT_EQ(zelktest::JoinLabels(page->Control(IDC_ZELK_TEX_R3G3B2)), rgb);
     EXPECT_EQ(zelktest::JoinLabels(page->Control(IDC_ZELK_TEX_P8)), rgb);
+    // Alpha-8 texels are never kept in an alpha-only format.
+    EXPECT_EQ(zelktest::JoinLabels(page->Control(IDC_ZELK_TEX_A8)),
+              "A8R8G8B8|X8R8G8B8|R5G6B5|X1R5G5B5|A1R5G5B5|A4R4G4B4|X4R4G4B4|A2B10G10R10|A8B8G8R8|X8B8G8R8|G16R16|"
+              "A2R10G10B10|A16B16G16R16|L8|A8L8|DXT1|DXT2|DXT3|DXT4|DXT5|L16|R16F|G16R16F|A16B16G16R16F|R32F|"
+              "G32R32F|A32B32G32R32F");
+    EXPECT_EQ(page->Control(IDC_ZELK_TEX_A8).SelectedLabel(), "A8L8");
     EXPECT_EQ(page->Control(IDC_ZELK_TEX_R3G3B2).SelectedLabel(), "R5G6B5");
     EXPECT_EQ(page->Control(IDC_ZELK_TEX_P8).SelectedLabel(), "X8R8G8B8");
     EXPECT_EQ(page->Control(IDC_ZELK_TEX_A8P8).SelectedLabel(), "A8R8G8B8");
@@ -97,7 +104,7 @@ TEST_F(TexturePageTest, ListsOfferConvertibleFormatsOnly)
     page->CheckClicked(IDC_ZELK_FORCE_ANISOTROPIC, true);
     page->CheckClicked(IDC_ZELK_CREATE_MIPMAP, false);
     ASSERT_TRUE(page->SaveSettings());
-    const DWORD picked[13] = {23, 1000, 28, 22, 51, 26, 25, 23, 1000, 51, 22, 21, 21};
+    const DWORD picked[13] = {23, 1000, 51, 22, 51, 26, 25, 23, 1000, 51, 22, 21, 21};
     EXPECT_EQ(root_.Values(kKey), TextureValues(picked, 1, 0));
 }
 
@@ -224,10 +231,11 @@ TEST_F(TexturePageTest, MissingAdapterKeepsTheKeyAndRefusesToOpen)
     ASSERT_TRUE(page->SaveSettings());
     EXPECT_EQ(root_.Values(kKey), TextureValues(stored, 1, 0));
 
-    // Once an adapter is chosen the first fill checks the kept values.
+    // Once an adapter is chosen the first fill checks the kept values: the
+    // stored A8 cannot hold alpha-8 texels and gives way to A8L8.
     ordinal_ = 0;
     EXPECT_TRUE(page->SetActive());
-    EXPECT_EQ(page->Control(IDC_ZELK_TEX_A8).SelectedLabel(), "A8");
+    EXPECT_EQ(page->Control(IDC_ZELK_TEX_A8).SelectedLabel(), "A8L8");
     ASSERT_TRUE(page->SaveSettings());
     EXPECT_EQ(root_.Values(kKey), TextureValues(kWineChoices, 1, 0));
 }

@@ -118,6 +118,8 @@ TEST_F(GlideSettingsTest, StoredValuesAreReadFlagsNormalisedTmuCountCapped)
     EXPECT_EQ(s.texture.format[10], 22u);
     EXPECT_EQ(s.texture.format[5], 21u);
     EXPECT_EQ(s.texture.format[0], 27u);
+    // Only the two stored formats count as stored.
+    EXPECT_EQ(s.texture.storedFormats, (1u << 10) | (1u << 5));
     EXPECT_EQ(s.fbiMemorySize, 4u);
     EXPECT_EQ(s.tmuCount, 2u);
     EXPECT_EQ(s.tmuMemorySize, 12u);

@@ -343,8 +343,21 @@ TEST_F(TextureInterface, LevelByLevelDownloadAdvancesByEachLevelsRealSize)
 
 TEST_F(TextureInterface, PalettesAndBadDownloads)
 {
-    RecordingRenderer& renderer = Open();
+    // This device has no palettised textures: both palettised formats are
+    // expanded by the manager, which keeps the palette to itself.
     std::vector<DWORD> colours(256, 0x00123456);
+    {
+        RecordingRenderer& expanding = Open();
+        ASSERT_EQ(glide->textureManager.expandP8, 1);
+        ASSERT_EQ(glide->textureManager.expandAP88, 1);
+        body::grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE, colours.data());
+        EXPECT_EQ(glide->textureManager.palette[0].peRed, 0x12);
+        EXPECT_TRUE(expanding.currentPackage->palettes.empty());
+    }
+    // With a palettised format left to the device (here AP88 without a
+    // format), the palette is recorded for it.
+    glide->settings.texture.format[GR_TEXFMT_AP_88] = 0;
+    RecordingRenderer& renderer = Open();
     body::grTexDownloadTable(GR_TMU0, GR_TEXTABLE_PALETTE, colours.data());
     body::grTexDownloadTable(GR_TMU1, GR_TEXTABLE_PALETTE, colours.data());
     ASSERT_EQ(renderer.currentPackage->palettes.size(), 1u);
