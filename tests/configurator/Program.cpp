@@ -8,10 +8,12 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <cctype>
 #include <chrono>
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "common/D3DProxy.h"
 #include "common/TestDevice.h"
@@ -88,6 +90,161 @@ bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs)
         Sleep(20);
     }
     return true;
+}
+
+// A picture as 8-bit red, green, blue rows, top row first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    bool Holds(const RECT& area) const
+    {
+        return area.left >= 0 && area.top >= 0 && area.right <= width && area.bottom <= height;
+    }
+    unsigned long Pixel(int x, int y) const
+    {
+        const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return static_cast<unsigned long>(p[0]) << 16 | static_cast<unsigned long>(p[1]) << 8 | p[2];
+    }
+    // The most common colour of an area the picture holds.
+    unsigned long CommonColour(const RECT& area) const
+    {
+        std::map<unsigned long, int> counts;
+        unsigned long common = 0;
+        int most = 0;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                const int count = ++counts[Pixel(x, y)];
+                if (count > most) {
+                    most = count;
+                    common = Pixel(x, y);
+                }
+            }
+        }
+        return common;
+    }
+    // The pixels of an area the picture holds that are not of one colour.
+    int CountOther(const RECT& area, unsigned long colour) const
+    {
+        int other = 0;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                other += Pixel(x, y) != colour;
+            }
+        }
+        return other;
+    }
+};
+
+// A binary PPM (P6) or PGM (P5, as a grey PNG decodes) of 8-bit channels;
+// an empty picture when malformed.
+Picture ParsePnm(const std::string& bytes)
+{
+    Picture picture;
+    size_t at = 2;
+    auto number = [&]() -> int {
+        while (at < bytes.size() && (std::isspace(static_cast<unsigned char>(bytes[at])) || bytes[at] == '#')) {
+            if (bytes[at] == '#') {
+                at = bytes.find('\n', at);
+                if (at == std::string::npos) {
+                    return -1;
+                }
+            }
+            ++at;
+        }
+        int value = 0;
+        bool digits = false;
+        for (; at < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[at])); ++at, digits = true) {
+            value = value * 10 + (bytes[at] - '0');
+        }
+        return digits ? value : -1;
+    };
+    const bool colour = bytes.compare(0, 2, "P6") == 0;
+    if (!colour && bytes.compare(0, 2, "P5") != 0) {
+        return picture;
+    }
+    const int width = number(), height = number(), maximum = number();
+    const size_t pixels = static_cast<size_t>(width) * height;
+    ++at;  // the one white-space byte before the samples
+    if (width <= 0 || height <= 0 || maximum != 255 || at + pixels * (colour ? 3 : 1) > bytes.size()) {
+        return picture;
+    }
+    picture.width = width;
+    picture.height = height;
+    picture.rgb.resize(pixels * 3);
+    for (size_t i = 0; i < pixels * 3; ++i) {
+        picture.rgb[i] = static_cast<unsigned char>(bytes[at + (colour ? i : i / 3)]);
+    }
+    return picture;
+}
+
+// Memory committed in another process for the object's life.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, size_t size)
+        : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
+    {
+    }
+    ~RemoteMemory()
+    {
+        if (address_) {
+            VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        }
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+    unsigned char* Address() const { return static_cast<unsigned char*>(address_); }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+// A piece of text a page shows, with the screen rectangle its letters take.
+struct Label {
+    std::string text;
+    RECT area;
+};
+
+// Collects into a vector of labels the texts of a page's static labels and
+// check boxes that the user sees.  A check box's letters start right of its
+// box.
+BOOL CALLBACK CollectLabel(HWND control, LPARAM parameter)
+{
+    char className[32] = {};
+    GetClassNameA(control, className, sizeof(className));
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const LONG buttonType = style & BS_TYPEMASK;
+    const bool isStatic = lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+    const bool isCheckBox =
+        lstrcmpiA(className, "Button") == 0 && (buttonType == BS_CHECKBOX || buttonType == BS_AUTOCHECKBOX);
+    if (!IsWindowVisible(control) || !(isStatic || isCheckBox)) {
+        return TRUE;
+    }
+    wchar_t text[128] = {};
+    SendMessageW(control, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    char narrow[128] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    if (narrow[0] == 0) {
+        return TRUE;
+    }
+    RECT area;
+    GetWindowRect(control, &area);
+    // Inside any border a static may draw; past a check box's box.
+    InflateRect(&area, -2, -2);
+    if (isCheckBox) {
+        area.left += (area.bottom - area.top) + 6;
+    }
+    reinterpret_cast<std::vector<Label>*>(parameter)->push_back({narrow, area});
+    return TRUE;
+}
+
+std::vector<Label> VisibleLabels(HWND page)
+{
+    std::vector<Label> labels;
+    EnumChildWindows(page, CollectLabel, reinterpret_cast<LPARAM>(&labels));
+    return labels;
 }
 
 // The program, started in the test's working directory.
@@ -185,29 +342,75 @@ public:
         return static_cast<int>(code);
     }
 
-    // The whole virtual display into <build>/screenshots/<name>.png.  Wine
-    // starts Unix programs without a process handle, so the file's arrival
-    // (written under another name, then renamed) shows the end.
-    void Screenshot(const std::string& name) const
+    // The whole virtual display into <build>/screenshots/<name>.png, and the
+    // picture read back from that file (decoded through <name>.pnm beside it,
+    // removed again).
+    // Wine starts Unix programs without a process handle, so the last file's
+    // arrival (written under another name, then renamed) shows the end.
+    Picture Screenshot(const std::string& name) const
     {
         UpdateWindow(sheet_);
         Sleep(300);
         const std::string folder = UnixBuildDir() + "/screenshots";
         const std::string file = folder + "/" + name + ".png";
+        const std::string decoded = folder + "/" + name + ".pnm";
         DeleteFileA(("Z:" + file).c_str());
+        DeleteFileA(("Z:" + decoded).c_str());
         std::string command = "/bin/sh -c \"mkdir -p '" + folder + "' && xwd -root -display $DISPLAY | xwdtopnm 2>/dev/null | pnmtopng > '" + file +
-                              ".part' && mv '" + file + ".part' '" + file + "'\"";
+                              ".part' && mv '" + file + ".part' '" + file + "' && pngtopnm '" + file + "' > '" +
+                              decoded + ".part' && mv '" + decoded + ".part' '" + decoded + "'\"";
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION shell = {};
-        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shell))
-            << "cannot run the screenshot command (" << GetLastError() << ")";
-        if (shell.hProcess) {
-            CloseHandle(shell.hThread);
-            CloseHandle(shell.hProcess);
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &shell)) {
+            ADD_FAILURE() << "cannot run the screenshot command (" << GetLastError() << ")";
+            return Picture();
         }
-        EXPECT_TRUE(WaitFor([&] { return GetFileAttributesA(("Z:" + file).c_str()) != INVALID_FILE_ATTRIBUTES; }))
-            << "no screenshot " << file;
+        CloseHandle(shell.hThread);
+        CloseHandle(shell.hProcess);
+        const bool saved =
+            WaitFor([&] { return GetFileAttributesA(("Z:" + decoded).c_str()) != INVALID_FILE_ATTRIBUTES; });
+        EXPECT_TRUE(saved) << "no screenshot " << file;
+        if (!saved) {
+            return Picture();
+        }
+        const Picture picture = ParsePnm(zelktest::ReadFileText("Z:" + decoded));
+        DeleteFileA(("Z:" + decoded).c_str());
+        return picture;
+    }
+
+    // The captions of the sheet's tabs, in order.  The tab control answers
+    // into memory of its own process, so the item lives there.
+    std::vector<std::string> TabCaptions() const
+    {
+        std::vector<std::string> captions;
+        const HWND tab = reinterpret_cast<HWND>(SendMessageA(sheet_, PSM_GETTABCONTROL, 0, 0));
+        const int count = static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+        constexpr int kTextMax = 64;
+        RemoteMemory memory(process_.hProcess, sizeof(TCITEMW) + kTextMax * sizeof(wchar_t));
+        if (!memory.Address()) {
+            ADD_FAILURE() << "VirtualAllocEx failed (" << GetLastError() << ")";
+            return captions;
+        }
+        wchar_t* const remoteText = reinterpret_cast<wchar_t*>(memory.Address() + sizeof(TCITEMW));
+        for (int index = 0; index < count; ++index) {
+            TCITEMW item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = remoteText;
+            item.cchTextMax = kTextMax;
+            wchar_t text[kTextMax + 1] = {};
+            if (!WriteProcessMemory(process_.hProcess, memory.Address(), &item, sizeof(item), nullptr) ||
+                !SendMessageW(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(memory.Address())) ||
+                !ReadProcessMemory(process_.hProcess, memory.Address(), &item, sizeof(item), nullptr) ||
+                !ReadProcessMemory(process_.hProcess, item.pszText, text, kTextMax * sizeof(wchar_t), nullptr)) {
+                ADD_FAILURE() << "cannot read tab " << index;
+                return captions;
+            }
+            char narrow[kTextMax * 2] = {};
+            WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+            captions.push_back(narrow);
+        }
+        return captions;
     }
 
 private:
@@ -369,6 +572,9 @@ TEST_F(ProgramTest, MissingAdapterKeepsTheTreeAndRefusesTheDevicePages)
     EXPECT_EQ(zelktest::ReadHkcuValue(SubkeyPath("primitive rendering"), "vertex convert function type"), 2u);
 }
 
+// Each page's picture shows its labels: every static label and check box
+// caption has letters (pixels unlike the page's background) where the
+// control sits.  The tabs carry the four captions in order.
 TEST_F(ProgramTest, ScreenshotOfEveryPage)
 {
     // A8 held for RGB 332, where it is offered after A8R8G8B8.
@@ -377,19 +583,38 @@ TEST_F(ProgramTest, ScreenshotOfEveryPage)
     Configurator program;
     ASSERT_NE(program.Sheet(), nullptr);
     SetWindowPos(program.Sheet(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+    const std::vector<std::string> kTabs = {"D3DDevice", "Renderer", "Texture", "Misc"};
+    EXPECT_EQ(program.TabCaptions(), kTabs);
     const char* const names[4] = {"configurator-d3ddevice", "configurator-renderer", "configurator-texture",
                                   "configurator-misc"};
     for (int index = 0; index < 4; ++index) {
+        SCOPED_TRACE(names[index]);
         program.Select(index);
         ASSERT_EQ(program.CurrentIndex(), index);
-        program.Screenshot(names[index]);
+        const Picture picture = program.Screenshot(names[index]);
+        ASSERT_GT(picture.width, 0) << "the screenshot cannot be read";
         if (index == 2) {
             // A8R8G8B8 stands before A8 in the list: the label is matched whole.
             EXPECT_EQ(program.Text(IDC_ZELK_TEX_R3G3B2), "A8");
             EXPECT_EQ(program.Text(IDC_ZELK_TEX_A8), "A8L8");
         }
-        const std::string file = "Z:" + UnixBuildDir() + "/screenshots/" + names[index] + ".png";
-        EXPECT_GT(zelktest::ReadFileText(file).size(), 1000u) << file;
+        RECT frame;
+        GetWindowRect(program.CurrentPage(), &frame);
+        ASSERT_TRUE(picture.Holds(frame));
+        const unsigned long background = picture.CommonColour(frame);
+        const std::vector<Label> labels = VisibleLabels(program.CurrentPage());
+        EXPECT_GE(labels.size(), 3u);
+        for (const Label& label : labels) {
+            RECT inside;
+            ASSERT_TRUE(IntersectRect(&inside, &label.area, &frame) && EqualRect(&inside, &label.area))
+                << "'" << label.text << "' lies outside the page";
+            int letters = 0;
+            for (char c : label.text) {
+                letters += c != ' ';
+            }
+            EXPECT_GE(picture.CountOther(label.area, background), 6 * letters)
+                << "'" << label.text << "' is not in the picture";
+        }
     }
     program.Press(PSBTN_CANCEL);
     EXPECT_EQ(program.WaitForExit(), 0);
