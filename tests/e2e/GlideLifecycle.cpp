@@ -103,6 +103,50 @@ TEST_F(GlideLifecycle, OpenClearDrawSwapCloseShutdown)
     EXPECT_EQ(zelktest::UnexpectedLogEntries(), 0) << zelktest::LogText();
 }
 
+// Glide culls by the sign of a triangle as the program gave it, whatever
+// the origin.  With positive triangles culled, A B C (positive) is culled
+// at the upper-left origin, and A C B (negative, same corners) is drawn
+// after a change to the lower-left origin, mirrored on the screen; with the
+// two calls the other way round the same holds.
+TEST_F(GlideLifecycle, CullingDecidesByTheSubmittedSignAfterAnOriginChange)
+{
+    zelktest::SetSetting("lfb accessing", "enable back buffer reading", 1);
+    for (const bool cullFirst : {true, false}) {
+        SCOPED_TRACE(cullFirst ? "cull mode, then origin" : "origin, then cull mode");
+        ASSERT_EQ(Open(), FXTRUE) << zelktest::LogText();
+        glide->grColorCombine(GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FACTOR_NONE, GR_COMBINE_LOCAL_ITERATED,
+                              GR_COMBINE_OTHER_NONE, FXFALSE);
+        glide->grBufferClear(0x00FF0000, 0, 0xFFFF);
+        const GrVertex a = MakeVertex(100, 100, 0, 255, 0);
+        const GrVertex b = MakeVertex(400, 100, 0, 255, 0);
+        const GrVertex c = MakeVertex(100, 400, 0, 255, 0);
+        glide->grCullMode(GR_CULL_POSITIVE);
+        glide->grDrawTriangle(&a, &b, &c);
+        if (cullFirst) {
+            glide->grSstOrigin(GR_ORIGIN_LOWER_LEFT);
+        } else {
+            glide->grCullMode(GR_CULL_DISABLE);
+            glide->grSstOrigin(GR_ORIGIN_LOWER_LEFT);
+            glide->grCullMode(GR_CULL_POSITIVE);
+        }
+        glide->grDrawTriangle(&a, &c, &b);
+        GrLfbInfo_t info = {};
+        info.size = sizeof(info);
+        ASSERT_EQ(glide->grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, GR_ORIGIN_UPPER_LEFT,
+                                   FXFALSE, &info),
+                  FXTRUE);
+        const auto pixel = [&info](int x, int y) {
+            return static_cast<const FxU16*>(info.lfbPtr)[y * (info.strideInBytes / 2) + x];
+        };
+        EXPECT_EQ(pixel(150, 150), 0xF800);        // A B C culled
+        EXPECT_EQ(pixel(150, 767 - 150), 0x07E0);  // A C B drawn, mirrored
+        glide->grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
+        glide->grSstWinClose();
+    }
+    zelktest::RemoveSettings();
+    EXPECT_EQ(zelktest::UnexpectedLogEntries(), 0) << zelktest::LogText();
+}
+
 TEST_F(GlideLifecycle, EveryResolutionCodeOpensWindowed)
 {
     const struct {
