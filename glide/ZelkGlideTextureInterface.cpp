@@ -406,9 +406,9 @@ void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTe
         LogError("grTexDownloadMipMap", E_POINTER, kBadInfo);
         return;
     }
-    const std::uint32_t bytes =
-        GrTexRangeBytes(static_cast<std::uint32_t>(info->smallLod), static_cast<std::uint32_t>(info->largeLod),
-                        static_cast<std::uint32_t>(info->aspectRatio), static_cast<std::uint32_t>(info->format), evenOdd);
+    const std::uint32_t bytes = GrTexRangeBytes(
+        static_cast<std::uint32_t>(info->smallLod), static_cast<std::uint32_t>(info->largeLod),
+        static_cast<std::uint32_t>(info->aspectRatio), static_cast<std::uint32_t>(info->format), evenOdd);
     if (!CheckRange(*glide, tmu, startAddress, bytes, "grTexDownloadMipMap")) {
         return;
     }

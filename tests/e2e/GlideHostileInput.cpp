@@ -28,7 +28,7 @@ const char* const kAsOpen = "the same line as with a window";
 const char* const kNoWindow = "There is no open window.";
 
 // The line the error log must gain, with a window open and without one
-// (kAsOpen: the same); null: the call must log nothing.
+// (kAsOpen: the same); empty: the call must log nothing.
 struct HostileCall {
     const char* name;
     std::string log;
@@ -46,7 +46,7 @@ std::vector<HostileCall> HostileCalls(HWND window)
 {
     static GrVertex v[4];
     static const int badIndices[3] = {0, -7, 1};
-    static FxU8 bytes[64];
+    static FxU8 bytes[1024];  // a whole palette
     static GrState garbage;
     std::memset(&garbage, 0xFF, sizeof(garbage));
     const FxU32 handle = static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window));
@@ -56,25 +56,39 @@ std::vector<HostileCall> HostileCalls(HWND window)
         {"grAADrawPoint", P("const GrVertex* pt"), [](GlideDll& g) { g.grAADrawPoint(nullptr); }, kNoWindow},
         {"grDrawLine", P("const GrVertex* v2"), [](GlideDll& g) { g.grDrawLine(&v[0], nullptr); }, kNoWindow},
         {"grAADrawLine", P("const GrVertex* v1"), [](GlideDll& g) { g.grAADrawLine(nullptr, &v[0]); }, kNoWindow},
-        {"grDrawTriangle", P("const GrVertex* c"), [](GlideDll& g) { g.grDrawTriangle(&v[0], &v[1], nullptr); }, kNoWindow},
-        {"grAADrawTriangle", P("const GrVertex* a"), [](GlideDll& g) { g.grAADrawTriangle(nullptr, nullptr, nullptr, 7, 8, 9); }, kNoWindow},
-        {"guDrawTriangleWithClip", P("const GrVertex* a"), [](GlideDll& g) { g.guDrawTriangleWithClip(nullptr, &v[0], &v[1]); }, kNoWindow},
-        {"guAADrawTriangleWithClip", P("const GrVertex* b"), [](GlideDll& g) { g.guAADrawTriangleWithClip(&v[0], nullptr, &v[1]); }, kNoWindow},
+        {"grDrawTriangle", P("const GrVertex* c"),
+         [](GlideDll& g) { g.grDrawTriangle(&v[0], &v[1], nullptr); }, kNoWindow},
+        {"grAADrawTriangle", P("const GrVertex* a"),
+         [](GlideDll& g) { g.grAADrawTriangle(nullptr, nullptr, nullptr, 7, 8, 9); }, kNoWindow},
+        {"guDrawTriangleWithClip", P("const GrVertex* a"),
+         [](GlideDll& g) { g.guDrawTriangleWithClip(nullptr, &v[0], &v[1]); }, kNoWindow},
+        {"guAADrawTriangleWithClip", P("const GrVertex* b"),
+         [](GlideDll& g) { g.guAADrawTriangleWithClip(&v[0], nullptr, &v[1]); }, kNoWindow},
         {"grDrawPolygon null", P("const int ilist[]"), [](GlideDll& g) { g.grDrawPolygon(3, nullptr, v); }, kNoWindow},
-        {"grDrawPolygon index", P("const int ilist[]"), [](GlideDll& g) { g.grDrawPolygon(3, badIndices, v); }, kNoWindow},
-        {"grDrawPolygon huge", P("const int ilist[]"), [](GlideDll& g) { g.grDrawPolygon(0x7FFFFFFF, badIndices, v); }, kNoWindow},
-        {"grDrawPlanarPolygon", P("const GrVertex vlist[]"), [](GlideDll& g) { g.grDrawPlanarPolygon(4, badIndices, nullptr); }, kNoWindow},
-        {"grAADrawPolygon", P("const GrVertex vlist[]"), [](GlideDll& g) { g.grAADrawPolygon(0x10000000, nullptr, nullptr); }, kNoWindow},
-        {"grDrawPolygonVertexList", P("const GrVertex vlist[]"), [](GlideDll& g) { g.grDrawPolygonVertexList(5, nullptr); }, kNoWindow},
-        {"grDrawPlanarPolygonVertexList", P("const GrVertex vlist[]"), [](GlideDll& g) { g.grDrawPlanarPolygonVertexList(0x7FFFFFFF, nullptr); }, kNoWindow},
-        {"grAADrawPolygonVertexList", P("const GrVertex vlist[]"), [](GlideDll& g) { g.grAADrawPolygonVertexList(9, nullptr); }, kNoWindow},
-        {"guDrawPolygonVertexListWithClip", P("const GrVertex vlist[]"), [](GlideDll& g) { g.guDrawPolygonVertexListWithClip(3, nullptr); }, kNoWindow},
+        {"grDrawPolygon index", P("const int ilist[]"),
+         [](GlideDll& g) { g.grDrawPolygon(3, badIndices, v); }, kNoWindow},
+        {"grDrawPolygon huge", P("const int ilist[]"),
+         [](GlideDll& g) { g.grDrawPolygon(0x7FFFFFFF, badIndices, v); }, kNoWindow},
+        {"grDrawPlanarPolygon", P("const GrVertex vlist[]"),
+         [](GlideDll& g) { g.grDrawPlanarPolygon(4, badIndices, nullptr); }, kNoWindow},
+        {"grAADrawPolygon", P("const GrVertex vlist[]"),
+         [](GlideDll& g) { g.grAADrawPolygon(0x10000000, nullptr, nullptr); }, kNoWindow},
+        {"grDrawPolygonVertexList", P("const GrVertex vlist[]"),
+         [](GlideDll& g) { g.grDrawPolygonVertexList(5, nullptr); }, kNoWindow},
+        {"grDrawPlanarPolygonVertexList", P("const GrVertex vlist[]"),
+         [](GlideDll& g) { g.grDrawPlanarPolygonVertexList(0x7FFFFFFF, nullptr); }, kNoWindow},
+        {"grAADrawPolygonVertexList", P("const GrVertex vlist[]"),
+         [](GlideDll& g) { g.grAADrawPolygonVertexList(9, nullptr); }, kNoWindow},
+        {"guDrawPolygonVertexListWithClip", P("const GrVertex vlist[]"),
+         [](GlideDll& g) { g.guDrawPolygonVertexListWithClip(3, nullptr); }, kNoWindow},
         // Buffers, board and window.
         {"grBufferClear", "", [](GlideDll& g) { g.grBufferClear(kAll, 0xFF, 0xFFFF); }, kNoWindow},
         {"grBufferNumPending", "", [](GlideDll& g) { g.grBufferNumPending(); }},
         {"grRenderBuffer", "", [](GlideDll& g) { g.grRenderBuffer(kAll); }},
-        {"grSstQueryBoards", P("GrHwConfiguration* hwconfig"), [](GlideDll& g) { EXPECT_EQ(g.grSstQueryBoards(nullptr), FXFALSE); }},
-        {"grSstQueryHardware", P("GrHwConfiguration* hwconfig"), [](GlideDll& g) { EXPECT_EQ(g.grSstQueryHardware(nullptr), FXFALSE); }},
+        {"grSstQueryBoards", P("GrHwConfiguration* hwconfig"),
+         [](GlideDll& g) { EXPECT_EQ(g.grSstQueryBoards(nullptr), FXFALSE); }},
+        {"grSstQueryHardware", P("GrHwConfiguration* hwconfig"),
+         [](GlideDll& g) { EXPECT_EQ(g.grSstQueryHardware(nullptr), FXFALSE); }},
         {"grSstSelect", "", [](GlideDll& g) { g.grSstSelect(-5); }},
         {"grSstControl", "", [](GlideDll& g) { g.grSstControl(kAll); }},
         {"grSstOrigin", "", [](GlideDll& g) { g.grSstOrigin(77); }},
@@ -85,7 +99,8 @@ std::vector<HostileCall> HostileCalls(HWND window)
         {"grSplash", "", [](GlideDll& g) { g.grSplash(kNaN, -1e30f, 1e30f, kNaN, kAll); }},
         {"grGlideShamelessPlug", "", [](GlideDll& g) { g.grGlideShamelessPlug(55); }},
         // State.
-        {"grAlphaBlendFunction", P("GrAlphaBlendFnc_t rgb_sf"), [](GlideDll& g) { g.grAlphaBlendFunction(99, 98, 97, 96); }},
+        {"grAlphaBlendFunction", P("GrAlphaBlendFnc_t rgb_sf"),
+         [](GlideDll& g) { g.grAlphaBlendFunction(99, 98, 97, 96); }},
         {"grAlphaCombine", "", [](GlideDll& g) { g.grAlphaCombine(99, 99, 99, 99, 99); }},
         {"grColorCombine", "", [](GlideDll& g) { g.grColorCombine(kAll, kAll, kAll, kAll, -1); }},
         {"grAlphaControlsITRGBLighting", "", [](GlideDll& g) { g.grAlphaControlsITRGBLighting(-3); }},
@@ -117,12 +132,14 @@ std::vector<HostileCall> HostileCalls(HWND window)
         {"grGlideGetVersion", P("char version[80]"), [](GlideDll& g) { g.grGlideGetVersion(nullptr); }},
         // Textures.
         {"grTexCalcMemRequired", P("GrLOD_t lod"), [](GlideDll& g) { g.grTexCalcMemRequired(kAll, 99, 99, 99); }},
-        {"grTexTextureMemRequired", P("GrTexInfo* info"), [](GlideDll& g) { g.grTexTextureMemRequired(kAll, nullptr); }},
+        {"grTexTextureMemRequired", P("GrTexInfo* info"),
+         [](GlideDll& g) { g.grTexTextureMemRequired(kAll, nullptr); }},
         {"grTexMinAddress", "", [](GlideDll& g) { g.grTexMinAddress(7); }},
         {"grTexMaxAddress", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexMaxAddress(-1); }},
         {"grTexSource", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexSource(2, kAll, kAll, nullptr); }},
         {"grTexMultibase", "", [](GlideDll& g) { g.grTexMultibase(9, 9); }},
-        {"grTexMultibaseAddress", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexMultibaseAddress(5, 99, kAll, 9, nullptr); }},
+        {"grTexMultibaseAddress", P("GrChipID_t tmu"),
+         [](GlideDll& g) { g.grTexMultibaseAddress(5, 99, kAll, 9, nullptr); }},
         {"grTexClampMode", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexClampMode(3, 99, 99); }},
         {"grTexFilterMode", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexFilterMode(-1, 99, 99); }},
         {"grTexMipMapMode", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexMipMapMode(2, 99, 99); }},
@@ -131,7 +148,8 @@ std::vector<HostileCall> HostileCalls(HWND window)
          [](GlideDll& g) { g.grTexFilterMode(0, 9, 9); }},
         {"grTexMipMapMode mode", P("GrMipMapMode_t mode"), [](GlideDll& g) { g.grTexMipMapMode(0, 9, 0); }},
         {"grTexLodBiasValue", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexLodBiasValue(7, kNaN); }},
-        {"grTexDetailControl", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexDetailControl(2, 0x7FFFFFFF, 0xFF, kNaN); }},
+        {"grTexDetailControl", P("GrChipID_t tmu"),
+         [](GlideDll& g) { g.grTexDetailControl(2, 0x7FFFFFFF, 0xFF, kNaN); }},
         {"grTexCombine", P("GrChipID_t tmu"), [](GlideDll& g) { g.grTexCombine(9, 99, 99, 99, 99, 9, 9); }},
         {"grTexCombineFunction", "", [](GlideDll& g) { g.grTexCombineFunction(9, 99); }},
         {"grTexNCCTable", "", [](GlideDll& g) { g.grTexNCCTable(9, 99); }},
@@ -142,7 +160,8 @@ std::vector<HostileCall> HostileCalls(HWND window)
          [](GlideDll& g) { g.grTexDownloadMipMapLevel(5, 0, GR_LOD_1, GR_LOD_1, 3, 10, 3, bytes); }},
         {"grTexDownloadMipMapLevelPartial", P("int start, int end"), 
          [](GlideDll& g) { g.grTexDownloadMipMapLevelPartial(0, 0, GR_LOD_1, GR_LOD_1, 3, 10, 3, bytes, -5, 1 << 30); }},
-        {"grTexDownloadTable", P("void* data"), [](GlideDll& g) { g.grTexDownloadTable(0, GR_TEXTABLE_PALETTE, nullptr); }},
+        {"grTexDownloadTable", P("void* data"),
+         [](GlideDll& g) { g.grTexDownloadTable(0, GR_TEXTABLE_PALETTE, nullptr); }},
         {"grTexDownloadTablePartial", "",
          [](GlideDll& g) { g.grTexDownloadTablePartial(0, GR_TEXTABLE_PALETTE, bytes, -100, 100000); }},
         {"ConvertAndDownloadRle", "",
@@ -183,7 +202,8 @@ std::vector<HostileCall> HostileCalls(HWND window)
         {"guFogTableIndexToW", "", [](GlideDll& g) { g.guFogTableIndexToW(-0x7FFFFFFF); }},
         {"guFogGenerateExp", P("GrFog_t fogtable[]"), [](GlideDll& g) { g.guFogGenerateExp(nullptr, 1.0f); }},
         {"guFogGenerateExp2", P("GrFog_t fogtable[]"), [](GlideDll& g) { g.guFogGenerateExp2(nullptr, kNaN); }},
-        {"guFogGenerateLinear", P("GrFog_t fogtable[]"), [](GlideDll& g) { g.guFogGenerateLinear(nullptr, kNaN, kNaN); }},
+        {"guFogGenerateLinear", P("GrFog_t fogtable[]"),
+         [](GlideDll& g) { g.guFogGenerateLinear(nullptr, kNaN, kNaN); }},
         {"guEndianSwapWords", "", [](GlideDll& g) { EXPECT_EQ(g.guEndianSwapWords(0x12345678), 0x56781234u); }},
         {"guEndianSwapBytes", "", [](GlideDll& g) { EXPECT_EQ(g.guEndianSwapBytes(0x5678), 0x7856); }},
         // Later entry points.
