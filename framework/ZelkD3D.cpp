@@ -113,7 +113,8 @@ ZelkD3DAdapterInfo* ZelkD3D::GetAdapterInfo(UINT adapterPosition)
 }
 
 IDirect3DDevice9Ptr ZelkD3D::CreateD3DDevice(HWND focusWindow, HWND deviceWindow, UINT backBufferCount,
-                                             bool lockableBackBuffer, UINT adapterPosition)
+                                             bool lockableBackBuffer, UINT adapterPosition, UINT windowedWidth,
+                                             UINT windowedHeight)
 {
     IDirect3DDevice9Ptr device;
     try {
@@ -130,7 +131,10 @@ IDirect3DDevice9Ptr ZelkD3D::CreateD3DDevice(HWND focusWindow, HWND deviceWindow
                 ? Selected(deviceInfo.windowedFormats, deviceInfo.selectedWindowedFormatIndex, "windowed format")
                 : Selected(deviceInfo.fullScreenFormats, deviceInfo.selectedFullScreenFormatIndex,
                            "full-screen format");
-        const D3DDISPLAYMODE& mode = Selected(format.displayModes, format.selectedDisplayModeIndex, "display mode");
+        const bool ownSize = deviceInfo.selectedWindowed && windowedWidth != 0 && windowedHeight != 0;
+        const D3DDISPLAYMODE mode =
+            ownSize ? D3DDISPLAYMODE{windowedWidth, windowedHeight, 0, format.backBufferFormat}
+                    : Selected(format.displayModes, format.selectedDisplayModeIndex, "display mode");
         const D3DFORMAT depthStencilFormat =
             Selected(format.depthStencilFormats, format.selectedDepthStencilFormatIndex, "depth-stencil format");
         const DWORD behaviorFlags = Selected(deviceInfo.behaviorFlags, deviceInfo.selectedBehaviorIndex, "behavior");

@@ -46,9 +46,13 @@ public:
     ZelkD3DAdapterInfo* GetAdapterInfo(UINT adapterPosition);
 
     // Creates a device from the selections of the adapter at the given
-    // position in the adapter list.  Throws ZelkException on failure.
+    // position in the adapter list.  Throws ZelkException on failure.  A
+    // windowed device's back buffer has the given width and height, or the
+    // selected display mode's size when they are 0; a full-screen device
+    // always takes the selected display mode.
     IDirect3DDevice9Ptr CreateD3DDevice(HWND focusWindow, HWND deviceWindow, UINT backBufferCount,
-                                        bool lockableBackBuffer, UINT adapterPosition);
+                                        bool lockableBackBuffer, UINT adapterPosition, UINT windowedWidth = 0,
+                                        UINT windowedHeight = 0);
 
 private:
     IDirect3D9Ptr d3d_;

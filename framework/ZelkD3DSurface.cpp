@@ -124,10 +124,16 @@ GivenArea CheckGivenArea(const RECT* sourceRect, const POINT* destinationPoint, 
     if (point.x < 0 || point.y < 0) {
         ThrowZelkException(thrower, E_INVALIDARG, kBadDestinationPoint);
     }
-    if (rect.left < 0 || rect.top < 0 || rect.right <= rect.left || rect.bottom <= rect.top) {
+    if (rect.left < 0 || rect.top < 0 || rect.right < rect.left || rect.bottom < rect.top) {
         ThrowZelkException(thrower, E_INVALIDARG, kBadSourceRect);
     }
     return {rect, point};
+}
+
+// A rectangle without columns or rows: a load of it has nothing to do.
+bool IsEmptyArea(const RECT& rect)
+{
+    return rect.right == rect.left || rect.bottom == rect.top;
 }
 
 D3DSURFACE_DESC SurfaceDescription(IDirect3DSurface9* surface, const char* thrower)
@@ -319,6 +325,9 @@ bool ZelkD3DSurface::LoadSurfaceFromMemory(IDirect3DSurface9* destinationSurface
         const long long width = description.Width;
         const long long height = description.Height;
         const auto [given, point] = CheckGivenArea(sourceRect, destinationPoint, width, height, thrower);
+        if (IsEmptyArea(given)) {
+            return true;
+        }
 
         // A point beyond the surface is pulled back to its last column or
         // row; the destination is cut to the surface.  The source keeps the
@@ -382,6 +391,9 @@ bool ZelkD3DSurface::LoadSurfaceFromSurface(IDirect3DSurface9* sourceSurface, ID
         const long long sourceWidth = from.Width;
         const long long sourceHeight = from.Height;
         const auto [given, point] = CheckGivenArea(sourceRect, destinationPoint, sourceWidth, sourceHeight, thrower);
+        if (IsEmptyArea(given)) {
+            return true;
+        }
 
         // Corners beyond either surface are pulled back to its last column
         // or row; the copied extent is cut to what both surfaces hold.

@@ -197,7 +197,10 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
                 break;
             }
         }
-        if (!found) {
+        // Full screen switches the display to the mode.  A windowed back
+        // buffer takes the size and changes no mode, so the display need not
+        // list one of that size.
+        if (!found && (!windowed || width == 0 || height == 0)) {
             throw ZelkException(kWinOpenName, false, kNoDisplaySize);
         }
 
@@ -243,8 +246,9 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
         const bool lockable = settings.lfb.readBack || settings.lfb.writeBack;
         // Glide counts the front buffer among its colour buffers.
         const UINT backBuffers = colorBuffers > 1 ? static_cast<UINT>(colorBuffers - 1) : 1u;
-        IDirect3DDevice9Ptr device =
-            d3d->CreateD3DDevice(window, nullptr, backBuffers, lockable, settings.adapterOrdinal);
+        IDirect3DDevice9Ptr device = d3d->CreateD3DDevice(window, nullptr, backBuffers, lockable,
+                                                          settings.adapterOrdinal, windowed ? width : 0,
+                                                          windowed ? height : 0);
         if (!device) {
             throw ZelkException(kWinOpenName, false, kCreateDeviceFailed);
         }

@@ -18,9 +18,6 @@ namespace {
 const char* const kVersion = "2.56.00.0459";
 constexpr std::uint32_t kStatus = 0x7FFF03E;
 constexpr std::uint32_t kMaxPendingSwaps = 7;
-// No Glide polygon comes near this; larger counts are rejected rather than
-// read past the application's array.
-constexpr int kMaxPolygonVertices = 65535;
 
 void RequirePointer(const void* pointer, const char* thrower, const char* parameter)
 {
@@ -67,9 +64,6 @@ bool CheckPolygon(int count, const void* vertices, const char* thrower)
 {
     if (count < 3) {
         return false;
-    }
-    if (count > kMaxPolygonVertices) {
-        throw ZelkException(thrower, false, "The parameter [ int nverts ] is invalid.");
     }
     RequirePointer(vertices, thrower, "const GrVertex vlist[]");
     return true;
@@ -191,9 +185,17 @@ void grRenderBuffer(GrBuffer_t buffer) { GetGlide()->RenderBuffer(buffer); }
 FxBool grSstQueryBoards(GrHwConfiguration* hwconfig)
 {
     RequirePointer(hwconfig, "grSstQueryBoards", "GrHwConfiguration* hwconfig");
-    ZelkD3D* d3d = ZelkD3D::GetD3D();
-    const UINT adapters = d3d ? d3d->GetAdapterCount() : 0;
-    hwconfig->num_sst = adapters < 1 ? static_cast<int>(adapters) : 1;
+    ZelkD3D* d3d = nullptr;
+    try {
+        d3d = ZelkD3D::GetD3D();
+    } catch (ZelkException&) {
+        // Direct3D cannot be created; the failure is logged.
+    }
+    if (!d3d) {
+        hwconfig->num_sst = 0;
+        return FXFALSE;
+    }
+    hwconfig->num_sst = d3d->GetAdapterCount() < 1 ? 0 : 1;
     return FXTRUE;
 }
 

@@ -5,6 +5,7 @@
 #include "glideapi/Glide2.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
+#include "glide/ZelkGlideValueCheck.h"
 #include "framework/ZelkException.h"
 
 namespace zelk {
@@ -30,7 +31,6 @@ enum : std::uint32_t {
 constexpr std::uint32_t kAlphaTestAlways = 7;
 constexpr std::uint32_t kAlphaTestGreaterOrEqual = 6;
 constexpr std::uint32_t kPackedDefaultBlend = 0x04000400;
-const char* const kInvalidCompareFunction = "The parameter [ GrCmpFnc_t function ] is invalid.";
 
 std::uint32_t PackBlend(std::uint32_t rgbSource, std::uint32_t rgbDestination, std::uint32_t alphaSource,
                         std::uint32_t alphaDestination)
@@ -49,6 +49,70 @@ std::uint32_t OriginValue(std::uint32_t origin)
     return (origin == GR_ORIGIN_UPPER_LEFT || origin == GR_ORIGIN_ANY) ? 1u : 0u;
 }
 
+// The device's cull mode for a Glide cull mode.  Glide culls by the sign of
+// the triangle as the program gave it; the renderer mirrors y for every
+// origin but the upper-left one (and "any"), which turns the device's
+// winding round.
+std::uint32_t DeviceCullMode(std::uint32_t mode, std::uint32_t origin)
+{
+    if (mode == GR_CULL_DISABLE) {
+        return D3DCULL_NONE;
+    }
+    const bool mirrored = OriginValue(origin) == 0;
+    if (mode == GR_CULL_NEGATIVE) {
+        return mirrored ? D3DCULL_CW : D3DCULL_CCW;
+    }
+    return mirrored ? D3DCULL_CCW : D3DCULL_CW;
+}
+
+void Refuse(const char* thrower, const char* message)
+{
+    throw ZelkException(thrower, E_INVALIDARG, message);
+}
+
+void Require(bool valid, const char* thrower, const char* message)
+{
+    if (!valid) {
+        Refuse(thrower, message);
+    }
+}
+
+// The message of the first value of a saved state that no setter would
+// take, or null.
+const char* CheckSavedState(const ZelkGlideState& block, const ZelkGlideTmuState* units, std::uint32_t count)
+{
+    if (const char* message = CheckGrBlendFactors(block.blendRgbSource, block.blendRgbDestination,
+                                                  block.blendAlphaSource, block.blendAlphaDestination)) {
+        return message;
+    }
+    if (!IsGrCmpFnc(block.requestedAlphaTestFunction)) {
+        return kMessageBadCompareFunction;
+    }
+    if (!IsGrChromakeyMode(block.chromakeyMode)) {
+        return kMessageBadChromakeyMode;
+    }
+    if (!IsGrCullMode(block.cullMode)) {
+        return kMessageBadCullMode;
+    }
+    if (!IsGrCmpFnc(block.depthBufferFunction)) {
+        return kMessageBadCompareFunction;
+    }
+    if (!IsGrDepthBufferMode(block.depthBufferMode)) {
+        return kMessageBadDepthBufferMode;
+    }
+    if (!IsGrFogMode(block.fogMode)) {
+        return kMessageBadFogMode;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const ZelkGlideTmuState& unit = units[i];
+        if (const char* message = CheckGrTextureModes(unit.sClampMode, unit.tClampMode, unit.minFilterMode,
+                                                      unit.magFilterMode, unit.mipMapMode)) {
+            return message;
+        }
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 void ZelkGlide::SstOrigin(std::uint32_t origin)
@@ -57,8 +121,13 @@ void ZelkGlide::SstOrigin(std::uint32_t origin)
     if (!recorder || origin == state.origin) {
         return;
     }
+    const std::uint32_t cullBefore = DeviceCullMode(state.cullMode, state.origin);
     recorder->RecordCommand(kCommandOrigin, OriginValue(origin), 0);
     state.origin = origin;
+    const std::uint32_t cullAfter = DeviceCullMode(state.cullMode, origin);
+    if (cullAfter != cullBefore) {
+        recorder->RecordRenderState(D3DRS_CULLMODE, cullAfter);
+    }
 }
 
 void ZelkGlide::RenderBuffer(std::uint32_t buffer)
@@ -74,6 +143,9 @@ void ZelkGlide::RenderBuffer(std::uint32_t buffer)
 void ZelkGlide::AlphaBlendFunction(std::uint32_t rgbSource, std::uint32_t rgbDestination, std::uint32_t alphaSource,
                                    std::uint32_t alphaDestination)
 {
+    if (const char* message = CheckGrBlendFactors(rgbSource, rgbDestination, alphaSource, alphaDestination)) {
+        Refuse("ZelkGlide::AlphaBlendFunction", message);
+    }
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     const std::uint32_t packed = PackBlend(rgbSource, rgbDestination, alphaSource, alphaDestination);
     if (!recorder || packed == PackBlend(state.blendRgbSource, state.blendRgbDestination, state.blendAlphaSource,
@@ -173,11 +245,9 @@ void ZelkGlide::ApplyAlphaReference()
 
 void ZelkGlide::AlphaTestFunction(std::uint32_t function)
 {
+    Require(IsGrCmpFnc(function), "ZelkGlide::AlphaTestFunction", kMessageBadCompareFunction);
     if (!Recorder()) {
         return;
-    }
-    if (function > kAlphaTestAlways) {
-        throw ZelkException("ZelkGlide::AlphaTestFunction", false, kInvalidCompareFunction);
     }
     state.requestedAlphaTestFunction = static_cast<std::uint8_t>(function);
     ApplyAlphaTest();
@@ -194,6 +264,7 @@ void ZelkGlide::AlphaTestReferenceValue(std::uint32_t reference)
 
 void ZelkGlide::ChromakeyMode(std::uint32_t mode)
 {
+    Require(IsGrChromakeyMode(mode), "ZelkGlide::ChromakeyMode", kMessageBadChromakeyMode);
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     if (!recorder || mode == state.chromakeyMode) {
         return;
@@ -288,18 +359,13 @@ void ZelkGlide::ColorMask(std::uint32_t rgb, std::uint32_t alpha)
 
 void ZelkGlide::CullMode(std::uint32_t mode)
 {
+    Require(IsGrCullMode(mode), "ZelkGlide::CullMode", kMessageBadCullMode);
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     if (!recorder || mode == state.cullMode) {
         return;
     }
     state.cullMode = mode;
-    std::uint32_t cull = D3DCULL_NONE;
-    if (mode == GR_CULL_NEGATIVE) {
-        cull = state.origin == GR_ORIGIN_UPPER_LEFT ? D3DCULL_CCW : D3DCULL_CW;
-    } else if (mode >= GR_CULL_POSITIVE) {
-        cull = state.origin == GR_ORIGIN_UPPER_LEFT ? D3DCULL_CW : D3DCULL_CCW;
-    }
-    recorder->RecordRenderState(D3DRS_CULLMODE, cull);
+    recorder->RecordRenderState(D3DRS_CULLMODE, DeviceCullMode(mode, state.origin));
 }
 
 void ZelkGlide::DepthBiasLevel(std::uint16_t level)
@@ -312,12 +378,10 @@ void ZelkGlide::DepthBiasLevel(std::uint16_t level)
 
 void ZelkGlide::DepthBufferFunction(std::uint32_t function)
 {
+    Require(IsGrCmpFnc(function), "ZelkGlide::DepthBufferFunction", kMessageBadCompareFunction);
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     if (!recorder || function == state.depthBufferFunction) {
         return;
-    }
-    if (function > kAlphaTestAlways) {
-        throw ZelkException("ZelkGlide::DepthBufferFunction", false, kInvalidCompareFunction);
     }
     state.depthBufferFunction = function;
     recorder->RecordRenderState(D3DRS_ZFUNC, function + 1);
@@ -325,6 +389,7 @@ void ZelkGlide::DepthBufferFunction(std::uint32_t function)
 
 void ZelkGlide::DepthBufferMode(std::uint32_t mode)
 {
+    Require(IsGrDepthBufferMode(mode), "ZelkGlide::DepthBufferMode", kMessageBadDepthBufferMode);
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     if (!recorder || mode == state.depthBufferMode) {
         return;
@@ -366,6 +431,7 @@ void ZelkGlide::FogColorValue(std::uint32_t color)
 
 void ZelkGlide::FogMode(std::uint32_t mode)
 {
+    Require(IsGrFogMode(mode), "ZelkGlide::FogMode", kMessageBadFogMode);
     ZelkGrPrimitiveRenderer* recorder = Recorder();
     if (!recorder || mode == state.fogMode) {
         return;
@@ -430,8 +496,20 @@ void ZelkGlide::GetState(GrState* saved) const
 
 void ZelkGlide::SetState(const GrState* saved)
 {
+    // The whole saved state is checked before any of it is applied, so that
+    // a malformed one changes nothing.
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(saved);
     ZelkGlideState block;
-    std::memcpy(static_cast<void*>(&block), saved, sizeof(block));
+    std::memcpy(static_cast<void*>(&block), bytes, sizeof(block));
+    const std::uint32_t units = ServedTmuCount();
+    ZelkGlideTmuState unitStates[kGlideTmuCount];
+    for (std::uint32_t i = 0; i < units; ++i) {
+        std::memcpy(static_cast<void*>(&unitStates[i]), bytes + kGlideStateBytes + i * kGlideTmuStateBytes,
+                    sizeof(ZelkGlideTmuState));
+    }
+    if (const char* message = CheckSavedState(block, unitStates, units)) {
+        Refuse("ZelkGlide::SetState", message);
+    }
     if (!Recorder()) {
         return;
     }
@@ -462,11 +540,8 @@ void ZelkGlide::SetState(const GrState* saved)
     FogMode(block.fogMode);
     GammaCorrectionValue(block.gamma);
 
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(saved);
-    const std::uint32_t units = ServedTmuCount();
     for (std::uint32_t i = 0; i < units; ++i) {
-        ZelkGlideTmuState tmu;
-        std::memcpy(static_cast<void*>(&tmu), bytes + kGlideStateBytes + i * kGlideTmuStateBytes, sizeof(tmu));
+        const ZelkGlideTmuState& tmu = unitStates[i];
         GrTexInfo info = tmu.sourceInfo;
         glidebody::grTexSource(i, tmu.sourceStartAddress, tmu.sourceEvenOdd, &info);
         glidebody::grTexClampMode(i, tmu.sClampMode, tmu.tClampMode);

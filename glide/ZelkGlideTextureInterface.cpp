@@ -10,6 +10,7 @@
 #include "framework/ZelkException.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
+#include "glide/ZelkGlideValueCheck.h"
 #include "glide/ZelkGr3dfFile.h"
 #include "glide/ZelkGrTextureSize.h"
 
@@ -20,6 +21,7 @@ namespace {
 
 const char* const kBadInfo = "The parameter [ GrTexInfo* info ] is invalid.";
 const char* const kBadSource = "The parameter [ const void** src ] is invalid.";
+const char* const kBadStartAddress = "The parameter [ FxU32 startAddress ] is invalid.";
 
 // Renderer commands of the per-unit settings.
 constexpr std::uint32_t kCommandTexCombine = 14;
@@ -87,6 +89,30 @@ std::uint32_t TmuMemorySize(const ZelkGlide& glide, GrChipID_t tmu)
     }
     const unsigned long long bytes = static_cast<unsigned long long>(glide.settings.tmuMemorySize) * kTexMemoryUnit;
     return static_cast<std::uint32_t>(std::min<unsigned long long>(bytes, 0xFFFFFFFFull));
+}
+
+// Logs a range of texture memory that ends past the unit's memory; true when
+// it fits.  A texture may start at the last address (grTexMaxAddress), so
+// the memory ends there plus the texture's own size.  The sum is taken in 64
+// bits: a start near 2^32 must not wrap to a small end.
+bool CheckRange(const ZelkGlide& glide, GrChipID_t tmu, FxU32 start, std::uint32_t bytes, const char* thrower)
+{
+    const std::uint64_t end = static_cast<std::uint64_t>(start) + bytes;
+    if (end > static_cast<std::uint64_t>(TmuMemorySize(glide, tmu)) + bytes) {
+        LogError(thrower, E_INVALIDARG, kBadStartAddress);
+        return false;
+    }
+    return true;
+}
+
+// Logs a per-unit mode outside its enumeration; true when valid.
+bool CheckMode(bool valid, const char* message, const char* thrower)
+{
+    if (!valid) {
+        LogError(thrower, E_INVALIDARG, message);
+        return false;
+    }
+    return true;
 }
 
 // Logs texture codes outside Glide's enumerations; true when all are valid.
@@ -225,12 +251,14 @@ void grTexMultibaseAddress(GrChipID_t tmu, GrTexBaseRange_t, FxU32 startAddress,
 void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clampmode, GrTextureClampMode_t t_clampmode)
 {
     ZelkGlide* glide = GetGlide();
-    if (!IsServedTmu(*glide, tmu, "grTexClampMode") || !glide->IsOpen()) {
+    const std::uint32_t s = static_cast<std::uint32_t>(s_clampmode);
+    const std::uint32_t t = static_cast<std::uint32_t>(t_clampmode);
+    if (!IsServedTmu(*glide, tmu, "grTexClampMode") ||
+        !CheckMode(IsGrClampMode(s) && IsGrClampMode(t), kMessageBadClampMode, "grTexClampMode") ||
+        !glide->IsOpen()) {
         return;
     }
     ZelkGlideTmuState& state = glide->tmuState[tmu];
-    const std::uint32_t s = static_cast<std::uint32_t>(s_clampmode);
-    const std::uint32_t t = static_cast<std::uint32_t>(t_clampmode);
     if (s == state.sClampMode && t == state.tClampMode) {
         return;
     }
@@ -244,12 +272,14 @@ void grTexClampMode(GrChipID_t tmu, GrTextureClampMode_t s_clampmode, GrTextureC
 void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode, GrTextureFilterMode_t magfilter_mode)
 {
     ZelkGlide* glide = GetGlide();
-    if (!IsServedTmu(*glide, tmu, "grTexFilterMode") || !glide->IsOpen()) {
+    const std::uint32_t minMode = static_cast<std::uint32_t>(minfilter_mode);
+    const std::uint32_t magMode = static_cast<std::uint32_t>(magfilter_mode);
+    if (!IsServedTmu(*glide, tmu, "grTexFilterMode") ||
+        !CheckMode(IsGrFilterMode(minMode) && IsGrFilterMode(magMode), kMessageBadFilterMode, "grTexFilterMode") ||
+        !glide->IsOpen()) {
         return;
     }
     ZelkGlideTmuState& state = glide->tmuState[tmu];
-    const std::uint32_t minMode = static_cast<std::uint32_t>(minfilter_mode);
-    const std::uint32_t magMode = static_cast<std::uint32_t>(magfilter_mode);
     if (minMode == state.minFilterMode && magMode == state.magFilterMode) {
         return;
     }
@@ -263,11 +293,13 @@ void grTexFilterMode(GrChipID_t tmu, GrTextureFilterMode_t minfilter_mode, GrTex
 void grTexMipMapMode(GrChipID_t tmu, GrMipMapMode_t mode, FxBool lodBlend)
 {
     ZelkGlide* glide = GetGlide();
-    if (!IsServedTmu(*glide, tmu, "grTexMipMapMode") || !glide->IsOpen()) {
+    const std::uint32_t newMode = static_cast<std::uint32_t>(mode);
+    if (!IsServedTmu(*glide, tmu, "grTexMipMapMode") ||
+        !CheckMode(IsGrMipMapMode(newMode), kMessageBadMipMapMode, "grTexMipMapMode") ||
+        !glide->IsOpen()) {
         return;
     }
     ZelkGlideTmuState& state = glide->tmuState[tmu];
-    const std::uint32_t newMode = static_cast<std::uint32_t>(mode);
     const std::uint32_t blend = lodBlend == 1 ? 1 : 0;
     if (newMode == state.mipMapMode && blend == state.lodBlend) {
         return;
@@ -374,6 +406,12 @@ void grTexDownloadMipMap(GrChipID_t tmu, FxU32 startAddress, FxU32 evenOdd, GrTe
         LogError("grTexDownloadMipMap", E_POINTER, kBadInfo);
         return;
     }
+    const std::uint32_t bytes = GrTexRangeBytes(
+        static_cast<std::uint32_t>(info->smallLod), static_cast<std::uint32_t>(info->largeLod),
+        static_cast<std::uint32_t>(info->aspectRatio), static_cast<std::uint32_t>(info->format), evenOdd);
+    if (!CheckRange(*glide, tmu, startAddress, bytes, "grTexDownloadMipMap")) {
+        return;
+    }
     glide->textureManager.DownloadTextureImage(
         static_cast<std::uint32_t>(tmu), startAddress, static_cast<std::uint32_t>(info->smallLod),
         static_cast<std::uint32_t>(info->largeLod), static_cast<std::uint32_t>(info->aspectRatio),
@@ -386,6 +424,12 @@ void grTexDownloadMipMapLevelPartial(GrChipID_t tmu, FxU32 startAddress, GrLOD_t
 {
     ZelkGlide* glide = GetGlide();
     if (!IsServedTmu(*glide, tmu, "grTexDownloadMipMapLevelPartial")) {
+        return;
+    }
+    const std::uint32_t bytes =
+        GrTexRangeBytes(static_cast<std::uint32_t>(thisLod), static_cast<std::uint32_t>(largeLod),
+                        static_cast<std::uint32_t>(aspectRatio), static_cast<std::uint32_t>(format), evenOdd);
+    if (!CheckRange(*glide, tmu, startAddress, bytes, "grTexDownloadMipMapLevelPartial")) {
         return;
     }
     glide->textureManager.DownloadTextureImageLevel(
@@ -526,17 +570,20 @@ void guTexDownloadMipMapLevel(GrMipMapId_t mmid, GrLOD_t lod, const void** src)
         LogError("guTexDownloadMipMapLevel", E_POINTER, kBadSource);
         return;
     }
+    const void* const texels = *src;
     if (lod == record->lod_max) {
-        record->data = const_cast<void*>(*src);
+        record->data = const_cast<void*>(texels);
     }
+    // The application's levels lie one after the other, each as large as
+    // the texels it holds.  The pointer moves on before the download, so
+    // that the next level of the caller's loop reads its own data even when
+    // this one fails.
+    *src = static_cast<const BYTE*>(texels) + GrLevelDataBytes(static_cast<std::uint32_t>(lod),
+                                                               static_cast<std::uint32_t>(record->aspect_ratio),
+                                                               static_cast<std::uint32_t>(record->format));
     glidebody::grTexDownloadMipMapLevel(record->tmu, record->tmu_base_address, lod, record->lod_max,
                                         record->aspect_ratio, record->format, record->odd_even_mask,
-                                        const_cast<void*>(*src));
-    // The application's levels lie one after the other, each as large as
-    // the texels it holds.
-    *src = static_cast<const BYTE*>(*src) + GrLevelDataBytes(static_cast<std::uint32_t>(lod),
-                                                             static_cast<std::uint32_t>(record->aspect_ratio),
-                                                             static_cast<std::uint32_t>(record->format));
+                                        const_cast<void*>(texels));
 }
 
 void guTexSource(GrMipMapId_t id)

@@ -366,16 +366,16 @@ bool ZelkGrTextureManager::Source(std::uint32_t tmu, std::uint32_t start, std::u
         return false;
     }
     if (info == nullptr) {
-        sourceRange[tmu] = {start, start + 1};
+        sourceRange[tmu] = ZelkGrTexAddressRange::Of(start, 1);
         pendingBlock[tmu] = nullptr;
         RecordUnbinding(tmu);
         return true;
     }
     const std::uint32_t smallLod = static_cast<std::uint32_t>(info->smallLod);
-    const std::uint32_t size = GrTexMemRequired(smallLod, static_cast<std::uint32_t>(info->largeLod),
-                                                static_cast<std::uint32_t>(info->aspectRatio),
-                                                static_cast<std::uint32_t>(info->format), mask);
-    sourceRange[tmu] = {start, start + size};
+    const std::uint32_t size = GrTexRangeBytes(smallLod, static_cast<std::uint32_t>(info->largeLod),
+                                               static_cast<std::uint32_t>(info->aspectRatio),
+                                               static_cast<std::uint32_t>(info->format), mask);
+    sourceRange[tmu] = ZelkGrTexAddressRange::Of(start, size);
     ZelkGrTexMemBlock* block = blockMaps[tmu].Find(sourceRange[tmu]);
     if (block == nullptr) {
         pendingBlock[tmu] = nullptr;
@@ -478,8 +478,8 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
         if (data == nullptr) {
             ThrowZelkException(thrower, E_POINTER, kBadData);
         }
-        const ZelkGrTexAddressRange range = {start,
-                                             start + GrTexMemRequired(smallLod, largeLod, aspect, format, mask)};
+        const ZelkGrTexAddressRange range =
+            ZelkGrTexAddressRange::Of(start, GrTexRangeBytes(smallLod, largeLod, aspect, format, mask));
         ZelkGrTexMemBlock* block = AllocateTexMemBlock(tmu, smallLod, largeLod, aspect, format, range);
         if (block == nullptr) {
             ThrowZelkException(thrower, false, kAllocateFailed);
@@ -543,10 +543,15 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
             return false;
         }
         const ZelkGrLevelSize size = GrLevelSize(lod, aspect);
-        if (firstRow < 0 || lastRow < firstRow || static_cast<std::uint32_t>(firstRow) >= size.height) {
+        if (lastRow < firstRow) {
+            // No rows asked for: nothing to load.
+            return true;
+        }
+        if (firstRow < 0 || static_cast<std::uint32_t>(firstRow) >= size.height) {
             ThrowZelkException(thrower, E_INVALIDARG, kBadRows);
         }
-        const ZelkGrTexAddressRange range = {start, start + GrTexMemRequired(lod, largeLod, aspect, format, mask)};
+        const ZelkGrTexAddressRange range =
+            ZelkGrTexAddressRange::Of(start, GrTexRangeBytes(lod, largeLod, aspect, format, mask));
         ZelkGrTexMemBlock* block = FindOrAllocateLevelBlock(tmu, lod, largeLod, aspect, format, range);
         if (block == nullptr) {
             ThrowZelkException(thrower, false, kAllocateFailed);

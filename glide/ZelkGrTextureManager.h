@@ -22,11 +22,17 @@ namespace zelk {
 
 class ZelkGrPrimitiveRenderer;
 
-// A range of texture-memory addresses, end exclusive.
+// A range of texture-memory addresses, end exclusive.  The end is kept in
+// 64 bits: a range that starts near the top of the 32-bit address space
+// ends past it rather than wrapping to a small number.
 struct ZelkGrTexAddressRange {
     std::uint32_t start;
-    std::uint32_t end;
+    std::uint64_t end;
 
+    static ZelkGrTexAddressRange Of(std::uint32_t start, std::uint32_t bytes)
+    {
+        return {start, static_cast<std::uint64_t>(start) + bytes};
+    }
     bool Overlaps(const ZelkGrTexAddressRange& other) const { return start < other.end && end > other.start; }
 };
 

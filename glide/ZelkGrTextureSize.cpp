@@ -66,6 +66,13 @@ uint32_t GrTexMemRequired(uint32_t smallLod, uint32_t largeLod, uint32_t aspect,
     return sum * GrTexelBytes(format) / (kWidthFactor[aspect] * kHeightFactor[aspect]);
 }
 
+uint32_t GrTexRangeBytes(uint32_t smallLod, uint32_t largeLod, uint32_t aspect, uint32_t format, uint32_t mask)
+{
+    const uint32_t rule = GrTexMemRequired(smallLod, largeLod, aspect, format, mask);
+    const uint32_t row = GrLevelSize(largeLod, aspect).width * GrTexelBytes(format);
+    return rule > row ? rule : row;
+}
+
 uint32_t GrLevelDataBytes(uint32_t lod, uint32_t aspect, uint32_t format)
 {
     const ZelkGrLevelSize size = GrLevelSize(lod, aspect);

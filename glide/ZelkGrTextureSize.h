@@ -53,6 +53,12 @@ bool GrLodInMask(uint32_t lod, uint32_t mask);
 // codes outside Glide's enumerations.
 uint32_t GrTexMemRequired(uint32_t smallLod, uint32_t largeLod, uint32_t aspect, uint32_t format, uint32_t mask);
 
+// The bytes a chain takes in the emulated texture memory's address map:
+// the size rule, but at least one texel row of the largest level, so that
+// no range is empty (the rule counts 0 bytes for a 1x1 level of an 8x1
+// texture).  0 only for codes outside Glide's enumerations.
+uint32_t GrTexRangeBytes(uint32_t smallLod, uint32_t largeLod, uint32_t aspect, uint32_t format, uint32_t mask);
+
 // The bytes that a level's texels really take in an application's buffer:
 // width x height x texel bytes with both sides at least 1.
 uint32_t GrLevelDataBytes(uint32_t lod, uint32_t aspect, uint32_t format);

@@ -475,7 +475,8 @@ TEST_F(SurfaceLoadingTest, RectangleOutsideTheSourceOrNegativePointIsRefused)
         {"negative left", false, {-1, 0, 2, 1}, {0, 0}, kBadRect},
         {"negative top", false, {0, -1, 2, 1}, {0, 0}, kBadRect},
         {"inverted", false, {3, 0, 1, 1}, {0, 0}, kBadRect},
-        {"empty", false, {0, 2, 1, 2}, {0, 0}, kBadRect},
+        {"inverted rows", false, {0, 3, 1, 2}, {0, 0}, kBadRect},
+        {"empty with a negative left", false, {-1, 0, -1, 1}, {0, 0}, kBadRect},
         {"negative point", false, {0, 0, 2, 2}, {-1, 0}, kBadPoint},
     };
     const std::vector<DWORD> data(4 * 8, 0xFF00FF00);  // 4 texels wide
@@ -490,6 +491,24 @@ TEST_F(SurfaceLoadingTest, RectangleOutsideTheSourceOrNegativePointIsRefused)
             },
             kMemoryName, c.message, E_INVALIDARG);
         ExpectPlaced(surface, 0, 0, 0, 0, 0, 0, Pattern);
+    }
+}
+
+// An empty rectangle (no columns or no rows) asks for nothing: it loads
+// nothing, logs nothing and succeeds.
+TEST_F(SurfaceLoadingTest, EmptyRectangleLoadsNothingAndSucceeds)
+{
+    const RECT rects[] = {{0, 2, 1, 2}, {3, 0, 3, 4}, {0, 0, 0, 0}, {9, 9, 9, 9}};
+    const std::vector<DWORD> data(4 * 8, 0xFF00FF00);  // 4 texels wide
+    for (const RECT& rect : rects) {
+        SCOPED_TRACE(testing::Message() << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom);
+        IDirect3DSurface9Ptr surface = SentinelSurface();
+        const POINT point = {1, 1};
+        const int logged = LogCount("An exception was thrown");
+        EXPECT_TRUE(ZelkD3DSurface::LoadSurfaceFromMemory(surface, data.data(), D3DFMT_A8R8G8B8, 4, &rect, &point,
+                                                          nullptr, nullptr, 0));
+        ExpectPlaced(surface, 0, 0, 0, 0, 0, 0, Pattern);
+        EXPECT_EQ(LogCount("An exception was thrown"), logged);
     }
 }
 

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "common/TestDirectory.h"
 #include "framework/ZelkException.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
+#include "glide/ZelkGlideExportGuard.h"
 #include "support/GlideRegistry.h"
 #include "support/RecordingRenderer.h"
 
@@ -18,6 +21,16 @@ namespace body = zelk::glidebody;
 using zelk::ZelkGrRenderCommand;
 using zelk::ZelkGrRenderStatePair;
 using zelktest::RecordingRenderer;
+
+int LogCount(const std::string& text)
+{
+    const std::string log = zelktest::ReadFileText("vezoRerez.log");
+    int count = 0;
+    for (size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+        ++count;
+    }
+    return count;
+}
 
 class GlideStateTest : public testing::Test {
 protected:
@@ -116,10 +129,180 @@ TEST_F(GlideStateTest, CullModeFollowsTheOrigin)
     body::grSstOrigin(1);
     body::grCullMode(1);
     EXPECT_EQ(LastState(D3DRS_CULLMODE), 2u);
-    body::grCullMode(7);
+    body::grCullMode(2);
     EXPECT_EQ(LastState(D3DRS_CULLMODE), 3u);
     body::grCullMode(0);
     EXPECT_EQ(LastState(D3DRS_CULLMODE), 1u);
+}
+
+// Glide culls by the sign of the triangle as the program gave it; the
+// device sees the lower-left origin's triangles mirrored, so a later origin
+// change must turn the device's cull mode round.  Both orders of the calls
+// end with the same cull mode, and going back restores the first.
+TEST_F(GlideStateTest, CullModeFollowsAnOriginChangeMadeAfterIt)
+{
+    struct Case {
+        const char* what;
+        bool cullFirst;
+        std::uint32_t cull, origin;
+        std::uint32_t expected;
+    };
+    const Case cases[] = {
+        {"positive, then lower left", true, 2, 1, 3},
+        {"lower left, then positive", false, 2, 1, 3},
+        {"negative, then lower left", true, 1, 1, 2},
+        {"lower left, then negative", false, 1, 1, 2},
+        {"positive, then any (not mirrored)", true, 2, 0xFF, 2},
+        {"negative, then any (not mirrored)", true, 1, 0xFF, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        body::grCullMode(0);
+        body::grSstOrigin(0);
+        if (c.cullFirst) {
+            body::grCullMode(c.cull);
+            body::grSstOrigin(c.origin);
+        } else {
+            body::grSstOrigin(c.origin);
+            body::grCullMode(c.cull);
+        }
+        EXPECT_EQ(LastState(D3DRS_CULLMODE), c.expected);
+        body::grSstOrigin(0);
+        EXPECT_EQ(LastState(D3DRS_CULLMODE), c.cull == 2 ? 2u : 3u);
+    }
+    // Culling off is the same for every origin: nothing to re-apply.
+    body::grCullMode(0);
+    renderer->Forget();
+    body::grSstOrigin(1);
+    EXPECT_EQ(LastState(D3DRS_CULLMODE), ~0u);
+
+    // A saved state restores the cull mode that fits its origin.
+    body::grCullMode(2);
+    GrState lowerLeft;
+    body::grGlideGetState(&lowerLeft);
+    body::grSstOrigin(0);
+    EXPECT_EQ(LastState(D3DRS_CULLMODE), 2u);
+    body::grGlideSetState(&lowerLeft);
+    EXPECT_EQ(LastState(D3DRS_CULLMODE), 3u);
+}
+
+// Values outside their Glide enumeration are refused with a logged
+// parameter error; nothing is stored or recorded.
+TEST_F(GlideStateTest, OutOfRangeValuesAreRefusedAndChangeNothing)
+{
+    struct Case {
+        const char* name;
+        void (*call)();
+        const char* log;
+    };
+    const Case cases[] = {
+        {"grCullMode", [] { body::grCullMode(0xFFFFFFFF); }, "The parameter [ GrCullMode_t mode ] is invalid."},
+        {"grCullMode 3", [] { body::grCullMode(3); }, "The parameter [ GrCullMode_t mode ] is invalid."},
+        {"grAlphaBlendFunction", [] { body::grAlphaBlendFunction(99, 0, 4, 0); },
+         "The parameter [ GrAlphaBlendFnc_t rgb_sf ] is invalid."},
+        {"grAlphaBlendFunction reserved", [] { body::grAlphaBlendFunction(4, 0, 4, 8); },
+         "The parameter [ GrAlphaBlendFnc_t alpha_df ] is invalid."},
+        {"grDepthBufferMode", [] { body::grDepthBufferMode(7); },
+         "The parameter [ GrDepthBufferMode_t mode ] is invalid."},
+        {"grDepthBufferFunction", [] { body::grDepthBufferFunction(9); },
+         "The parameter [ GrCmpFnc_t function ] is invalid."},
+        {"grFogMode", [] { body::grFogMode(0x100); }, "The parameter [ GrFogMode_t mode ] is invalid."},
+        {"grFogMode 4", [] { body::grFogMode(4); }, "The parameter [ GrFogMode_t mode ] is invalid."},
+        {"grChromakeyMode", [] { body::grChromakeyMode(5); }, "The parameter [ GrChromakeyMode_t mode ] is invalid."},
+        {"grAlphaTestFunction", [] { body::grAlphaTestFunction(8); },
+         "The parameter [ GrCmpFnc_t function ] is invalid."},
+    };
+    GrState before;
+    body::grGlideGetState(&before);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int logged = LogCount(c.log);
+        zelk::GuardGlideCall<void>(c.name, c.call);
+        EXPECT_EQ(LogCount(c.log), logged + 1);
+        EXPECT_EQ(Recorded(), 0u);
+        GrState after;
+        body::grGlideGetState(&after);
+        EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    }
+    // The values at the ends of the ranges are taken.
+    body::grCullMode(2);
+    body::grAlphaBlendFunction(0xF, 7, 1, 0xF);
+    body::grDepthBufferMode(4);
+    body::grDepthBufferFunction(7);
+    body::grFogMode(0x303);
+    body::grChromakeyMode(1);
+    body::grAlphaTestFunction(0);
+    EXPECT_EQ(Commands().size(), 4u);
+    EXPECT_EQ(Glide()->state.fogMode, 0x303u);
+}
+
+// A saved state is checked whole before any of it is applied.
+TEST_F(GlideStateTest, MalformedSavedStateChangesNothing)
+{
+    body::grAlphaBlendFunction(1, 5, 4, 0);
+    body::grSstOrigin(1);
+    GrState good;
+    body::grGlideGetState(&good);
+    body::grSstOrigin(0);
+    body::grAlphaBlendFunction(4, 0, 4, 0);
+
+    // The state block's words are private to the front end: a bad alpha
+    // test is planted by saving it from a state that holds one.
+    zelk::ZelkGlide* glide = Glide();
+    const zelk::ZelkGlideState current = glide->state;
+    struct Corruption {
+        const char* what;
+        void (*corrupt)(zelk::ZelkGlideState&, zelk::ZelkGlideTmuState&);
+        const char* log;
+    };
+    const Corruption corruptions[] = {
+        {"alpha test 9", [](zelk::ZelkGlideState& s, zelk::ZelkGlideTmuState&) { s.requestedAlphaTestFunction = 9; },
+         "The parameter [ GrCmpFnc_t function ] is invalid."},
+        {"depth mode 5", [](zelk::ZelkGlideState& s, zelk::ZelkGlideTmuState&) { s.depthBufferMode = 5; },
+         "The parameter [ GrDepthBufferMode_t mode ] is invalid."},
+        {"clamp mode 2", [](zelk::ZelkGlideState&, zelk::ZelkGlideTmuState& t) { t.tClampMode = 2; },
+         "The parameter [ GrTextureClampMode_t clampMode ] is invalid."},
+    };
+    for (const Corruption& c : corruptions) {
+        SCOPED_TRACE(c.what);
+        zelk::ZelkGlideState savedState = current;
+        zelk::ZelkGlideTmuState savedTmu = glide->tmuState[1];
+        glide->state.origin = 1;
+        glide->state.blendRgbSource = 1;
+        glide->state.blendRgbDestination = 5;
+        c.corrupt(glide->state, glide->tmuState[1]);
+        GrState bad;
+        body::grGlideGetState(&bad);
+        glide->state = savedState;
+        glide->tmuState[1] = savedTmu;
+
+        renderer->Forget();
+        const int logged = LogCount(c.log);
+        zelk::GuardGlideCall<void>("grGlideSetState", [&] { body::grGlideSetState(&bad); });
+        EXPECT_EQ(LogCount(c.log), logged + 1);
+        EXPECT_EQ(Recorded(), 0u);
+        EXPECT_EQ(glide->state.origin, 0u);
+        EXPECT_EQ(glide->state.blendRgbSource, 4u);
+    }
+    // The sound state is applied whole.
+    body::grGlideSetState(&good);
+    EXPECT_EQ(glide->state.origin, 1u);
+    EXPECT_EQ(glide->state.blendRgbSource, 1u);
+}
+
+// The renderer draws polygons of any size in parts: the front end passes
+// them on.
+TEST_F(GlideStateTest, LargePolygonsArePassedOn)
+{
+    const int count = 70000;
+    std::vector<GrVertex> vertices(count);
+    std::vector<int> indices(count);
+    for (int i = 0; i < count; ++i) {
+        indices[i] = i;
+    }
+    body::grDrawPolygonVertexList(count, vertices.data());
+    body::grDrawPolygon(count, indices.data(), vertices.data());
+    EXPECT_EQ(renderer->draws, 2);
 }
 
 // Chroma-keying changes the alpha test in force, never the one the

@@ -212,7 +212,6 @@ TEST_F(GlideWindowTest, FailedOpensAreLoggedAndLeaveTheFrontEndClosed)
     };
     const FxU32 good = static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window->Handle()));
     const Case cases[] = {
-        {"There was no equivalent display size.", GR_RESOLUTION_1600x1200, good, false},
         {"Couldn't get the handle of the window.", GR_RESOLUTION_640x480, 0x12345678, false},
         {"The function [ IDirect3D9::CreateDevice ] failed.", GR_RESOLUTION_640x480, good, true},
     };
@@ -233,6 +232,48 @@ TEST_F(GlideWindowTest, FailedOpensAreLoggedAndLeaveTheFrontEndClosed)
     // The front end still works afterwards.
     EXPECT_EQ(Open(), FXTRUE);
     body::grSstWinClose();
+}
+
+// A windowed device's back buffer takes the Glide resolution and changes no
+// display mode, so the display need not offer a mode of that size (remote
+// sessions, virtual machines and virtual displays list only their own).
+// Full screen switches the display to that mode and needs one.
+TEST_F(GlideWindowTest, WindowedOpenNeedsNoDisplayModeOfItsSize)
+{
+    proxy.SetDisplayModes({{1024, 768, 60, D3DFMT_X8R8G8B8}});
+    ASSERT_EQ(Open(GR_RESOLUTION_640x480), FXTRUE) << zelktest::ReadFileText("vezoRerez.log");
+    EXPECT_EQ(body::grSstScreenWidth(), 640u);
+    EXPECT_EQ(body::grSstScreenHeight(), 480u);
+    ASSERT_TRUE(proxy.LastDeviceRequest().has_value());
+    EXPECT_TRUE(proxy.LastDeviceRequest()->present.Windowed);
+    EXPECT_EQ(proxy.LastDeviceRequest()->present.BackBufferWidth, 640u);
+    EXPECT_EQ(proxy.LastDeviceRequest()->present.BackBufferHeight, 480u);
+    body::grSstWinClose();
+
+    registry.SetDword("direct3d device setting", "use window mode", 0);
+    const FxU32 good = static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window->Handle()));
+    const UINT devices = static_cast<UINT>(proxy.DevicesCreated());
+    EXPECT_EQ(GuardedOpen::Call(good, GR_RESOLUTION_640x480, 0, 0, 0, 2, 1), FXFALSE);
+    EXPECT_NE(zelktest::ReadFileText("vezoRerez.log").find("There was no equivalent display size."),
+              std::string::npos);
+    EXPECT_EQ(static_cast<UINT>(proxy.DevicesCreated()), devices);
+    ASSERT_NE(zelk::FindGlide(), nullptr);
+    EXPECT_FALSE(zelk::FindGlide()->IsOpen());
+}
+
+// Without Direct3D there is no board: the count says so.
+TEST_F(GlideWindowTest, QueryBoardsCountsNoBoardWhenDirect3DCannotBeCreated)
+{
+    proxy.FailCall(D3DCall::Direct3DCreate9, E_FAIL);
+    GrHwConfiguration hardware = {};
+    hardware.num_sst = 5;
+    EXPECT_EQ(body::grSstQueryBoards(&hardware), FXFALSE);
+    EXPECT_EQ(hardware.num_sst, 0);
+    proxy.ClearFaults();
+    hardware.num_sst = 5;
+    EXPECT_EQ(body::grSstQueryBoards(&hardware), FXTRUE);
+    EXPECT_EQ(hardware.num_sst, 1);
+    zelk::ZelkD3D::DestroyD3D();
 }
 
 TEST_F(GlideWindowTest, AdjustedWindowGetsItsPositionAndSizeBack)

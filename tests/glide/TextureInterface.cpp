@@ -368,10 +368,12 @@ TEST_F(TextureInterface, PalettesAndBadDownloads)
     EXPECT_EQ(entry7, 0xFFFFFFFFu);
 
     const std::vector<BYTE> level(64 * 64 * 2, 0);
-    // Empty and inverted row ranges are refused.
-    EXPECT_THROW(body::grTexDownloadMipMapLevelPartial(GR_TMU0, 0, GR_LOD_64, GR_LOD_64, GR_ASPECT_1x1,
-                                                       GR_TEXFMT_RGB_565, 3, const_cast<BYTE*>(level.data()), 9, 8),
-                 ZelkException);
+    // A row range that ends before it starts asks for no rows: nothing is
+    // loaded, nothing logged.
+    const int logged = LogCount("An exception was thrown");
+    body::grTexDownloadMipMapLevelPartial(GR_TMU0, 0, GR_LOD_64, GR_LOD_64, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, 3,
+                                          const_cast<BYTE*>(level.data()), 9, 8);
+    EXPECT_EQ(LogCount("An exception was thrown"), logged);
     EXPECT_EQ(glide->textureManager.blockMaps[0].Size(), 0u);
     body::grTexDownloadMipMap(GR_TMU0, 0, 3, nullptr);
     GrTexInfo bad = {GR_LOD_1, GR_LOD_64, 9, GR_TEXFMT_RGB_565, const_cast<BYTE*>(level.data())};
@@ -380,6 +382,84 @@ TEST_F(TextureInterface, PalettesAndBadDownloads)
     EXPECT_EQ(glide->textureManager.pendingBlock[0], nullptr);
     EXPECT_EQ(LogCount("The parameter [ GrAspectRatio_t aspect ] is invalid."), 2);
     EXPECT_EQ(glide->textureManager.blockMaps[0].Size(), 0u);
+}
+
+// The per-unit setters refuse modes outside their enumerations with a
+// logged error and change nothing.
+TEST_F(TextureInterface, OutOfRangeModesAreRefused)
+{
+    Open();
+    struct Case {
+        const char* name;
+        void (*call)();
+        const char* log;
+    };
+    const Case cases[] = {
+        {"grTexClampMode", [] { body::grTexClampMode(GR_TMU0, 9, 9); },
+         "The parameter [ GrTextureClampMode_t clampMode ] is invalid."},
+        {"grTexClampMode t", [] { body::grTexClampMode(GR_TMU0, 1, 2); },
+         "The parameter [ GrTextureClampMode_t clampMode ] is invalid."},
+        {"grTexFilterMode", [] { body::grTexFilterMode(GR_TMU0, 9, 9); },
+         "The parameter [ GrTextureFilterMode_t filterMode ] is invalid."},
+        {"grTexFilterMode mag", [] { body::grTexFilterMode(GR_TMU1, 1, 2); },
+         "The parameter [ GrTextureFilterMode_t filterMode ] is invalid."},
+        {"grTexMipMapMode", [] { body::grTexMipMapMode(GR_TMU0, 9, 0); },
+         "The parameter [ GrMipMapMode_t mode ] is invalid."},
+    };
+    const zelk::ZelkGlideTmuState before = glide->tmuState[0];
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int logged = LogCount(c.log);
+        c.call();
+        EXPECT_EQ(LogCount(c.log), logged + 1);
+        EXPECT_TRUE(Commands().empty());
+        EXPECT_EQ(std::memcmp(&glide->tmuState[0], &before, sizeof before), 0);
+    }
+    // The highest valid values are taken.
+    body::grTexClampMode(GR_TMU0, 1, 1);
+    body::grTexFilterMode(GR_TMU0, 1, 1);
+    body::grTexMipMapMode(GR_TMU0, 2, 0);
+    EXPECT_EQ(Commands().size(), 3u);
+}
+
+// Texture memory ranges are computed without wrapping: a range that ends
+// past the unit's memory is refused, one that starts at its last address
+// is taken.
+TEST_F(TextureInterface, DownloadsPastTheUnitsMemoryAreRefused)
+{
+    Open();
+    const std::vector<BYTE> chain(2 * 87381, 0x11);
+    GrTexInfo info = {GR_LOD_1, GR_LOD_256, GR_ASPECT_1x1, GR_TEXFMT_RGB_565, const_cast<BYTE*>(chain.data())};
+    const char* const log = "The parameter [ FxU32 startAddress ] is invalid.";
+    const FxU32 last = body::grTexMaxAddress(GR_TMU0);
+    body::grTexDownloadMipMap(GR_TMU0, 0xFFFFFFF0, GR_MIPMAPLEVELMASK_BOTH, &info);
+    body::grTexDownloadMipMap(GR_TMU0, last + 1, GR_MIPMAPLEVELMASK_BOTH, &info);
+    body::grTexDownloadMipMapLevel(GR_TMU0, 0xFFFFFFF0, GR_LOD_256, GR_LOD_256, GR_ASPECT_1x1, GR_TEXFMT_RGB_565,
+                                   GR_MIPMAPLEVELMASK_BOTH, const_cast<BYTE*>(chain.data()));
+    EXPECT_EQ(LogCount(log), 3);
+    EXPECT_EQ(glide->textureManager.blockMaps[0].Size(), 0u);
+
+    body::grTexDownloadMipMap(GR_TMU0, last, GR_MIPMAPLEVELMASK_BOTH, &info);
+    EXPECT_EQ(glide->textureManager.blockMaps[0].Size(), 1u);
+    body::grTexSource(GR_TMU0, last, GR_MIPMAPLEVELMASK_BOTH, &info);
+    EXPECT_NE(glide->textureManager.pendingBlock[0], nullptr);
+    EXPECT_EQ(LogCount(log), 3);
+}
+
+// Each level of the caller's loop reads its own data, also after a level
+// that failed to download.
+TEST_F(TextureInterface, LevelDownloadAdvancesThePointerWhenItFails)
+{
+    // No window: the texture memory has no device and every download fails.
+    const GrMipMapId_t id = body::guTexAllocateMemory(GR_TMU0, GR_MIPMAPLEVELMASK_BOTH, 16, 16, GR_TEXFMT_RGB_565, 0,
+                                                      GR_LOD_8, GR_LOD_16, GR_ASPECT_1x1, 0, 0, 0, 0, 0.0f, 0);
+    ASSERT_NE(id, GR_NULL_MIPMAP_HANDLE);
+    const std::vector<BYTE> bytes(2 * 341, 0);
+    const void* cursor = bytes.data();
+    EXPECT_ANY_THROW(body::guTexDownloadMipMapLevel(id, GR_LOD_16, &cursor));
+    EXPECT_EQ(static_cast<const BYTE*>(cursor) - bytes.data(), 512);
+    EXPECT_ANY_THROW(body::guTexDownloadMipMapLevel(id, GR_LOD_8, &cursor));
+    EXPECT_EQ(static_cast<const BYTE*>(cursor) - bytes.data(), 640);
 }
 
 TEST_F(TextureInterface, TextureCallsWithoutAWindow)

@@ -277,7 +277,6 @@ TEST_F(TextureManager, SingleLevelDownloads)
         std::uint32_t lod, largeLod;
         int first, last;
     } refusals[] = {{"level above the large LOD", 1, 2, 0, 4096},
-                    {"inverted rows", 2, 2, 5, 2},
                     {"negative first row", 2, 2, -1, 3},
                     {"first row below the level", 2, 2, 64, 70}};
     for (const Refusal& r : refusals) {
@@ -289,6 +288,14 @@ TEST_F(TextureManager, SingleLevelDownloads)
         ASSERT_EQ(manager.blockMaps[0].Find({0x10000, 0x10001}), block);
         EXPECT_EQ(SystemTexel<WORD>(system, 0, 5, 2), 0x8000);
     }
+    // Rows that end before they start: nothing to load, and nothing
+    // erased, inserted or changed.
+    EXPECT_TRUE(
+        manager.DownloadTextureImageLevel(0, 0x10000, 2, 2, kAspect1x1, kRgb565, 3, level.data(), 5, 2));
+    EXPECT_EQ(manager.blockMaps[0].Size(), 1u);
+    ASSERT_EQ(manager.blockMaps[0].Find({0x10000, 0x10001}), block);
+    EXPECT_EQ(SystemTexel<WORD>(system, 0, 5, 2), 0x8000);
+
     // A level that the size rule counts as 0 bytes (edge 2 of an 8x1
     // 8-bit texture) is refused.
     EXPECT_FALSE(manager.DownloadTextureImageLevel(0, 0x40000, 7, 0, kAspect8x1, kI8, 3, level.data(), 0, 4096));
@@ -338,6 +345,34 @@ TEST_F(TextureManager, AddressMapKeepsOneBlockPerOverlapInABucket)
     EXPECT_EQ(grown.blockMaps[0].BucketCount(), 211u);
     EXPECT_EQ(grown.blockMaps[0].Size(), buckets);
     ASSERT_NE(grown.blockMaps[0].Find({211, 212}), nullptr);
+}
+
+// Address ranges neither wrap past 2^32 nor come out empty, so a download
+// over the same address always replaces the block there and a source call
+// at that address finds it.
+TEST_F(TextureManager, RepeatedDownloadsToOneAddressKeepOneBlock)
+{
+    ZelkGrTextureManager manager(Device(), nullptr, Settings());
+    // A 1x1 level of an 8x1 16-bit texture: the size rule counts 0 bytes.
+    const std::vector<BYTE> texel(2, 0x77);
+    for (int i = 0; i < 10000; ++i) {
+        ASSERT_TRUE(manager.DownloadTextureImage(0, 0x3000, 8, 8, kAspect8x1, kRgb565, 3, texel.data()));
+    }
+    EXPECT_EQ(manager.blockMaps[0].Size(), 1u);
+    const GrTexInfo tiny = {8, 8, static_cast<GrAspectRatio_t>(kAspect8x1), kRgb565, nullptr};
+    EXPECT_TRUE(manager.Source(0, 0x3000, 3, &tiny));
+    EXPECT_NE(manager.pendingBlock[0], nullptr);
+
+    // A 256x256 16-bit chain whose range passes 2^32.
+    const std::vector<BYTE> chain(2 * 87381, 0x11);
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(manager.DownloadTextureImage(0, 0xFFFFFFF0, 8, 0, kAspect1x1, kRgb565, 3, chain.data()));
+    }
+    EXPECT_EQ(manager.blockMaps[0].Size(), 2u);
+    const GrTexInfo large = {8, 0, static_cast<GrAspectRatio_t>(kAspect1x1), kRgb565, nullptr};
+    EXPECT_TRUE(manager.Source(0, 0xFFFFFFF0, 3, &large));
+    EXPECT_EQ(manager.pendingBlock[0], manager.blockMaps[0].Find({0xFFFFFFF0, 0xFFFFFFF1}));
+    EXPECT_NE(manager.pendingBlock[0], nullptr);
 }
 
 TEST_F(TextureManager, PendingBlockIsClearedWhenItsBlockIsErased)
