@@ -214,8 +214,10 @@ private:
     void PlayPackageHere(ZelkGrRenderPackage& package);
     // The worker's side: one package, failures caught and logged; false
     // after a failure.
-    bool PlayPackageOnWorker(ZelkGrRenderPackage& package);
-    // Plays what a dead worker left queued, in order, in this thread.
+    bool PlayPackageLogged(ZelkGrRenderPackage& package);
+    // Plays what a dead worker left queued, in order, in this thread.  A
+    // package that fails is logged and dropped like one on the worker; this
+    // never throws, so that the callers' own package is still handled.
     void PlayQueuedHere();
     bool DrainQueue();
     void PostWakeUp();

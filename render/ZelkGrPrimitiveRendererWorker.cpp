@@ -228,17 +228,15 @@ void ZelkGrPrimitiveRenderer::PlayQueuedHere()
             packageQueue.pop_front();
             queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
         }
-        try {
-            PlayPackageHere(*package);
-        } catch (...) {
-            ++playedCount;
-            throw;
-        }
+        // Played as the worker would have: a failure is logged and drops
+        // this package only, so that every package after it, and the one
+        // being recorded, is still played.
+        PlayPackageLogged(*package);
         ++playedCount;
     }
 }
 
-bool ZelkGrPrimitiveRenderer::PlayPackageOnWorker(ZelkGrRenderPackage& package)
+bool ZelkGrPrimitiveRenderer::PlayPackageLogged(ZelkGrRenderPackage& package)
 {
     try {
         PlayPackageHere(package);
@@ -278,7 +276,7 @@ bool ZelkGrPrimitiveRenderer::DrainQueue()
             queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
         }
         if (drainDevice != nullptr) {
-            ok = PlayPackageOnWorker(*package);
+            ok = PlayPackageLogged(*package);
         } else if (package->presentAfterPlaying) {
             // Without a device nothing is played or presented.
             --pendingSwaps;
