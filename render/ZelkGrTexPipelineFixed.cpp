@@ -1,5 +1,6 @@
 #include "render/ZelkGrTexPipelineFixed.h"
 
+#include "framework/ZelkException.h"
 #include "render/ZelkGrPrimitiveRendererSW.h"
 
 #include <cstring>
@@ -9,6 +10,9 @@ namespace zelk {
 namespace {
 
 constexpr DWORD kMaxFixedBlendStages = kMaxFixedStages;
+const char* const kUpdateName = "ZelkGrTexPipelineFixed::UpdateTexelPipeline";
+const char* const kApproximated =
+    "The combine state needs more texture stages than the device has: the texture combine is approximated.";
 
 DWORD FloatBits(float f)
 {
@@ -92,18 +96,23 @@ void ZelkGrTexPipelineFixed<VertexPath>::SetTexLodBiasValue(const ZelkGrRenderCo
 template <class VertexPath>
 void ZelkGrTexPipelineFixed<VertexPath>::TranslateCurrentCombine(ZelkGrFixedStageSetup& setup) const
 {
-    setup.numStages = 0;
-    if (TexelPipelineUsesTexture(*this)) {
-        for (std::uint32_t t = TexelPipelineTmuCount(*this); t-- > 0;) {
-            const ZelkGrTmuState& tmu = this->tmuState[t];
-            TranslateTexCombineFF(t, tmu.rgbFunction, tmu.rgbFactor, tmu.rgbInvert, tmu.alphaFunction,
-                                  tmu.alphaFactor, tmu.alphaInvert, &setup.numStages, setup.stages);
-        }
+    ZelkGrFixedCombineState state;
+    for (std::uint32_t t = 0; t < 2; ++t) {
+        const ZelkGrTmuState& tmu = this->tmuState[t];
+        state.tmu[t] = {tmu.rgbFunction, tmu.rgbFactor, tmu.rgbInvert, tmu.alphaFunction, tmu.alphaFactor,
+                        tmu.alphaInvert};
     }
-    TranslateColorAlphaCombineFF(this->combineFunction[0], this->combineFactor[0], this->combineLocal[0],
-                                 this->combineOther[0], this->combineInvert[0], this->combineFunction[1],
-                                 this->combineFactor[1], this->combineLocal[1], this->combineOther[1],
-                                 this->combineInvert[1], &setup.numStages, setup.stages);
+    state.color = {this->combineFunction[0], this->combineFactor[0], this->combineLocal[0], this->combineOther[0],
+                   this->combineInvert[0]};
+    state.alpha = {this->combineFunction[1], this->combineFactor[1], this->combineLocal[1], this->combineOther[1],
+                   this->combineInvert[1]};
+    state.usesTexture = TexelPipelineUsesTexture(*this);
+    state.tmuCount = TexelPipelineTmuCount(*this);
+    if (TranslateFixedCombineState(state, this->caps.MaxTextureBlendStages, setup)) {
+        // Once per setup: the setup is cached.
+        ZelkException note(kUpdateName, false, kApproximated);
+        WriteErrorLog(note);
+    }
 }
 
 template <class VertexPath>
