@@ -31,12 +31,6 @@ ZelkGrTexPipelineFixed<VertexPath>::ZelkGrTexPipelineFixed(IDirect3DDevice9* dev
     if (this->caps.MaxTextureBlendStages > kMaxFixedBlendStages) {
         this->caps.MaxTextureBlendStages = kMaxFixedBlendStages;
     }
-    if (this->device != nullptr) {
-        // The translator reads a zero as the stage constant.
-        for (DWORD stage = 0; stage < this->caps.MaxTextureBlendStages; ++stage) {
-            this->device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0);
-        }
-    }
 }
 
 template <class VertexPath>

@@ -14,9 +14,6 @@ namespace {
 
 constexpr std::uint8_t kDiffuse = 0x00;  // D3DTA_DIFFUSE
 constexpr std::uint8_t kTFactor = 0x03;  // D3DTA_TFACTOR
-// D3DTA_CONSTANT: the stage constant, which the pipeline leaves at 0; stands
-// for a value of zero (the depth as an alpha local selection).
-constexpr std::uint8_t kZero = 0x06;
 constexpr std::uint8_t kInvalid = 0xFF;
 constexpr std::uint8_t kNoMapping = 0xFF;
 
@@ -35,10 +32,6 @@ constexpr std::uint8_t kTexAlphaColumn[FIXARG_COUNT] = {
 std::uint8_t MapLocal(std::uint32_t local)
 {
     return local == 0 ? kDiffuse : local == 1 ? kTFactor : kInvalid;
-}
-std::uint8_t MapAlphaLocal(std::uint32_t local)
-{
-    return local == kLocalDepth ? kZero : MapLocal(local);
 }
 std::uint8_t MapOther(std::uint32_t other)
 {
@@ -134,8 +127,8 @@ std::uint8_t MapFixedCombineSource(std::uint32_t code, std::uint32_t colorLocal,
     switch (code & 0xFF) {
     case FIXARG_LOCAL: return MapLocal(colorLocal);
     case FIXARG_ONE_MINUS_LOCAL: return WithModifiers(MapLocal(colorLocal), 0x10);
-    case FIXARG_LOCAL_ALPHA: return WithModifiers(MapAlphaLocal(alphaLocal), 0x20);
-    case FIXARG_ONE_MINUS_LOCAL_ALPHA: return WithModifiers(MapAlphaLocal(alphaLocal), 0x30);
+    case FIXARG_LOCAL_ALPHA: return WithModifiers(MapLocal(alphaLocal), 0x20);
+    case FIXARG_ONE_MINUS_LOCAL_ALPHA: return WithModifiers(MapLocal(alphaLocal), 0x30);
     case FIXARG_OTHER: return MapOther(colorOther);
     case FIXARG_ONE_MINUS_OTHER: return WithModifiers(MapOther(colorOther), 0x10);
     case FIXARG_OTHER_ALPHA: return WithModifiers(MapOther(alphaOther), 0x20);
@@ -161,8 +154,8 @@ std::uint8_t MapFixedCombineSource(std::uint32_t code, std::uint32_t colorLocal,
 std::uint8_t MapFixedCombineSource(std::uint32_t code, std::uint32_t alphaLocal, std::uint32_t alphaOther)
 {
     switch (code & 0xFF) {
-    case FIXARG_LOCAL_ALPHA: return MapAlphaLocal(alphaLocal);
-    case FIXARG_ONE_MINUS_LOCAL_ALPHA: return WithModifiers(MapAlphaLocal(alphaLocal), 0x10);
+    case FIXARG_LOCAL_ALPHA: return MapLocal(alphaLocal);
+    case FIXARG_ONE_MINUS_LOCAL_ALPHA: return WithModifiers(MapLocal(alphaLocal), 0x10);
     case FIXARG_OTHER_ALPHA: return MapOther(alphaOther);
     case FIXARG_ONE_MINUS_OTHER_ALPHA: return WithModifiers(MapOther(alphaOther), 0x10);
     case FIXARG_PREVIOUS_ALPHA: return 0x01;
@@ -189,9 +182,51 @@ void TranslateTexUnit(std::uint32_t tmu, const ZelkGrFixedTexCombine& combine, s
                   combine.alphaInvert, numStages, stages, capacity);
 }
 
-void TranslateCombineUnits(const ZelkGrFixedCombineUnit& color, const ZelkGrFixedCombineUnit& alpha,
-                           std::uint32_t* numStages, D3DFixedBlendStagePair* stages, std::uint32_t capacity)
+// The alpha local selection DEPTH reads zero.  Direct3D's stages have a
+// zero only in the per-stage constant, which not every device has; so the
+// zero is folded into the units' functions and factors instead, which then
+// compute the same without reading it.
+ZelkGrFixedCombineUnit WithoutLocalAlpha(ZelkGrFixedCombineUnit unit, bool alphaUnit)
 {
+    // Factors of the local alpha (or, in the alpha unit, of the local).
+    switch (unit.factor) {
+    case 3: unit.factor = 0; break;    // LOCAL_ALPHA: zero
+    case 11: unit.factor = 8; break;   // ONE_MINUS_LOCAL_ALPHA: one
+    case 1: if (alphaUnit) unit.factor = 0; break;
+    case 9: if (alphaUnit) unit.factor = 8; break;
+    default: break;
+    }
+    // Functions that add or subtract the local alpha (or local): with a zero
+    // local, other x factor, or zero (-0 x factor + 0, or a difference that
+    // is never above zero and clamps to it).
+    switch (unit.function) {
+    case 2: unit.function = 0; break;                  // LOCAL_ALPHA
+    case 5: unit.function = 3; break;                  // SCALE_OTHER_ADD_LOCAL_ALPHA
+    case 8: unit.function = alphaUnit ? 3 : 6; break;  // ... MINUS_LOCAL_ADD_LOCAL_ALPHA
+    case 16: unit.function = 0; break;                 // SCALE_MINUS_LOCAL_ADD_LOCAL_ALPHA
+    case 1:
+    case 9:
+        if (alphaUnit) unit.function = 0;              // LOCAL, SCALE_MINUS_LOCAL_ADD_LOCAL
+        break;
+    case 4:
+    case 6:
+    case 7:
+        if (alphaUnit) unit.function = 3;              // ADD_LOCAL, MINUS_LOCAL, ..._ADD_LOCAL
+        break;
+    default: break;
+    }
+    return unit;
+}
+
+void TranslateCombineUnits(ZelkGrFixedCombineUnit color, ZelkGrFixedCombineUnit alpha, std::uint32_t* numStages,
+                           D3DFixedBlendStagePair* stages, std::uint32_t capacity)
+{
+    if (alpha.local == kLocalDepth) {
+        color = WithoutLocalAlpha(color, false);
+        alpha = WithoutLocalAlpha(alpha, true);
+        // What still reads the local alpha takes it from itself (x - x).
+        alpha.local = 0;
+    }
     auto mapColor = [&](std::uint8_t code) {
         return MapFixedCombineSource(code, color.local, color.other, alpha.local, alpha.other);
     };

@@ -145,6 +145,7 @@ struct D3DProxyState {
             target->PixelShaderVersion = std::min(target->PixelShaderVersion, *caps.maxPixelShaderVersion);
         }
         target->DevCaps &= ~caps.clearDevCaps;
+        target->PrimitiveMiscCaps &= ~caps.clearPrimitiveMiscCaps;
         if (caps.maxTextureWidth) {
             target->MaxTextureWidth = std::min(target->MaxTextureWidth, *caps.maxTextureWidth);
         }

@@ -181,6 +181,7 @@ struct D3DProxyCaps {
     std::optional<DWORD> maxVertexShaderVersion;  // e.g. D3DVS_VERSION(1, 1), or 0 for none
     std::optional<DWORD> maxPixelShaderVersion;   // e.g. D3DPS_VERSION(1, 1), or 0 for none
     DWORD clearDevCaps = 0;                     // DevCaps bits to clear, e.g. D3DDEVCAPS_HWTRANSFORMANDLIGHT
+    DWORD clearPrimitiveMiscCaps = 0;           // e.g. D3DPMISCCAPS_PERSTAGECONSTANT
     std::optional<DWORD> maxTextureWidth;       // lowers MaxTextureWidth
 };
 

@@ -208,6 +208,52 @@ TEST_F(FixedPipeline, TheCombineUnitIsKeptWhenTheTextureChainFillsTheStages)
     EXPECT_EQ(logged + 1, Occurrences(ReadLog(), kApproximationText));
 }
 
+// The alpha local DEPTH reads zero.  A device without per-stage constants
+// has no D3DTA_CONSTANT: no stage reads it, and the pixel is still right.
+TEST_F(FixedPipeline, DepthAsAlphaLocalNeedsNoStageConstant)
+{
+    zelktest::D3DProxyCaps caps;
+    caps.clearPrimitiveMiscCaps = D3DPMISCCAPS_PERSTAGECONSTANT;
+    RenderTestDevice::Proxy().SetCaps(caps);
+    renderer = std::make_unique<ZelkGrRendererSWFixed>(device, 64, 64, RendererSettings(false));
+    RenderTestDevice::Proxy().SetCaps(zelktest::D3DProxyCaps());
+    ASSERT_EQ(0u, renderer->caps.PrimitiveMiscCaps & D3DPMISCCAPS_PERSTAGECONSTANT);
+
+    // colour, alpha combine words (local DEPTH in the alpha unit) and the
+    // pixel for a vertex colour of (40, 80, 120), alpha 200.
+    const struct {
+        std::uint32_t color, alpha;
+        D3DCOLOR pixel;
+    } cases[] = {
+        // iterated x (1 - local alpha): the vertex colour.
+        {3u << 24 | 11u << 16 | 0u << 12 | 0u << 8, 1u << 24 | 0u << 16 | 2u << 12 | 0u << 8, 0x285078},
+        // iterated x local alpha: black.
+        {3u << 24 | 3u << 16 | 0u << 12 | 0u << 8, 1u << 24 | 0u << 16 | 2u << 12 | 0u << 8, 0x000000},
+        // (iterated - constant) x 1 + local alpha, constant black: the vertex colour.
+        {8u << 24 | 8u << 16 | 1u << 12 | 0u << 8, 4u << 24 | 1u << 16 | 2u << 12 | 0u << 8, 0x285078},
+    };
+    renderer->RecordClipWindow(ZelkGrRect(0, 0, 64, 64));
+    renderer->RecordCommand(7, 0xFF000000, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.color);
+        renderer->RecordClear(0xFFFFFFFF, 1.0f);
+        renderer->RecordCommand(12, c.color, 0);
+        renderer->RecordCommand(13, c.alpha, 0);
+        GrVertex v[4] = {zelktest::MakeVertex(0, 0, 40, 80, 120, 200), zelktest::MakeVertex(32, 0, 40, 80, 120, 200),
+                         zelktest::MakeVertex(32, 32, 40, 80, 120, 200), zelktest::MakeVertex(0, 32, 40, 80, 120, 200)};
+        renderer->DrawPolygonVertexList(4, v);
+        renderer->Flush(true);
+        EXPECT_TRUE(zelktest::ReadBack(device).RegionNear(4, 4, 28, 28, c.pixel, 3));
+        for (DWORD stage = 0; stage < renderer->stageSetup.numStages; ++stage) {
+            for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_COLORARG0, D3DTSS_COLORARG1, D3DTSS_COLORARG2,
+                                                  D3DTSS_ALPHAARG0, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2}) {
+                EXPECT_NE(static_cast<DWORD>(D3DTA_CONSTANT), StageState(stage, type) & D3DTA_SELECTMASK)
+                    << "stage " << stage << " state " << type;
+            }
+        }
+    }
+}
+
 TEST_F(FixedPipeline, SamplersAndTexturesFollowEachStagesTmu)
 {
     IDirect3DTexture9* texture = nullptr;
