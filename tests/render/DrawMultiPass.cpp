@@ -167,7 +167,7 @@ TEST_F(DrawMultiPass, TheSecondPassMeetsTheDepthOfTheFirst)
 // the depth test once, in drawing order, also where draws of one batch
 // overlap: squares A and B at the same depth, C at a depth that passes over
 // them.  Colour is copied, alpha added, so an alpha pass too many or too
-// few shows.
+// few shows.  As a triangle list, and as one strip with back faces culled.
 TEST_F(DrawMultiPass, BothPassesDrawTheFragmentsThatPassTheDepthTestOnce)
 {
     const struct {
@@ -175,35 +175,46 @@ TEST_F(DrawMultiPass, BothPassesDrawTheFragmentsThatPassTheDepthTestOnce)
         float clearDepth;
         float oozC;
     } cases[] = {{D3DCMP_LESS, 1.0f, 16384.0f}, {D3DCMP_GREATER, 0.0f, 49152.0f}, {D3DCMP_NOTEQUAL, 1.0f, 16384.0f}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.function);
-        Build(true);
-        renderer->RecordClear(0x00000000, c.clearDepth);
-        renderer->RecordCommand(9, 1, 0);  // z-buffer
-        renderer->RecordRenderState(D3DRS_ZFUNC, c.function);
-        renderer->RecordCommand(4, BlendValue(kOne, kZero, kOne, kOne), 0);
-        const auto square = [this](float left, float top, float r, float g, float b, float a, float ooz) {
-            GrVertex v[4] = {MakeVertex(left, top, r, g, b, a), MakeVertex(left + 32, top, r, g, b, a),
-                             MakeVertex(left + 32, top + 32, r, g, b, a), MakeVertex(left, top + 32, r, g, b, a)};
-            for (GrVertex& vertex : v) {
-                vertex.ooz = ooz;
+    for (bool strip : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "function " << c.function << (strip ? " strip" : " list"));
+            Build(true);
+            renderer->RecordClear(0x00000000, c.clearDepth);
+            renderer->RecordCommand(9, 1, 0);  // z-buffer
+            renderer->RecordRenderState(D3DRS_ZFUNC, c.function);
+            if (strip) {
+                // The squares wind clockwise on the screen.
+                renderer->RecordRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
             }
-            renderer->DrawPolygonVertexList(4, v);
-        };
-        square(8, 8, 255, 0, 0, 16, 32768.0f);   // A
-        square(24, 8, 0, 255, 0, 32, 32768.0f);  // B, hidden by A where they meet
-        square(8, 24, 0, 0, 255, 64, c.oozC);    // C, over A and B
-        ASSERT_EQ(renderer->openRecord.VertexCount(), 18u) << "one batch of squares";
-        renderer->Flush(false);
-        ReadBack pixels(device);
-        EXPECT_TRUE(pixels.RegionNear(10, 10, 22, 22, 0x10FF0000, 3)) << "A";
-        EXPECT_TRUE(pixels.RegionNear(26, 10, 38, 22, 0x10FF0000, 3)) << "A over B";
-        EXPECT_TRUE(pixels.RegionNear(42, 10, 54, 38, 0x2000FF00, 3)) << "B";
-        EXPECT_TRUE(pixels.RegionNear(10, 26, 38, 38, 0x500000FF, 3)) << "C over A (and B)";
-        EXPECT_TRUE(pixels.RegionNear(10, 42, 38, 54, 0x400000FF, 3)) << "C";
-        EXPECT_EQ(RenderState(D3DRS_ZFUNC), c.function);
-        EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(TRUE));
-        EXPECT_EQ(RenderState(D3DRS_COLORWRITEENABLE), 0xFu);
+            renderer->RecordCommand(4, BlendValue(kOne, kZero, kOne, kOne), 0);
+            const auto square = [this, strip](float left, float top, float r, float g, float b, float a, float ooz) {
+                GrVertex v[4] = {MakeVertex(left, top, r, g, b, a), MakeVertex(left + 32, top, r, g, b, a),
+                                 MakeVertex(left + 32, top + 32, r, g, b, a), MakeVertex(left, top + 32, r, g, b, a)};
+                for (GrVertex& vertex : v) {
+                    vertex.ooz = ooz;
+                }
+                if (strip) {
+                    renderer->DrawPolygonVertexListStrip(4, v);
+                } else {
+                    renderer->DrawPolygonVertexList(4, v);
+                }
+            };
+            square(8, 8, 255, 0, 0, 16, 32768.0f);   // A
+            square(24, 8, 0, 255, 0, 32, 32768.0f);  // B, hidden by A where they meet
+            square(8, 24, 0, 0, 255, 64, c.oozC);    // C, over A and B
+            ASSERT_GE(renderer->openRecord.VertexCount(), 12u) << "one batch of squares";
+            renderer->Flush(false);
+            ReadBack pixels(device);
+            EXPECT_TRUE(pixels.RegionNear(10, 10, 22, 22, 0x10FF0000, 3)) << "A";
+            EXPECT_TRUE(pixels.RegionNear(26, 10, 38, 22, 0x10FF0000, 3)) << "A over B";
+            EXPECT_TRUE(pixels.RegionNear(42, 10, 54, 38, 0x2000FF00, 3)) << "B";
+            EXPECT_TRUE(pixels.RegionNear(10, 26, 38, 38, 0x500000FF, 3)) << "C over A (and B)";
+            EXPECT_TRUE(pixels.RegionNear(10, 42, 38, 54, 0x400000FF, 3)) << "C";
+            EXPECT_EQ(RenderState(D3DRS_ZFUNC), c.function);
+            EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), static_cast<DWORD>(TRUE));
+            EXPECT_EQ(RenderState(D3DRS_COLORWRITEENABLE), 0xFu);
+            EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(strip ? D3DCULL_CCW : D3DCULL_NONE));
+        }
     }
 }
 
