@@ -125,8 +125,12 @@ void ZelkGrPrimitiveRenderer::Flush(bool wait)
 
 void ZelkGrPrimitiveRenderer::EndFrame()
 {
-    currentPackage->presentAfterPlaying = true;
-    ++pendingSwaps;
+    // A package presents once: it is counted once, also should it still be
+    // current after a failed hand-over.
+    if (!currentPackage->presentAfterPlaying) {
+        currentPackage->presentAfterPlaying = true;
+        ++pendingSwaps;
+    }
     Flush(false);
 }
 
