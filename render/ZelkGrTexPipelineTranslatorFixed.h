@@ -58,7 +58,9 @@ void TranslateTexCombineFF(std::uint32_t tmu, std::uint32_t rgbFunction, std::ui
 
 // Appends the stages of the colour and alpha combine units and finishes the
 // list: stage 0 reads TEMP (zero) wherever it would read CURRENT, and the last
-// stage writes CURRENT.
+// stage writes CURRENT.  An alpha local DEPTH reads zero: that zero is folded
+// into both units' functions and factors first, so that no stage reads it
+// (MapFixedCombineSource has no mapping for DEPTH).
 void TranslateColorAlphaCombineFF(std::uint32_t rgbFunction, std::uint32_t rgbFactor, std::uint32_t rgbLocal,
                                   std::uint32_t rgbOther, std::uint32_t rgbInvert, std::uint32_t alphaFunction,
                                   std::uint32_t alphaFactor, std::uint32_t alphaLocal, std::uint32_t alphaOther,
