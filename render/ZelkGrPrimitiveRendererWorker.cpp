@@ -97,23 +97,27 @@ void ZelkGrPrimitiveRenderer::Flush(bool wait)
         return;
     }
 
-    std::size_t length;
+    // The next package first: should it fail, the current one stays.
     std::unique_ptr<ZelkGrRenderPackage> next;
     {
         ZelkCriticalSectionLock hold(queueLock);
-        packageQueue.push_back(std::move(currentPackage));
-        ++handedOverCount;
-        length = packageQueue.size();
         if (!sparePackages.empty()) {
             next = std::move(sparePackages.back());
             sparePackages.pop_back();
         }
     }
-    queuedPackages = static_cast<std::uint32_t>(length);
     if (!next) {
         next = std::make_unique<ZelkGrRenderPackage>();
     }
     next->firstVertexIndex = nextVertexIndex;
+    std::size_t length;
+    {
+        ZelkCriticalSectionLock hold(queueLock);
+        packageQueue.push_back(std::move(currentPackage));
+        ++handedOverCount;
+        length = packageQueue.size();
+    }
+    queuedPackages = static_cast<std::uint32_t>(length);
     currentPackage = std::move(next);
     PostWakeUp();
     if (wait) {
