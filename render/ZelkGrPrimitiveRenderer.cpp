@@ -152,6 +152,10 @@ ZelkGrPrimitiveRenderer::ZelkGrPrimitiveRenderer(IDirect3DDevice9* device, std::
     this->device->SetViewport(&viewport);
     SetInitialDeviceState();
     ReadFormatFlags();
+    if (FAILED(this->device->GetScissorRect(&scissorRect))) {
+        scissorRect = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+    }
+    RecordClearStateBlock();
 
     ClearBuffers(kInitialClearColor, kInitialClearDepth);
     this->device->Present(nullptr, nullptr, nullptr, nullptr);
@@ -166,7 +170,7 @@ ZelkGrPrimitiveRenderer::~ZelkGrPrimitiveRenderer()
 void ZelkGrPrimitiveRenderer::SetInitialDeviceState()
 {
     for (const RenderStateValue& entry : kInitialRenderStates) {
-        device->SetRenderState(entry.state, entry.value);
+        SetDeviceRenderState(entry.state, entry.value);
     }
     for (int stage = 0; stage < kTextureStages; ++stage) {
         device->SetTexture(stage, nullptr);

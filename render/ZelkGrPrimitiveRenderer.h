@@ -156,6 +156,13 @@ public:
     virtual void SetTexDetailScale(const ZelkGrRenderCommand& command);               // 20
     virtual void SetTexDetailMax(const ZelkGrRenderCommand& command);                 // 21
 
+    // Sets a render state on the device and keeps its value.  Every render
+    // state the renderer sets goes through here, and the renderer reads back
+    // only this copy: a pure device answers no GetRenderState.
+    void SetDeviceRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    // The value last set through SetDeviceRenderState (or the initial state).
+    DWORD DeviceRenderState(D3DRENDERSTATETYPE state) const;
+
     // Draws with separate alpha blending emulated in up to two passes.
     void DrawPrimitiveMultiPass(D3DPRIMITIVETYPE type, UINT startVertex, UINT vertexCount);
     void DrawPrimitiveUPMultiPass(D3DPRIMITIVETYPE type, const void* vertices, UINT stride, UINT vertexCount);
@@ -207,6 +214,10 @@ protected:
 private:
     void SetInitialDeviceState();
     void ReadFormatFlags();
+    // Records clearStateBlock.
+    void RecordClearStateBlock();
+    // The clear of a partial colour mask: a quad over the scissor rectangle.
+    void DrawClearQuad(D3DCOLOR color);
     void OpenBatchForEntries();
     // Plays one package in this thread: RenderMain, then overlay and present
     // when it ends a frame.  A failure ends an open scene, drops the
@@ -214,8 +225,10 @@ private:
     void PlayPackageHere(ZelkGrRenderPackage& package);
     // The worker's side: one package, failures caught and logged; false
     // after a failure.
-    bool PlayPackageOnWorker(ZelkGrRenderPackage& package);
-    // Plays what a dead worker left queued, in order, in this thread.
+    bool PlayPackageLogged(ZelkGrRenderPackage& package);
+    // Plays what a dead worker left queued, in order, in this thread.  A
+    // package that fails is logged and dropped like one on the worker; this
+    // never throws, so that the callers' own package is still handled.
     void PlayQueuedHere();
     bool DrainQueue();
     void PostWakeUp();
@@ -244,6 +257,14 @@ public:
 
     IDirect3DDevice9Ptr device;
     D3DCAPS9 caps;
+    // The renderer's copy of the render states it has set, by state number.
+    static constexpr std::size_t kRenderStateSlots = D3DRS_BLENDOPALPHA + 1;
+    DWORD renderStateCopy[kRenderStateSlots] = {};
+    // The scissor rectangle in force (the clip window).
+    RECT scissorRect = {0, 0, 0, 0};
+    // The states the clear quad changes, recorded once, captured before the
+    // quad and applied after it; none when the device cannot record it.
+    IDirect3DStateBlock9Ptr clearStateBlock;
 
     ZelkGrBatchRecord openRecord;
     std::unique_ptr<ZelkGrRenderPackage> currentPackage;

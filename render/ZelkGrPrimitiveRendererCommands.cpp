@@ -182,17 +182,17 @@ void ZelkGrPrimitiveRenderer::SetAlphaBlendFunction(const ZelkGrRenderCommand& c
                               dstBlendAlpha == D3DBLEND_ZERO);
     const DWORD blending = colorIsCopy && alphaIsCopy ? FALSE : TRUE;
     if (caps.PrimitiveMiscCaps & D3DPMISCCAPS_SEPARATEALPHABLEND) {
-        device->SetRenderState(D3DRS_SRCBLEND, srcBlend);
-        device->SetRenderState(D3DRS_DESTBLEND, dstBlend);
-        device->SetRenderState(D3DRS_SRCBLENDALPHA, srcBlendAlpha);
-        device->SetRenderState(D3DRS_DESTBLENDALPHA, dstBlendAlpha);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+        SetDeviceRenderState(D3DRS_SRCBLEND, srcBlend);
+        SetDeviceRenderState(D3DRS_DESTBLEND, dstBlend);
+        SetDeviceRenderState(D3DRS_SRCBLENDALPHA, srcBlendAlpha);
+        SetDeviceRenderState(D3DRS_DESTBLENDALPHA, dstBlendAlpha);
+        SetDeviceRenderState(D3DRS_ALPHABLENDENABLE, blending);
         // Without the separate pair alpha is blended with the colour pair.
         const bool samePairs = srcBlend == srcBlendAlpha && dstBlend == dstBlendAlpha;
-        device->SetRenderState(D3DRS_SEPARATEALPHABLENDENABLE, samePairs ? FALSE : TRUE);
+        SetDeviceRenderState(D3DRS_SEPARATEALPHABLENDENABLE, samePairs ? FALSE : TRUE);
         return;
     }
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
+    SetDeviceRenderState(D3DRS_ALPHABLENDENABLE, blending);
 }
 
 void ZelkGrPrimitiveRenderer::SetChromakeyMode(const ZelkGrRenderCommand& command)
@@ -213,7 +213,7 @@ void ZelkGrPrimitiveRenderer::SetChromakeyValue(const ZelkGrRenderCommand& comma
 
 void ZelkGrPrimitiveRenderer::SetConstantColor(const ZelkGrRenderCommand& command)
 {
-    device->SetRenderState(D3DRS_TEXTUREFACTOR, command.value);
+    SetDeviceRenderState(D3DRS_TEXTUREFACTOR, command.value);
 }
 
 void ZelkGrPrimitiveRenderer::SetReservedValue(const ZelkGrRenderCommand& command)
@@ -226,18 +226,18 @@ void ZelkGrPrimitiveRenderer::SetDepthBufferMode(const ZelkGrRenderCommand& comm
     // Compare-to-bias modes and values that are no Glide mode turn depth off.
     switch (command.value) {
     case 1:
-        device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        SetDeviceRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
         depthBufferMode = 1;
         break;
     case 2:
         // Without a w-buffer of its own the device compares z, which the
         // vertex conversion derives from w for this mode.
-        device->SetRenderState(D3DRS_ZENABLE,
-                               (caps.RasterCaps & D3DPRASTERCAPS_WBUFFER) != 0 ? D3DZB_USEW : D3DZB_TRUE);
+        SetDeviceRenderState(D3DRS_ZENABLE,
+                             (caps.RasterCaps & D3DPRASTERCAPS_WBUFFER) != 0 ? D3DZB_USEW : D3DZB_TRUE);
         depthBufferMode = 2;
         break;
     default:
-        device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+        SetDeviceRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
         depthBufferMode = 0;
         break;
     }
@@ -247,10 +247,10 @@ void ZelkGrPrimitiveRenderer::SetFogMode(const ZelkGrRenderCommand& command)
 {
     fogMode = command.value & 0xFF;
     if (fogMode == 1 || fogMode == 2) {
-        device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+        SetDeviceRenderState(D3DRS_FOGENABLE, TRUE);
     } else {
         fogMode = 0;
-        device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+        SetDeviceRenderState(D3DRS_FOGENABLE, FALSE);
     }
 }
 

@@ -153,7 +153,7 @@ void ZelkGrPrimitiveRenderer::ApplyBatchEntries(const ZelkGrRenderPackage& packa
 {
     for (std::uint32_t i = 0; i < record.RenderStateCount(); ++i) {
         const ZelkGrRenderStatePair& pair = package.renderStates[cursor.renderState++];
-        device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(pair.state), pair.value);
+        SetDeviceRenderState(static_cast<D3DRENDERSTATETYPE>(pair.state), pair.value);
     }
     for (std::uint32_t i = 0; i < record.CommandCount(); ++i) {
         RunCommand(package.commands[cursor.command++]);
@@ -181,9 +181,8 @@ void ZelkGrPrimitiveRenderer::ApplyFogTable(const ZelkGrFogTable& table)
 
 void ZelkGrPrimitiveRenderer::ApplyClipWindow(const ZelkGrBatchRecord& record)
 {
-    const RECT rect = {record.parameters.left, record.parameters.top, record.parameters.right,
-                       record.parameters.bottom};
-    device->SetScissorRect(&rect);
+    scissorRect = {record.parameters.left, record.parameters.top, record.parameters.right, record.parameters.bottom};
+    device->SetScissorRect(&scissorRect);
 }
 
 std::uint32_t ZelkGrPrimitiveRenderer::VariantIndex() const

@@ -104,9 +104,15 @@ bool ZelkGrPrimitiveRendererRecords::BeginDraw(D3DPRIMITIVETYPE type, std::uint6
     }
     if (nextVertexIndex + room > kRecordCount) {
         // Record 0 is written again only once every package that uses the
-        // records has been played.
+        // records has been played or dropped; the ring restarts also when
+        // playing the last of them failed.
         nextVertexIndex = 0;
-        Flush(true);
+        try {
+            Flush(true);
+        } catch (...) {
+            RecordsWrapped();
+            throw;
+        }
         RecordsWrapped();
     } else if (currentPackage->records.size() >= ZelkGrRenderPackage::kMaxRecords) {
         Flush(false);

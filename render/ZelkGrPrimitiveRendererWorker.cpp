@@ -97,23 +97,27 @@ void ZelkGrPrimitiveRenderer::Flush(bool wait)
         return;
     }
 
-    std::size_t length;
+    // The next package first: should it fail, the current one stays.
     std::unique_ptr<ZelkGrRenderPackage> next;
     {
         ZelkCriticalSectionLock hold(queueLock);
-        packageQueue.push_back(std::move(currentPackage));
-        ++handedOverCount;
-        length = packageQueue.size();
         if (!sparePackages.empty()) {
             next = std::move(sparePackages.back());
             sparePackages.pop_back();
         }
     }
-    queuedPackages = static_cast<std::uint32_t>(length);
     if (!next) {
         next = std::make_unique<ZelkGrRenderPackage>();
     }
     next->firstVertexIndex = nextVertexIndex;
+    std::size_t length;
+    {
+        ZelkCriticalSectionLock hold(queueLock);
+        packageQueue.push_back(std::move(currentPackage));
+        ++handedOverCount;
+        length = packageQueue.size();
+    }
+    queuedPackages = static_cast<std::uint32_t>(length);
     currentPackage = std::move(next);
     PostWakeUp();
     if (wait) {
@@ -125,8 +129,12 @@ void ZelkGrPrimitiveRenderer::Flush(bool wait)
 
 void ZelkGrPrimitiveRenderer::EndFrame()
 {
-    currentPackage->presentAfterPlaying = true;
-    ++pendingSwaps;
+    // A package presents once: it is counted once, also should it still be
+    // current after a failed hand-over.
+    if (!currentPackage->presentAfterPlaying) {
+        currentPackage->presentAfterPlaying = true;
+        ++pendingSwaps;
+    }
     Flush(false);
 }
 
@@ -228,17 +236,15 @@ void ZelkGrPrimitiveRenderer::PlayQueuedHere()
             packageQueue.pop_front();
             queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
         }
-        try {
-            PlayPackageHere(*package);
-        } catch (...) {
-            ++playedCount;
-            throw;
-        }
+        // Played as the worker would have: a failure is logged and drops
+        // this package only, so that every package after it, and the one
+        // being recorded, is still played.
+        PlayPackageLogged(*package);
         ++playedCount;
     }
 }
 
-bool ZelkGrPrimitiveRenderer::PlayPackageOnWorker(ZelkGrRenderPackage& package)
+bool ZelkGrPrimitiveRenderer::PlayPackageLogged(ZelkGrRenderPackage& package)
 {
     try {
         PlayPackageHere(package);
@@ -278,7 +284,7 @@ bool ZelkGrPrimitiveRenderer::DrainQueue()
             queuedPackages = static_cast<std::uint32_t>(packageQueue.size());
         }
         if (drainDevice != nullptr) {
-            ok = PlayPackageOnWorker(*package);
+            ok = PlayPackageLogged(*package);
         } else if (package->presentAfterPlaying) {
             // Without a device nothing is played or presented.
             --pendingSwaps;

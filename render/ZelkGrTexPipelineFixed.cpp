@@ -1,5 +1,6 @@
 #include "render/ZelkGrTexPipelineFixed.h"
 
+#include "framework/ZelkException.h"
 #include "render/ZelkGrPrimitiveRendererSW.h"
 
 #include <cstring>
@@ -11,6 +12,9 @@ namespace {
 constexpr DWORD kMaxFixedBlendStages = kMaxFixedStages;
 // The least alpha of an untextured pixel while keying, as a stage constant.
 constexpr DWORD kAlphaFloorConstant = 0x01000000;
+const char* const kUpdateName = "ZelkGrTexPipelineFixed::UpdateTexelPipeline";
+const char* const kApproximated =
+    "The combine state needs more texture stages than the device has: the texture combine is approximated.";
 
 DWORD FloatBits(float f)
 {
@@ -28,12 +32,6 @@ ZelkGrTexPipelineFixed<VertexPath>::ZelkGrTexPipelineFixed(IDirect3DDevice9* dev
 {
     if (this->caps.MaxTextureBlendStages > kMaxFixedBlendStages) {
         this->caps.MaxTextureBlendStages = kMaxFixedBlendStages;
-    }
-    if (this->device != nullptr) {
-        // The translator reads a zero as the stage constant.
-        for (DWORD stage = 0; stage < this->caps.MaxTextureBlendStages; ++stage) {
-            this->device->SetTextureStageState(stage, D3DTSS_CONSTANT, 0);
-        }
     }
 }
 
@@ -95,18 +93,23 @@ void ZelkGrTexPipelineFixed<VertexPath>::SetTexLodBiasValue(const ZelkGrRenderCo
 template <class VertexPath>
 void ZelkGrTexPipelineFixed<VertexPath>::TranslateCurrentCombine(ZelkGrFixedStageSetup& setup) const
 {
-    setup.numStages = 0;
-    if (TexelPipelineUsesTexture(*this)) {
-        for (std::uint32_t t = TexelPipelineTmuCount(*this); t-- > 0;) {
-            const ZelkGrTmuState& tmu = this->tmuState[t];
-            TranslateTexCombineFF(t, tmu.rgbFunction, tmu.rgbFactor, tmu.rgbInvert, tmu.alphaFunction,
-                                  tmu.alphaFactor, tmu.alphaInvert, &setup.numStages, setup.stages);
-        }
+    ZelkGrFixedCombineState state;
+    for (std::uint32_t t = 0; t < 2; ++t) {
+        const ZelkGrTmuState& tmu = this->tmuState[t];
+        state.tmu[t] = {tmu.rgbFunction, tmu.rgbFactor, tmu.rgbInvert, tmu.alphaFunction, tmu.alphaFactor,
+                        tmu.alphaInvert};
     }
-    TranslateColorAlphaCombineFF(this->combineFunction[0], this->combineFactor[0], this->combineLocal[0],
-                                 this->combineOther[0], this->combineInvert[0], this->combineFunction[1],
-                                 this->combineFactor[1], this->combineLocal[1], this->combineOther[1],
-                                 this->combineInvert[1], &setup.numStages, setup.stages);
+    state.color = {this->combineFunction[0], this->combineFactor[0], this->combineLocal[0], this->combineOther[0],
+                   this->combineInvert[0]};
+    state.alpha = {this->combineFunction[1], this->combineFactor[1], this->combineLocal[1], this->combineOther[1],
+                   this->combineInvert[1]};
+    state.usesTexture = TexelPipelineUsesTexture(*this);
+    state.tmuCount = TexelPipelineTmuCount(*this);
+    if (TranslateFixedCombineState(state, this->caps.MaxTextureBlendStages, setup)) {
+        // Once per setup: the setup is cached.
+        ZelkException note(kUpdateName, false, kApproximated);
+        WriteErrorLog(note);
+    }
 }
 
 template <class VertexPath>
@@ -137,8 +140,8 @@ void ZelkGrTexPipelineFixed<VertexPath>::ApplyStages()
 
 // A stage after the combine stages: alpha + (1 - alpha) / 255 (add smooth
 // with the stage constant), which lifts 0 to 1 / 255 and changes no other
-// alpha by more than a step.  Taken away again by setting the stage's
-// constant back to the zero the translator reads.
+// alpha by more than a step.  A device without per-stage constants gets no
+// such stage.  Taken away again by setting the stage's constant back to 0.
 template <class VertexPath>
 void ZelkGrTexPipelineFixed<VertexPath>::ApplyAlphaFloor(bool wanted)
 {
@@ -148,7 +151,8 @@ void ZelkGrTexPipelineFixed<VertexPath>::ApplyAlphaFloor(bool wanted)
         alphaFloorStage = kNoAlphaFloorStage;
     }
     const DWORD stage = stageSetup.numStages;
-    if (!wanted || stage >= this->caps.MaxTextureBlendStages) {
+    if (!wanted || stage >= this->caps.MaxTextureBlendStages ||
+        (this->caps.PrimitiveMiscCaps & D3DPMISCCAPS_PERSTAGECONSTANT) == 0) {
         return;
     }
     d->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_SELECTARG1);

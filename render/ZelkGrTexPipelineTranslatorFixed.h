@@ -58,12 +58,42 @@ void TranslateTexCombineFF(std::uint32_t tmu, std::uint32_t rgbFunction, std::ui
 
 // Appends the stages of the colour and alpha combine units and finishes the
 // list: stage 0 reads TEMP (zero) wherever it would read CURRENT, and the last
-// stage writes CURRENT.
+// stage writes CURRENT.  An alpha local DEPTH reads zero: that zero is folded
+// into both units' functions and factors first, so that no stage reads it
+// (MapFixedCombineSource has no mapping for DEPTH).
 void TranslateColorAlphaCombineFF(std::uint32_t rgbFunction, std::uint32_t rgbFactor, std::uint32_t rgbLocal,
                                   std::uint32_t rgbOther, std::uint32_t rgbInvert, std::uint32_t alphaFunction,
                                   std::uint32_t alphaFactor, std::uint32_t alphaLocal, std::uint32_t alphaOther,
                                   std::uint32_t alphaInvert, std::uint32_t* numStages,
                                   D3DFixedBlendStagePair* stages);
+
+// One TMU's texture combine, and one of the colour and alpha combine units.
+struct ZelkGrFixedTexCombine {
+    std::uint32_t rgbFunction, rgbFactor, rgbInvert, alphaFunction, alphaFactor, alphaInvert;
+};
+struct ZelkGrFixedCombineUnit {
+    std::uint32_t function, factor, local, other, invert;
+};
+
+// The whole combine state of a stage setup.
+struct ZelkGrFixedCombineState {
+    ZelkGrFixedTexCombine tmu[2];
+    ZelkGrFixedCombineUnit color;
+    ZelkGrFixedCombineUnit alpha;
+    bool usesTexture;        // the TMU chain is translated only when set
+    std::uint32_t tmuCount;  // TMUs of the chain, at most 2
+};
+
+// Translates the combine state into at most maxStages stages (0 or more
+// than kMaxFixedStages: kMaxFixedStages): the TMU chain from the highest TMU
+// down, then the colour and alpha combine units.  The combine units are
+// never left out.  When the whole chain leaves them no room, the chain is
+// translated with less, taking the first of these that fits: without TMU 1
+// when TMU 0 does not read it (exact); TMU 1 as its plain texel; without
+// TMU 1; TMU 0 as its plain texel and no TMU 1; no TMU at all.  True when
+// the setup is such an approximation (or still too long for maxStages).
+bool TranslateFixedCombineState(const ZelkGrFixedCombineState& state, std::uint32_t maxStages,
+                                ZelkGrFixedStageSetup& setup);
 
 // True when the combine units read the texture output: an other selection
 // GR_COMBINE_OTHER_TEXTURE, a colour factor 4, 5 or 12, an alpha factor 4 or 12.

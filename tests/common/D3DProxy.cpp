@@ -62,6 +62,23 @@ struct D3DProxyState {
     std::vector<D3DDISPLAYMODE> modes;
     std::optional<D3DProxyDeviceRequest> lastRequest;
 
+    bool recordVertexBufferLocks = false;
+    std::vector<D3DProxy::VertexBufferLock> vertexBufferLocks;
+    // Live wrappers and the real buffers they stand for.
+    std::vector<std::pair<IDirect3DVertexBuffer9*, IDirect3DVertexBuffer9*>> vertexBuffers;
+
+    // The real buffer of a wrapper; any other pointer unchanged.
+    IDirect3DVertexBuffer9* RealVertexBuffer(IDirect3DVertexBuffer9* buffer) const
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        for (const auto& entry : vertexBuffers) {
+            if (entry.first == buffer) {
+                return entry.second;
+            }
+        }
+        return buffer;
+    }
+
     std::atomic<long> liveDirect3D{0};
     std::atomic<long> liveDevices{0};
     std::atomic<long> direct3DCreated{0};
@@ -145,6 +162,7 @@ struct D3DProxyState {
             target->PixelShaderVersion = std::min(target->PixelShaderVersion, *caps.maxPixelShaderVersion);
         }
         target->DevCaps &= ~caps.clearDevCaps;
+        target->PrimitiveMiscCaps &= ~caps.clearPrimitiveMiscCaps;
         if (caps.maxTextureWidth) {
             target->MaxTextureWidth = std::min(target->MaxTextureWidth, *caps.maxTextureWidth);
         }
@@ -154,6 +172,92 @@ struct D3DProxyState {
 namespace {
 
 std::shared_ptr<D3DProxyState> g_activeState;
+
+// Hands the device the real buffer behind a wrapper; every other argument
+// as it is.
+template <typename T>
+T Unwrap(const D3DProxyState&, T value)
+{
+    return value;
+}
+IDirect3DVertexBuffer9* Unwrap(const D3DProxyState& state, IDirect3DVertexBuffer9* buffer)
+{
+    return state.RealVertexBuffer(buffer);
+}
+
+// A vertex buffer that records its locks and forwards everything.
+class ProxyVertexBuffer final : public IDirect3DVertexBuffer9 {
+public:
+    ProxyVertexBuffer(std::shared_ptr<D3DProxyState> state, IDirect3DVertexBuffer9* real)
+        : state_(std::move(state)), real_(real)
+    {
+        std::lock_guard<std::mutex> hold(state_->lock);
+        state_->vertexBuffers.emplace_back(this, real_);
+    }
+
+    HRESULT WINAPI QueryInterface(REFIID riid, void** object) override
+    {
+        if (!object) {
+            return E_POINTER;
+        }
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDirect3DResource9) ||
+            riid == __uuidof(IDirect3DVertexBuffer9)) {
+            AddRef();
+            *object = static_cast<IDirect3DVertexBuffer9*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG WINAPI AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+    ULONG WINAPI Release() override
+    {
+        const LONG left = InterlockedDecrement(&refs_);
+        if (left == 0) {
+            {
+                std::lock_guard<std::mutex> hold(state_->lock);
+                auto& buffers = state_->vertexBuffers;
+                buffers.erase(std::remove_if(buffers.begin(), buffers.end(),
+                                             [this](const auto& entry) { return entry.first == this; }),
+                              buffers.end());
+            }
+            real_->Release();
+            delete this;
+        }
+        return static_cast<ULONG>(left);
+    }
+    HRESULT WINAPI GetDevice(IDirect3DDevice9** device) override { return real_->GetDevice(device); }
+    HRESULT WINAPI SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) override
+    {
+        return real_->SetPrivateData(guid, data, size, flags);
+    }
+    HRESULT WINAPI GetPrivateData(REFGUID guid, void* data, DWORD* size) override
+    {
+        return real_->GetPrivateData(guid, data, size);
+    }
+    HRESULT WINAPI FreePrivateData(REFGUID guid) override { return real_->FreePrivateData(guid); }
+    DWORD WINAPI SetPriority(DWORD priority) override { return real_->SetPriority(priority); }
+    DWORD WINAPI GetPriority() override { return real_->GetPriority(); }
+    void WINAPI PreLoad() override { real_->PreLoad(); }
+    D3DRESOURCETYPE WINAPI GetType() override { return real_->GetType(); }
+    HRESULT WINAPI Lock(UINT offset, UINT size, void** data, DWORD flags) override
+    {
+        {
+            std::lock_guard<std::mutex> hold(state_->lock);
+            state_->vertexBufferLocks.push_back({offset, size, flags});
+        }
+        return real_->Lock(offset, size, data, flags);
+    }
+    HRESULT WINAPI Unlock() override { return real_->Unlock(); }
+    HRESULT WINAPI GetDesc(D3DVERTEXBUFFER_DESC* description) override { return real_->GetDesc(description); }
+
+private:
+    ~ProxyVertexBuffer() = default;
+
+    LONG refs_ = 1;
+    std::shared_ptr<D3DProxyState> state_;
+    IDirect3DVertexBuffer9* real_;
+};
 
 class ProxyDevice final : public IDirect3DDevice9 {
 public:
@@ -231,6 +335,24 @@ public:
         return result;
     }
 
+    HRESULT WINAPI CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                                      IDirect3DVertexBuffer9** buffer, HANDLE* shared) override
+    {
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_CreateVertexBuffer)) {
+            return *fault;
+        }
+        const HRESULT result = real_->CreateVertexBuffer(length, usage, fvf, pool, buffer, shared);
+        bool wrap = false;
+        {
+            std::lock_guard<std::mutex> hold(state_->lock);
+            wrap = state_->recordVertexBufferLocks;
+        }
+        if (SUCCEEDED(result) && buffer != nullptr && *buffer != nullptr && wrap) {
+            *buffer = new ProxyVertexBuffer(state_, *buffer);
+        }
+        return result;
+    }
+
 // Every other method: count, fail when asked, else forward.
 #define ZELK_D3DPROXY_FORWARD(Result, Name, Parameters, Arguments)                        \
     Result WINAPI Name Parameters override                                                \
@@ -238,7 +360,8 @@ public:
         if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_##Name)) { \
             return FaultValue<Result>(*fault);                                            \
         }                                                                                 \
-        return real_->Name Arguments;                                                     \
+        const auto call = [this](auto... a) { return real_->Name(Unwrap(*state_, a)...); }; \
+        return call Arguments;                                                            \
     }
     ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_FORWARD)
 #undef ZELK_D3DPROXY_FORWARD
@@ -620,6 +743,21 @@ void D3DProxy::SetDisplayModes(const std::vector<D3DDISPLAYMODE>& modes)
 {
     std::lock_guard<std::mutex> hold(state_->lock);
     state_->modes = modes;
+}
+
+void D3DProxy::RecordVertexBufferLocks(bool on)
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->recordVertexBufferLocks = on;
+    if (on) {
+        state_->vertexBufferLocks.clear();
+    }
+}
+
+std::vector<D3DProxy::VertexBufferLock> D3DProxy::VertexBufferLocks() const
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->vertexBufferLocks;
 }
 
 UINT D3DProxy::CallCount(D3DCall call) const

@@ -36,8 +36,9 @@ namespace zelktest {
     X(CheckDeviceMultiSampleType) X(CheckDepthStencilMatch) X(CheckDeviceFormatConversion) X(GetDeviceCaps) \
     X(GetAdapterMonitor) X(CreateDevice)
 
-// The IDirect3DDevice9 methods whose answers the proxy changes.
-#define ZELK_D3DPROXY_DEVICE_OWN_CALLS(X) X(GetDirect3D) X(GetDeviceCaps) X(GetCreationParameters)
+// The IDirect3DDevice9 methods whose answers the proxy changes (vertex
+// buffers are wrapped while their locks are recorded).
+#define ZELK_D3DPROXY_DEVICE_OWN_CALLS(X) X(GetDirect3D) X(GetDeviceCaps) X(GetCreationParameters) X(CreateVertexBuffer)
 
 // Every other IDirect3DDevice9 method (IUnknown's three excepted) with its
 // result type, parameters and arguments; the proxy forwards these.
@@ -62,7 +63,6 @@ namespace zelktest {
     X(HRESULT, CreateTexture, (UINT a0, UINT a1, UINT a2, DWORD a3, D3DFORMAT a4, D3DPOOL a5, IDirect3DTexture9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
     X(HRESULT, CreateVolumeTexture, (UINT a0, UINT a1, UINT a2, UINT a3, DWORD a4, D3DFORMAT a5, D3DPOOL a6, IDirect3DVolumeTexture9** a7, HANDLE* a8), (a0, a1, a2, a3, a4, a5, a6, a7, a8)) \
     X(HRESULT, CreateCubeTexture, (UINT a0, UINT a1, DWORD a2, D3DFORMAT a3, D3DPOOL a4, IDirect3DCubeTexture9** a5, HANDLE* a6), (a0, a1, a2, a3, a4, a5, a6)) \
-    X(HRESULT, CreateVertexBuffer, (UINT a0, DWORD a1, DWORD a2, D3DPOOL a3, IDirect3DVertexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
     X(HRESULT, CreateIndexBuffer, (UINT a0, DWORD a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DIndexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
     X(HRESULT, CreateRenderTarget, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
     X(HRESULT, CreateDepthStencilSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
@@ -181,6 +181,7 @@ struct D3DProxyCaps {
     std::optional<DWORD> maxVertexShaderVersion;  // e.g. D3DVS_VERSION(1, 1), or 0 for none
     std::optional<DWORD> maxPixelShaderVersion;   // e.g. D3DPS_VERSION(1, 1), or 0 for none
     DWORD clearDevCaps = 0;                     // DevCaps bits to clear, e.g. D3DDEVCAPS_HWTRANSFORMANDLIGHT
+    DWORD clearPrimitiveMiscCaps = 0;           // e.g. D3DPMISCCAPS_PERSTAGECONSTANT
     std::optional<DWORD> maxTextureWidth;       // lowers MaxTextureWidth
 };
 
@@ -243,6 +244,19 @@ public:
 
     // How often a call reached the proxy (failed calls included).
     UINT CallCount(D3DCall call) const;
+
+    // One IDirect3DVertexBuffer9::Lock.
+    struct VertexBufferLock {
+        UINT offset;
+        UINT size;
+        DWORD flags;
+    };
+    // While on, vertex buffers created through a proxy device are wrapped
+    // and every Lock of them is recorded (the device is given the real
+    // buffers; GetStreamSource answers with the real one).  Turning it on
+    // empties the record.
+    void RecordVertexBufferLocks(bool on);
+    std::vector<VertexBufferLock> VertexBufferLocks() const;
     std::optional<D3DProxyDeviceRequest> LastDeviceRequest() const;
 
     // Leak checks.  Live counts are proxy objects whose reference count has

@@ -41,12 +41,22 @@ struct List {
     D3DFixedBlendStagePair stages[kMaxFixedStages + 1];
 };
 
+// The combine units read the texture output when either other selection is
+// the texture (1), the colour factor is texture alpha, texture colour or one
+// minus texture alpha (4, 5, 12), or the alpha factor texture alpha or one
+// minus it (4, 12).
+bool UsesTexture(const GlideCombineUnit& color, const GlideCombineUnit& alpha)
+{
+    return color.other == 1 || alpha.other == 1 || color.factor == 4 || color.factor == 5 || color.factor == 12 ||
+           alpha.factor == 4 || alpha.factor == 12;
+}
+
 // The caller's order: the TMUs from the highest down when the combine units
 // read the texture, then the colour and alpha combine units.
 void Translate(const Combine& c, List& list)
 {
     list.numStages = 0;
-    if (CombineUsesTexture(c.color.factor, c.color.other, c.alpha.factor, c.alpha.other)) {
+    if (UsesTexture(c.color, c.alpha)) {
         for (int t = 1; t >= 0; --t) {
             const GlideTexCombine& u = c.tmu[t];
             TranslateTexCombineFF(static_cast<std::uint32_t>(t), u.rgbFunction, u.rgbFactor, u.rgbInvert,
@@ -198,10 +208,15 @@ TEST(FixedCombine, CombineUnitFactorsReadTheRightValues)
     ExpectStages(list, {{3, 5, SEL, 0x00, 0x05, 0x05, SUB, 0x00, 0x03, 0x05},
                         {3, 1, SEL, 0x05, 0x05, 0x05, MOD, 0x10, 0x05, 0x05}}, "alpha side by one minus iterated alpha");
 
-    // The depth as alpha local selection reads zero (the stage constant).
+    // The depth as alpha local selection reads zero: colour LOCAL_ALPHA and
+    // alpha LOCAL become zero, computed without a stage constant.
     Combine depthLocal = {{kTmuLocal, kTmuLocal}, {2, 0, 0, 0, 0}, {1, 0, 2, 0, 0}};
     Translate(depthLocal, list);
-    ExpectStages(list, {{3, 1, SEL, 0x26, 0x05, 0x05, SEL, 0x06, 0x05, 0x05}}, "depth local");
+    ExpectStages(list, {{3, 1, SUB, 0x00, 0x00, 0x05, SUB, 0x00, 0x00, 0x05}}, "depth local");
+    // Other x (1 - local alpha) + local alpha: the other alone.
+    Combine depthScaled = {{kTmuLocal, kTmuLocal}, {5, 11, 0, 2, 0}, {5, 11, 2, 2, 0}};
+    Translate(depthScaled, list);
+    ExpectStages(list, {{3, 1, SEL, 0x03, 0x05, 0x05, SEL, 0x03, 0x05, 0x05}}, "depth local scaled");
 }
 
 TEST(FixedCombine, ListNeverGrowsPastEightStages)
@@ -221,6 +236,17 @@ TEST(FixedCombine, ListNeverGrowsPastEightStages)
     std::uint32_t n = 50;
     TranslateTexCombineFF(0, 3, 8, 0, 3, 8, 0, &n, list.stages);
     EXPECT_EQ(kMaxFixedStages, n);
+}
+
+TEST(FixedCombine, TextureUseFollowsTheOtherSelectionsAndFactors)
+{
+    for (std::uint32_t factor = 0; factor < 14; ++factor) {
+        for (std::uint32_t other = 0; other < 3; ++other) {
+            const GlideCombineUnit unit = {3, factor, 0, other, 0}, plain = {3, 0, 0, 0, 0};
+            EXPECT_EQ(UsesTexture(unit, plain), CombineUsesTexture(factor, other, 0, 0)) << factor << " " << other;
+            EXPECT_EQ(UsesTexture(plain, unit), CombineUsesTexture(0, 0, factor, other)) << factor << " " << other;
+        }
+    }
 }
 
 namespace {
@@ -289,18 +315,20 @@ TEST(FixedCombine, CombineUnitsMatchGlideModel)
     for (std::uint32_t fn : kFunctions) {
         for (std::uint32_t factor : kFactors) {
             if (factor == 13) continue;  // the LOD fraction is no colour or alpha combine factor
-            for (std::uint32_t local : {0u, 1u}) {
+            // Local 2 is DEPTH in the alpha unit (zero); the colour unit then
+            // takes the iterated colour.
+            for (std::uint32_t local : {0u, 1u, 2u}) {
                 for (std::uint32_t other : {0u, 1u, 2u}) {
                     for (std::uint32_t invert : {0u, 1u}) {
                         // A negative other - local that is added to something is where the
                         // stages' saturating subtract differs from Glide (the scene table
                         // lists it); the iterated inputs lie below the constant ones.
                         if (fn == 8 && local == 1 && other == 0) continue;
-                        Combine c = {{kTmuLocal, kTmuLocal}, {fn, factor, local, other, invert},
+                        Combine c = {{kTmuLocal, kTmuLocal}, {fn, factor, local == 2 ? 0 : local, other, invert},
                                      {fn, factor, local, other, invert}};
                         List list;
                         Translate(c, list);
-                        const bool tex = CombineUsesTexture(factor, other, factor, other);
+                        const bool tex = UsesTexture(c.color, c.alpha);
                         const Rgba glide = EvaluateGlideCombine(c.color, c.alpha, c.tmu, in, tex);
                         const Rgba stages = RunStages(list, stageIn);
                         EXPECT_TRUE(Close(glide, stages))

@@ -3,6 +3,9 @@
 // each stage's TMU; and the renderer class selection.
 #include <gtest/gtest.h>
 
+#include "common/ReadBack.h"
+#include "common/TestDirectory.h"
+#include "framework/ZelkException.h"
 #include "render/ZelkGrRendererClasses.h"
 #include "render/ZelkGrRendererSWFixed.h"
 #include "support/RenderBaseTestSupport.h"
@@ -57,6 +60,23 @@ protected:
     IDirect3DDevice9* device = nullptr;
     std::unique_ptr<ZelkGrRendererSWFixed> renderer;
 };
+
+const char* const kApproximationText =
+    "The combine state needs more texture stages than the device has: the texture combine is approximated.";
+
+std::string ReadLog()
+{
+    return zelktest::ReadFileText(zelk::kErrorLogFileName);
+}
+
+int Occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
 
 // Packed combine words: function << 24 | factor << 16 | local << 12 | other << 8 | invert.
 constexpr std::uint32_t kDecalCombine = 3u << 24 | 8u << 16 | 0u << 12 | 1u << 8;
@@ -120,14 +140,118 @@ TEST_F(FixedPipeline, SetupsAreCachedByCombineState)
     EXPECT_EQ(0, renderer->texelPipelineDirty);
 }
 
-TEST_F(FixedPipeline, SetupIsCutToTheDeviceStages)
+// A device with three stages: the texture chain is translated with less,
+// the colour/alpha combine unit stays last, and the approximation is logged.
+TEST_F(FixedPipeline, SetupFitsTheDeviceStagesAndKeepsTheCombineUnit)
 {
+    const int logged = Occurrences(ReadLog(), kApproximationText);
     renderer->caps.MaxTextureBlendStages = 3;
     Combine(kDecalCombine, kDecalCombine, kTexHeavy, kTexLocal);
     renderer->UpdateTexelPipeline();
-    EXPECT_EQ(3u, renderer->stageSetup.numStages);
+    ASSERT_LE(renderer->stageSetup.numStages, 3u);
+    ASSERT_GE(renderer->stageSetup.numStages, 1u);
+    EXPECT_EQ(3u, renderer->stageSetup.stages[renderer->stageSetup.numStages - 1].chipOrdinal);
     ASSERT_EQ(1u, renderer->stageSetupCache.size());
-    EXPECT_EQ(5u, renderer->stageSetupCache.begin()->second.numStages);  // the cache keeps it whole
+    EXPECT_EQ(renderer->stageSetup.numStages, renderer->stageSetupCache.begin()->second.numStages);
+    EXPECT_EQ(logged + 1, Occurrences(ReadLog(), kApproximationText));
+}
+
+// Both TMUs (other - local) x other alpha, inverted, need the eight stages
+// by themselves (the alpha side scales by the local alpha); the colour combine unit (texture x iterated colour) is
+// still carried out.  TMU 1's texel is white, so that its own combine gives
+// white too, and TMU 0 then gives its texel: the pixel is TMU 0's texel
+// times the vertex colour.
+TEST_F(FixedPipeline, TheCombineUnitIsKeptWhenTheTextureChainFillsTheStages)
+{
+    const int logged = Occurrences(ReadLog(), kApproximationText);
+    const auto makeTexture = [this](D3DCOLOR color) {
+        IDirect3DTexture9* texture = nullptr;
+        EXPECT_EQ(D3D_OK, device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr));
+        D3DLOCKED_RECT locked;
+        if (texture != nullptr && SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0))) {
+            for (int y = 0; y < 2; ++y) {
+                D3DCOLOR* row = reinterpret_cast<D3DCOLOR*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+                row[0] = row[1] = color;
+            }
+            texture->UnlockRect(0);
+        }
+        return texture;
+    };
+    IDirect3DTexture9* texel0 = makeTexture(0xFFC86432);
+    IDirect3DTexture9* texel1 = makeTexture(0xFFFFFFFF);
+    ASSERT_TRUE(texel0 != nullptr && texel1 != nullptr);
+    renderer->stageBindings[0] = ZelkGrTextureBinding(0, texel0, 1.0f, 1.0f);
+    renderer->stageBindings[1] = ZelkGrTextureBinding(1, texel1, 1.0f, 1.0f);
+    texel0->Release();
+    texel1->Release();
+
+    // rgb SCALE_OTHER_MINUS_LOCAL by OTHER_ALPHA, alpha the same by LOCAL,
+    // both inverted: four stages per TMU.
+    constexpr std::uint32_t kTexOtherMinusLocal = 6u << 24 | 6u << 16 | 2u << 12 | 1u << 8 | 0x11u;
+    // SCALE_OTHER by LOCAL, local iterated, other texture.
+    constexpr std::uint32_t kModulateCombine = 3u << 24 | 1u << 16 | 0u << 12 | 1u << 8;
+    Combine(kModulateCombine, kDecalCombine, kTexOtherMinusLocal, kTexOtherMinusLocal);
+    renderer->RecordClipWindow(ZelkGrRect(0, 0, 64, 64));
+    renderer->RecordClear(0xFF000000, 1.0f);
+    GrVertex v[4] = {zelktest::MakeVertex(0, 0, 128, 255, 255), zelktest::MakeVertex(32, 0, 128, 255, 255),
+                     zelktest::MakeVertex(32, 32, 128, 255, 255), zelktest::MakeVertex(0, 32, 128, 255, 255)};
+    renderer->DrawPolygonVertexList(4, v);
+    renderer->Flush(true);
+    EXPECT_TRUE(zelktest::ReadBack(device).RegionNear(4, 4, 28, 28, 0x646432, 3));
+
+    const ZelkGrFixedStageSetup& setup = renderer->stageSetup;
+    ASSERT_LE(setup.numStages, kMaxFixedStages);
+    EXPECT_EQ(3u, setup.stages[setup.numStages - 1].chipOrdinal);
+    // Logged once for the setup: the second update finds it cached.
+    renderer->texelPipelineDirty = 1;
+    renderer->UpdateTexelPipeline();
+    EXPECT_EQ(logged + 1, Occurrences(ReadLog(), kApproximationText));
+}
+
+// The alpha local DEPTH reads zero.  A device without per-stage constants
+// has no D3DTA_CONSTANT: no stage reads it, and the pixel is still right.
+TEST_F(FixedPipeline, DepthAsAlphaLocalNeedsNoStageConstant)
+{
+    zelktest::D3DProxyCaps caps;
+    caps.clearPrimitiveMiscCaps = D3DPMISCCAPS_PERSTAGECONSTANT;
+    RenderTestDevice::Proxy().SetCaps(caps);
+    renderer = std::make_unique<ZelkGrRendererSWFixed>(device, 64, 64, RendererSettings(false));
+    RenderTestDevice::Proxy().SetCaps(zelktest::D3DProxyCaps());
+    ASSERT_EQ(0u, renderer->caps.PrimitiveMiscCaps & D3DPMISCCAPS_PERSTAGECONSTANT);
+
+    // colour, alpha combine words (local DEPTH in the alpha unit) and the
+    // pixel for a vertex colour of (40, 80, 120), alpha 200.
+    const struct {
+        std::uint32_t color, alpha;
+        D3DCOLOR pixel;
+    } cases[] = {
+        // iterated x (1 - local alpha): the vertex colour.
+        {3u << 24 | 11u << 16 | 0u << 12 | 0u << 8, 1u << 24 | 0u << 16 | 2u << 12 | 0u << 8, 0x285078},
+        // iterated x local alpha: black.
+        {3u << 24 | 3u << 16 | 0u << 12 | 0u << 8, 1u << 24 | 0u << 16 | 2u << 12 | 0u << 8, 0x000000},
+        // (iterated - constant) x 1 + local alpha, constant black: the vertex colour.
+        {8u << 24 | 8u << 16 | 1u << 12 | 0u << 8, 4u << 24 | 1u << 16 | 2u << 12 | 0u << 8, 0x285078},
+    };
+    renderer->RecordClipWindow(ZelkGrRect(0, 0, 64, 64));
+    renderer->RecordCommand(7, 0xFF000000, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.color);
+        renderer->RecordClear(0xFFFFFFFF, 1.0f);
+        renderer->RecordCommand(12, c.color, 0);
+        renderer->RecordCommand(13, c.alpha, 0);
+        GrVertex v[4] = {zelktest::MakeVertex(0, 0, 40, 80, 120, 200), zelktest::MakeVertex(32, 0, 40, 80, 120, 200),
+                         zelktest::MakeVertex(32, 32, 40, 80, 120, 200), zelktest::MakeVertex(0, 32, 40, 80, 120, 200)};
+        renderer->DrawPolygonVertexList(4, v);
+        renderer->Flush(true);
+        EXPECT_TRUE(zelktest::ReadBack(device).RegionNear(4, 4, 28, 28, c.pixel, 3));
+        for (DWORD stage = 0; stage < renderer->stageSetup.numStages; ++stage) {
+            for (D3DTEXTURESTAGESTATETYPE type : {D3DTSS_COLORARG0, D3DTSS_COLORARG1, D3DTSS_COLORARG2,
+                                                  D3DTSS_ALPHAARG0, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2}) {
+                EXPECT_NE(static_cast<DWORD>(D3DTA_CONSTANT), StageState(stage, type) & D3DTA_SELECTMASK)
+                    << "stage " << stage << " state " << type;
+            }
+        }
+    }
 }
 
 TEST_F(FixedPipeline, SamplersAndTexturesFollowEachStagesTmu)
@@ -175,25 +299,25 @@ TEST(RendererClasses, SettingsSelectTheClass)
         EXPECT_EQ(expected[i].second, classes[i].className);
     }
 
-    struct Case {
+    // Keys of the table keep their class and settings; other keys become
+    // 0, 0 and the fixed-function class.
+    const struct {
         std::uint32_t texel, convert;
+        const char* className;
+        std::uint32_t texelAfter, convertAfter;
+    } cases[] = {
+        {0, 0, "ZelkGrRendererSWFixed", 0, 0},          {0x10000, 0, "ZelkGrRendererSWPS13", 0x10000, 0},
+        {0x10000, 1, "ZelkGrRendererVS11PS13", 0x10000, 1}, {0x10000, 2, "ZelkGrRendererVS2xPS13", 0x10000, 2},
+        {0, 2, "ZelkGrRendererSWFixed", 0, 0},          {0, 1, "ZelkGrRendererSWFixed", 0, 0},
+        {0x10000, 3, "ZelkGrRendererSWFixed", 0, 0},    {7, 0, "ZelkGrRendererSWFixed", 0, 0},
     };
-    // Keys of the table, and keys that are not: those become 0, 0.
-    for (const Case c : {Case{0, 0}, Case{0x10000, 0}, Case{0x10000, 1}, Case{0x10000, 2}, Case{0, 2}, Case{0, 1},
-                         Case{0x10000, 3}, Case{7, 0}}) {
+    for (const auto& c : cases) {
         std::uint32_t texel = c.texel, convert = c.convert;
         const ZelkGrRendererClass& chosen = SelectRendererClass(texel, convert);
-        const bool listed = (c.texel == 0 && c.convert == 0) || (c.texel == 0x10000 && c.convert <= 2);
-        if (listed && chosen.key == RendererSelectionKey(c.texel, c.convert)) {
-            // The class is built into the library: the settings stay.
-            EXPECT_EQ(c.texel, texel);
-            EXPECT_EQ(c.convert, convert);
-            EXPECT_NE(nullptr, chosen.create);
-        } else {
-            EXPECT_STREQ("ZelkGrRendererSWFixed", chosen.className) << c.texel << " " << c.convert;
-            EXPECT_EQ(0u, texel);
-            EXPECT_EQ(0u, convert);
-        }
+        EXPECT_STREQ(c.className, chosen.className) << c.texel << " " << c.convert;
+        EXPECT_NE(nullptr, chosen.create);
+        EXPECT_EQ(c.texelAfter, texel) << c.texel << " " << c.convert;
+        EXPECT_EQ(c.convertAfter, convert) << c.texel << " " << c.convert;
     }
 
     // Creation without a device builds the fixed-function class.

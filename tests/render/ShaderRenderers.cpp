@@ -452,9 +452,12 @@ TEST_F(ShaderRenderers, SameFrameOnEveryVertexPath)
 }
 
 // Records wrap to 0 with the package before played; a polygon larger than
-// the buffer is drawn in parts.
+// the buffer is drawn in parts.  The first lock after the wrap discards the
+// buffer; every other lock but the buffer's first promises not to
+// overwrite.
 TEST_F(ShaderRenderers, VertexBufferWrapAndLargePolygons)
 {
+    RenderTestDevice::Proxy().RecordVertexBufferLocks(true);
     ZelkGrRendererVS2xPS13 r(device, kSize, kSize, Settings());
     r.RecordClear(0xFF000000, 1.0f);
     r.RecordCommand(12, Combine(1, 0, 0, 0), 0);
@@ -465,6 +468,17 @@ TEST_F(ShaderRenderers, VertexBufferWrapAndLargePolygons)
     EXPECT_EQ(r.nextVertexIndex, 3u);
     Quad(r, 32, 0, kSize, kSize, 0, 0, 255);
     r.Flush(true);
+    const std::vector<zelktest::D3DProxy::VertexBufferLock> locks = RenderTestDevice::Proxy().VertexBufferLocks();
+    RenderTestDevice::Proxy().RecordVertexBufferLocks(false);
+    ASSERT_GE(locks.size(), 2u);
+    bool wrapped = false;
+    for (std::size_t i = 1; i < locks.size(); ++i) {
+        const bool wrap = locks[i].offset < locks[i - 1].offset;
+        wrapped = wrapped || wrap;
+        EXPECT_EQ(static_cast<DWORD>(wrap ? D3DLOCK_DISCARD : D3DLOCK_NOOVERWRITE), locks[i].flags)
+            << "lock " << i << " at " << locks[i].offset;
+    }
+    EXPECT_TRUE(wrapped);
     const ReadBack pixels(device);
     EXPECT_TRUE(pixels.RegionNear(2, 2, 30, 20, 0xFFFF0000, 3));
     EXPECT_TRUE(pixels.RegionNear(34, 2, 62, 62, 0xFF0000FF, 3));

@@ -247,6 +247,64 @@ TEST_F(WorkerThread, AFailureOnTheWorkerIsLoggedOnceAndLaterFramesStillDraw)
     EXPECT_EQ(Occurrences(log, "Function name : ZelkGrPrimitiveRendererSW::RenderMain"), 1) << log;
 }
 
+// What a dead worker left queued fails again when the calling thread plays
+// it: the package being recorded is still played and emptied, its frame is
+// counted once, and after a wrap of the store it starts at record 0.
+TEST_F(WorkerThread, AFailureOfWhatADeadWorkerLeftKeepsTheCurrentPackage)
+{
+    for (bool wrap : {false, true}) {
+        SCOPED_TRACE(wrap ? "store wrap" : "end of frame");
+        Build(true);
+        // Package 1 keeps the worker busy; package 2 fails to begin its scene
+        // on the worker (BeginScene 2); package 3 is left queued and fails in
+        // the calling thread (BeginScene 3); then scenes begin again.
+        renderer->texelSleepMs = 100;
+        Rectangle(40, 0, 48, 8, 0, 255, 0);
+        RenderTestDevice::Proxy().FailCall(D3DCall::Device_BeginScene, E_FAIL, 2);
+        RenderTestDevice::Proxy().FailCall(D3DCall::Device_BeginScene, E_FAIL, 3);
+        renderer->Flush(false);
+        Rectangle(0, 0, 8, 8, 0, 255, 0);
+        renderer->EndFrame();
+        Rectangle(0, 0, 20, 20, 0, 255, 0);
+        renderer->EndFrame();
+        ASSERT_TRUE(WaitUntil([this]() { return renderer->workerDead.load(); }));
+        renderer->texelSleepMs = 0;
+        renderer->RecordClear(0xFF000000, 1.0f);
+        if (wrap) {
+            // A triangle at the end of the store; the next square does not
+            // fit, so the store wraps and the leftovers are played first.
+            renderer->nextVertexIndex = 65530;
+            renderer->currentPackage->firstVertexIndex = 65530;
+            const GrVertex a = MakeVertex(40, 40, 255, 0, 0), b = MakeVertex(60, 40, 255, 0, 0),
+                           c = MakeVertex(60, 60, 255, 0, 0);
+            renderer->DrawTriangle(&a, &b, &c);
+            EXPECT_NO_THROW(Rectangle(2, 2, 30, 30, 0, 0, 255));
+            EXPECT_EQ(renderer->currentPackage->firstVertexIndex, 0u);
+            EXPECT_EQ(renderer->nextVertexIndex, 6u);
+            EXPECT_TRUE(ReadBack(device).RegionNear(56, 42, 59, 44, kRed));
+        } else {
+            Rectangle(2, 2, 30, 30, 0, 0, 255);
+        }
+        EXPECT_NO_THROW(renderer->EndFrame());
+        EXPECT_EQ(renderer->queuedPackages.load(), 0u);
+        EXPECT_EQ(renderer->currentPackage->records.size(), 0u);
+        EXPECT_EQ(renderer->currentPackage->firstVertexIndex, renderer->nextVertexIndex);
+        EXPECT_EQ(renderer->GetPendingSwapCount(), 0u);
+
+        // The next frame draws, and the count stays at 0.
+        Rectangle(34, 2, 60, 30, 0, 0, 255);
+        renderer->Flush(true);
+        EXPECT_TRUE(ReadBack(device).RegionNear(36, 4, 58, 28, kBlue));
+        renderer->EndFrame();
+        EXPECT_EQ(renderer->GetPendingSwapCount(), 0u);
+        EXPECT_EQ(renderer->pendingSwaps.load(), 0u);
+        const std::string log = zelktest::ReadFileText(zelk::kErrorLogFileName);
+        EXPECT_GE(Occurrences(log, "The function [ IDirect3DDevice9::BeginScene ] failed."), 2) << log;
+        EXPECT_TRUE(RunWithTimeout([this]() { renderer.reset(); }));
+        RenderTestDevice::Proxy().ClearFaults();
+    }
+}
+
 TEST_F(WorkerThread, AFailureInsideTheSceneEndsItOnTheWorkerAndInTheCallingThread)
 {
     for (bool worker : {true, false}) {

@@ -116,7 +116,8 @@ Rgba EvaluateFixedStages(const FixedStage* stages, std::uint32_t count, const Fi
             case 3: v = in.tfactor; break;
             case 4: v = in.specular; break;
             case 5: v = temp; break;
-            case 6: v = Rgba{0, 0, 0, 0}; break;  // stage constant, left at 0
+            // The stage constant (6) is not on every device: read as invalid too.
+
             default: v = Rgba{-100, -100, -100, -100}; break;  // invalid: shows up in any result
             }
             if (code & 0x10) v = Rgba{1 - v.r, 1 - v.g, 1 - v.b, 1 - v.a};
