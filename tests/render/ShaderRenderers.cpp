@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <sstream>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -336,27 +338,55 @@ TEST_F(ShaderRenderers, CompileAndCreationFailuresThrowFromConstruction)
     }
 }
 
-// A pixel shader the device refuses fails the package with the shader
-// text in the log; the scene is ended and the renderer draws the next one.
-TEST_F(ShaderRenderers, PixelShaderFailureLeavesTheRendererDrawing)
+// A combine state whose shader cannot be built falls back to one that can:
+// every frame is still drawn and presented, the state is not translated
+// again, and the log holds one entry with the shader text.  The state is of
+// the kind the extension library's assembler refuses (chroma-keying, ITRGB
+// lighting, two inverted texture units and an inverted final combine: more
+// than ps_1_3's eight arithmetic slots); this machine's assembler takes
+// such text, so the device refuses the shader instead.
+TEST_F(ShaderRenderers, UnbuildablePixelShaderFallsBackAndPresents)
 {
     for (int which = 0; which < 3; ++which) {
         SCOPED_TRACE(kClassNames[which]);
+        std::remove("vezoRerez.log");
         std::unique_ptr<ZelkGrPrimitiveRenderer> r = Make(which, device);
+        IDirect3DTexture9Ptr texture;
+        ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        *static_cast<D3DCOLOR*>(locked.pBits) = 0xFFC08040;
+        texture->UnlockRect(0);
+        const UINT presents = RenderTestDevice::Proxy().CallCount(D3DCall::Device_Present);
+        const UINT created = RenderTestDevice::Proxy().CallCount(D3DCall::Device_CreatePixelShader);
         RenderTestDevice::Proxy().FailCall(D3DCall::Device_CreatePixelShader, E_OUTOFMEMORY, 1);
-        r->RecordCommand(7, 0xFF00FF00, 0);
-        Quad(*r, 0, 0, kSize, kSize, 255, 0, 0);
-        try {
-            r->Flush(true);
-            ADD_FAILURE() << "no exception";
-        } catch (const ZelkException& e) {
-            EXPECT_EQ(e.functionName, "ZelkGrTexPipelineTranslatorPS13::CreatePixelShaderEnd");
+        for (int frame = 0; frame < 3; ++frame) {
+            r->RecordClear(0xFF0000FF, 1.0f);
+            r->RecordCommand(3, 1, 0);                                // ITRGB lighting
+            r->RecordCommand(5, 1, 0);                                // chroma-keying
+            r->RecordCommand(6, 0x00102030, 0);                       // a key no texel has
+            r->RecordCommand(14, 1u << 24 | 1u << 16 | 0xFF, 1);      // TMU 1: its texel, inverted
+            r->RecordCommand(14, 7u << 24 | 7u << 16 | 1u << 12 | 1u << 8 | 0xFF, 0);  // TMU 0 reads TMU 1
+            r->RecordCommand(12, Combine(7, 1, 0, 1) | 1, 0);         // (texture - iterated) * local + local, inverted
+            r->RecordCommand(13, Combine(7, 1, 0, 1) | 1, 0);
+            r->RecordTexture(zelk::ZelkGrTextureBinding(0, texture, 1.0f, 1.0f));
+            r->RecordTexture(zelk::ZelkGrTextureBinding(1, texture, 1.0f, 1.0f));
+            Quad(*r, 0, 0, kSize, kSize, 255, 255, 255);
+            r->EndFrame();
+            EXPECT_NO_THROW(r->Flush(true)) << "frame " << frame;
         }
-        EXPECT_NE(ReadLog().find("[ code ]\nps_1_3\n"), std::string::npos);
-        r->RecordClear(0xFF000000, 1.0f);
-        Quad(*r, 0, 0, kSize, kSize, 255, 0, 0);
-        r->Flush(true);
-        EXPECT_TRUE(ReadBack(device).RegionNear(2, 2, 62, 62, 0xFF00FF00, 3));
+        EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_Present) - presents, 3u);
+        // The refused shader, then one fallback: nothing more.
+        EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_CreatePixelShader) - created, 2u);
+        EXPECT_FALSE(ReadBack(device).PixelNear(32, 32, 0xFF0000FF, 3)) << "the quad was drawn";
+        const std::string log = ReadLog();
+        std::size_t entries = 0;
+        for (std::size_t at = log.find("Function name : "); at != std::string::npos;
+             at = log.find("Function name : ", at + 1)) {
+            ++entries;
+        }
+        EXPECT_EQ(entries, 1u) << log;
+        EXPECT_NE(log.find("[ code ]\nps_1_3\n"), std::string::npos);
     }
 }
 
