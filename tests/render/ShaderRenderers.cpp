@@ -16,6 +16,7 @@
 #include "common/TestDirectory.h"
 #include "framework/ZelkException.h"
 #include "render/ZelkGrRendererClasses.h"
+#include "render/ZelkGrRendererSWFixed.h"
 #include "render/ZelkGrRendererSWPS13.h"
 #include "render/ZelkGrRendererVS11PS13.h"
 #include "render/ZelkGrRendererVS2xPS13.h"
@@ -387,6 +388,79 @@ TEST_F(ShaderRenderers, UnbuildablePixelShaderFallsBackAndPresents)
         }
         EXPECT_EQ(entries, 1u) << log;
         EXPECT_NE(log.find("[ code ]\nps_1_3\n"), std::string::npos);
+    }
+}
+
+// Snapped coordinates (Glide's snap bias of 3 * 2^18 added to x and y) and
+// coordinates above 65536 lose their multiple of 65536 and half a pixel on
+// every path.
+TEST_F(ShaderRenderers, SnappedVerticesLandWhereTheyAreMeant)
+{
+    const float snap = 786432.0f;
+    for (int which = 0; which < 3; ++which) {
+        SCOPED_TRACE(kClassNames[which]);
+        std::unique_ptr<ZelkGrPrimitiveRenderer> r = Make(which, device);
+        r->RecordClear(0xFF000000, 1.0f);
+        r->RecordCommand(12, Combine(1, 0, 0, 0), 0);
+        r->RecordCommand(13, Combine(1, 0, 0, 0), 0);
+        Quad(*r, snap + 4.5f, snap + 4.5f, snap + 28.5f, snap + 60.5f, 255, 0, 0);
+        Quad(*r, 65536.0f + 36.5f, 65536.0f + 4.5f, 65536.0f + 60.5f, 65536.0f + 60.5f, 0, 255, 0);
+        r->Flush(true);
+        const ReadBack pixels(device);
+        EXPECT_TRUE(pixels.RegionNear(5, 5, 27, 59, 0xFFFF0000, 3));
+        EXPECT_TRUE(pixels.RegionNear(37, 5, 59, 59, 0xFF00FF00, 3));
+        EXPECT_TRUE(pixels.RegionNear(0, 0, 63, 3, 0xFF000000, 3));
+        EXPECT_TRUE(pixels.RegionNear(29, 0, 35, 63, 0xFF000000, 3));
+    }
+}
+
+// A program that uses one texture unit may leave the other unit's vertex
+// fields as garbage (NaN, infinity); the hints do not select them, and no
+// renderer class lets them into the texture coordinates.
+TEST_F(ShaderRenderers, UnselectedVertexFieldsDoNotReachTheTexture)
+{
+    IDirect3DTexture9Ptr texture;
+    ASSERT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    const D3DCOLOR texels[2][2] = {{0xFFFF0000, 0xFF00FF00}, {0xFF0000FF, 0xFFFFFFFF}};
+    for (int y = 0; y < 2; ++y) {
+        std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, texels[y], sizeof texels[y]);
+    }
+    texture->UnlockRect(0);
+    const std::uint32_t garbage[] = {0xFFFFFFFF, 0x7F800000, 0xFF800000};
+    for (std::uint32_t bits : garbage) {
+        float junk;
+        std::memcpy(&junk, &bits, sizeof junk);
+        for (int which = 0; which < 4; ++which) {
+            SCOPED_TRACE(testing::Message() << (which < 3 ? kClassNames[which] : "SWFixed") << " garbage "
+                                            << std::hex << bits);
+            std::unique_ptr<ZelkGrPrimitiveRenderer> r =
+                which < 3 ? Make(which, device)
+                          : std::make_unique<zelk::ZelkGrRendererSWFixed>(device, kSize, kSize, Settings());
+            r->RecordClear(0xFF000000, 1.0f);
+            r->RecordCommand(14, 1u << 24 | 1u << 16, 0);  // TMU 0 passes its texel
+            r->RecordCommand(12, Combine(3, 8, 0, 1), 0);  // the texture, times one
+            r->RecordCommand(13, Combine(3, 8, 0, 1), 0);
+            r->RecordTexture(zelk::ZelkGrTextureBinding(0, texture, 1.0f / 64, 1.0f / 64));
+            GrVertex v[4];
+            const float xs[4] = {0, 64, 64, 0}, ys[4] = {0, 0, 64, 64};
+            for (int i = 0; i < 4; ++i) {
+                v[i] = MakeVertex(xs[i], ys[i]);
+                v[i].oow = 1.0f;
+                v[i].tmuvtx[0].sow = xs[i];
+                v[i].tmuvtx[0].tow = ys[i];
+                v[i].tmuvtx[0].oow = 1.0f;
+                v[i].tmuvtx[1].sow = v[i].tmuvtx[1].tow = v[i].tmuvtx[1].oow = junk;
+            }
+            r->DrawPolygonVertexList(4, v);
+            r->Flush(true);
+            const ReadBack pixels(device);
+            EXPECT_TRUE(pixels.RegionNear(4, 4, 28, 28, 0xFFFF0000, 3));
+            EXPECT_TRUE(pixels.RegionNear(36, 4, 60, 28, 0xFF00FF00, 3));
+            EXPECT_TRUE(pixels.RegionNear(4, 36, 28, 60, 0xFF0000FF, 3));
+            EXPECT_TRUE(pixels.RegionNear(36, 36, 60, 60, 0xFFFFFFFF, 3));
+        }
     }
 }
 

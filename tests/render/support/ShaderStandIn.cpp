@@ -79,7 +79,7 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     _float2_t position = grv.position.xy;
     _float_t  snapped  = min(max((position.x - 65536.0) * 1048576.0 + 1.0, 0.0), 1.0);
     _float2_t v        = position * rh65536;
-    _float2_t nearest  = (v + roundBias) - roundBias;
+    _float2_t nearest  = max(v + roundBias, roundBias) - roundBias;
     _float2_t vfloor   = nearest - min(max((nearest - v) * 1048576.0, 0.0), 1.0);
     position = lerp(position, position - vfloor * 65536.0 - 0.5, snapped);
     position.y = lerp(position.y, screenHeight - position.y, bOriginUpperLeft);
@@ -100,15 +100,17 @@ TABLE_FOG
 #else
     d3dv.detail_fog = _float4_t(detail, detail, detail, fog);
 #endif
-    _float3_t ws = _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
+    _float3_t tmu0 = min(max(grv.tmu0, -1.0e30), 1.0e30);
+    _float3_t tmu1 = min(max(grv.tmu1, -1.0e30), 1.0e30);
+    _float3_t ws = _float3_t(tmu0.z, tmu1.z, oow);
     _float3_t pick0 = min(max(_float3_t(1.0 - tmuParam0.y, 1.0 - max(tmuParam0.y - 1.0, 1.0 - tmuParam0.y),
                                         tmuParam0.y - 1.0), 0.0), 1.0);
     _float3_t pick1 = min(max(_float3_t(1.0 - tmuParam1.y, 1.0 - max(tmuParam1.y - 1.0, 1.0 - tmuParam1.y),
                                         tmuParam1.y - 1.0), 0.0), 1.0);
     _float_t w0 = ws.x * pick0.x + ws.y * pick0.y + ws.z * pick0.z;
     _float_t w1 = ws.x * pick1.x + ws.y * pick1.y + ws.z * pick1.z;
-    d3dv.texcoord0 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw * bTexCoord;
-    d3dv.texcoord1 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw * bTexCoord;
+    d3dv.texcoord0 = lerp(tmu0.xy, tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw * bTexCoord;
+    d3dv.texcoord1 = lerp(tmu0.xy, tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw * bTexCoord;
 }
 )";
 
