@@ -221,7 +221,9 @@ std::vector<CombineScene> BuildScenes()
     scenes.push_back({"detail texture", [](SceneContext& s) {
         Inputs in = FlatInputs();
         in.tmu[1] = kTmuDecal;
-        in.tmu[0] = {FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_DETAIL, 0, FN_LOCAL, F_ZERO, 0};
+        // Colour and alpha both blend towards TMU 1 by the detail factor.
+        in.tmu[0] = {FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_DETAIL, 0, FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_DETAIL,
+                     0};
         in.color = {FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE, 0};
         in.alpha = {FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE, 0};
         in.useTexture = true;
@@ -234,7 +236,31 @@ std::vector<CombineScene> BuildScenes()
         std::memcpy(&bits, &one, 4);
         s.Command(21, bits, 0);
         in.pixel.detail = 127.0f / 255.0f;
-        TexturedCombineScene(s, in, kTexB, kTexA, "detail blend", 0.5f);
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            TexturedCombineScene(s, in, kTexB, kTexA, "detail blend", 0.5f);
+            return;
+        }
+        // The stages' alpha operations cannot read the specular blue, where
+        // the detail factor travels: they read the specular alpha (the fog
+        // factor, 1 without fog), so the alpha half takes TMU 1's alpha.
+        s.Clear(0xFF000000);
+        Record(s, in);
+        s.Texture(0, kTexB[0], kTexB[1], kTexB[2], kTexB[3]);
+        s.Texture(1, kTexA[0], kTexA[1], kTexA[2], kTexA[3]);
+        s.Quad(0, 0, kSize, kSize, ToVertex(in.pixel.iterated, 0.0f, 0.5f));
+        for (int q = 0; q < 4; ++q) {
+            in.pixel.texel[0] = FromArgb(kTexB[q]);
+            in.pixel.texel[1] = FromArgb(kTexA[q]);
+            Inputs stages = in;
+            stages.pixel.detail = 1.0f;
+            const D3DCOLOR glide = ToArgb(Glide(in));
+            const D3DCOLOR approximation = (glide & 0x00FFFFFF) | (ToArgb(Glide(stages)) & 0xFF000000);
+            const Region& r = kQuarters[q];
+            s.ExpectApproximation(r.left, r.top, r.right, r.bottom, glide, approximation,
+                                  "detail blend quarter " + std::to_string(q),
+                                  "the stages' alpha operations read the specular alpha (fog, 1 here), not the "
+                                  "detail factor in its blue");
+        }
     }});
 
     scenes.push_back({"iterated alpha blended", [](SceneContext& s) {
