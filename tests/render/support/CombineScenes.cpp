@@ -530,7 +530,9 @@ std::vector<CombineScene> BuildScenes()
 
     scenes.push_back({"trilinear blend by LOD fraction", [](SceneContext& s) {
         // TMU 0 blends towards TMU 1 by the level-of-detail fraction, which
-        // Glide gives as 0 for a magnified texture: TMU 0's texel.
+        // Glide gives as 0 for a magnified texture: TMU 0's texel.  Neither
+        // texel half has the fraction, so the minified case below shows each
+        // one's stand-in for it.
         static const D3DCOLOR tex0[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
         static const D3DCOLOR tex1[4] = {0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040};
         s.Clear(0xFF000000);
@@ -551,6 +553,21 @@ std::vector<CombineScene> BuildScenes()
             } else {
                 s.Expect(r.left, r.top, r.right, r.bottom, tex0[q], what);
             }
+        }
+        // Minified: a quad of 1 / sqrt 2 pixels over the 2 x 2 texels is at
+        // level of detail 1.5, whose fraction 0.5 gives Glide the middle of
+        // the two texels.
+        s.Texture(0, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000);
+        s.Texture(1, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF);
+        s.Quad(32, 32, 32.7071f, 32.7071f, {255, 255, 255, 255, 0, 1});
+        const D3DCOLOR middle = ToArgb(Lerp(Rgba{1, 0, 0, 1}, Rgba{0, 0, 1, 1}, 0.5f));
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            s.ExpectApproximation(32, 32, 33, 33, middle, 0xFF0000FF, "minified",
+                                  "ps_1_3 has no level-of-detail fraction: it is taken as 1, giving TMU 1's texel");
+        } else {
+            s.ExpectApproximation(32, 32, 33, 33, middle, 0xFFFF0000, "minified",
+                                  "the stages have no level-of-detail fraction: it is taken as 0, giving TMU 0's "
+                                  "texel");
         }
     }});
 
