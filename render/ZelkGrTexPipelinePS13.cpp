@@ -132,10 +132,10 @@ void ZelkGrTexPipelinePS13<VertexPath>::UpdateTexelPipeline()
                 // simpler shader from now on, cached under its own key, so
                 // that the rest of the package and its present go ahead and
                 // the state is never translated (nor logged) again.
+                // When the device takes no fallback either, the state is
+                // cached without a shader: it draws with the fixed-function
+                // pixel pipeline.
                 shader = ZelkGrTexPipelineTranslatorPS13::CreateFallbackPixelShader(device, state, tmuCount);
-            }
-            if (shader == nullptr) {
-                return;
             }
             found = pixelShaderCache.emplace(this->pipelineKey, shader).first;
         }

@@ -348,49 +348,62 @@ TEST_F(ShaderRenderers, CompileAndCreationFailuresThrowFromConstruction)
 // such text, so the device refuses the shader instead.
 TEST_F(ShaderRenderers, UnbuildablePixelShaderFallsBackAndPresents)
 {
-    for (int which = 0; which < 3; ++which) {
-        SCOPED_TRACE(kClassNames[which]);
-        std::remove("vezoRerez.log");
-        std::unique_ptr<ZelkGrPrimitiveRenderer> r = Make(which, device);
-        IDirect3DTexture9Ptr texture;
-        ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-        D3DLOCKED_RECT locked;
-        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        *static_cast<D3DCOLOR*>(locked.pBits) = 0xFFC08040;
-        texture->UnlockRect(0);
-        const UINT presents = RenderTestDevice::Proxy().CallCount(D3DCall::Device_Present);
-        const UINT created = RenderTestDevice::Proxy().CallCount(D3DCall::Device_CreatePixelShader);
-        RenderTestDevice::Proxy().FailCall(D3DCall::Device_CreatePixelShader, E_OUTOFMEMORY, 1);
-        // Three frames, then a package read back before any present.
-        for (int frame = 0; frame < 4; ++frame) {
-            r->RecordClear(0xFF0000FF, 1.0f);
-            r->RecordCommand(3, 1, 0);                                // ITRGB lighting
-            r->RecordCommand(5, 1, 0);                                // chroma-keying
-            r->RecordCommand(6, 0x00102030, 0);                       // a key no texel has
-            r->RecordCommand(14, 1u << 24 | 1u << 16 | 0xFF, 1);      // TMU 1: its texel, inverted
-            r->RecordCommand(14, 7u << 24 | 7u << 16 | 1u << 12 | 1u << 8 | 0xFF, 0);  // TMU 0 reads TMU 1
-            r->RecordCommand(12, Combine(7, 1, 0, 1) | 1, 0);         // (texture - iterated) * local + local, inverted
-            r->RecordCommand(13, Combine(7, 1, 0, 1) | 1, 0);
-            r->RecordTexture(zelk::ZelkGrTextureBinding(0, texture, 1.0f, 1.0f));
-            r->RecordTexture(zelk::ZelkGrTextureBinding(1, texture, 1.0f, 1.0f));
-            Quad(*r, 0, 0, kSize, kSize, 255, 255, 255);
-            if (frame < 3) {
-                r->EndFrame();
+    // 1: the device refuses the state's shader, then takes the first
+    // fallback; 0: it refuses every shader, and the state draws with the
+    // fixed-function pixel pipeline.
+    for (UINT refused : {1u, 0u}) {
+        for (int which = 0; which < 3; ++which) {
+            SCOPED_TRACE(testing::Message() << kClassNames[which]
+                                            << (refused ? " one shader refused" : " every shader refused"));
+            std::remove("vezoRerez.log");
+            std::unique_ptr<ZelkGrPrimitiveRenderer> r = Make(which, device);
+            IDirect3DTexture9Ptr texture;
+            ASSERT_EQ(device->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            *static_cast<D3DCOLOR*>(locked.pBits) = 0xFFC08040;
+            texture->UnlockRect(0);
+            const UINT presents = RenderTestDevice::Proxy().CallCount(D3DCall::Device_Present);
+            const UINT created = RenderTestDevice::Proxy().CallCount(D3DCall::Device_CreatePixelShader);
+            RenderTestDevice::Proxy().FailCall(D3DCall::Device_CreatePixelShader, E_OUTOFMEMORY, refused);
+            // Three frames, then a package read back before any present.
+            for (int frame = 0; frame < 4; ++frame) {
+                r->RecordClear(0xFF0000FF, 1.0f);
+                r->RecordCommand(3, 1, 0);                            // ITRGB lighting
+                r->RecordCommand(5, 1, 0);                            // chroma-keying
+                r->RecordCommand(6, 0x00102030, 0);                   // a key no texel has
+                r->RecordCommand(14, 1u << 24 | 1u << 16 | 0xFF, 1);  // TMU 1: its texel, inverted
+                // TMU 0 blends towards TMU 1 by its own texel, inverted.
+                r->RecordCommand(14, 7u << 24 | 7u << 16 | 1u << 12 | 1u << 8 | 0xFF, 0);
+                // (texture - iterated) * local + local, inverted.
+                r->RecordCommand(12, Combine(7, 1, 0, 1) | 1, 0);
+                r->RecordCommand(13, Combine(7, 1, 0, 1) | 1, 0);
+                r->RecordTexture(zelk::ZelkGrTextureBinding(0, texture, 1.0f, 1.0f));
+                r->RecordTexture(zelk::ZelkGrTextureBinding(1, texture, 1.0f, 1.0f));
+                Quad(*r, 0, 0, kSize, kSize, 255, 255, 255);
+                if (frame < 3) {
+                    r->EndFrame();
+                }
+                EXPECT_NO_THROW(r->Flush(true)) << "frame " << frame;
             }
-            EXPECT_NO_THROW(r->Flush(true)) << "frame " << frame;
+            EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_Present) - presents, 3u);
+            RenderTestDevice::Proxy().ClearFaults();
+            // The refused shader, then one fallback, or all four fallbacks
+            // (without ITRGB, with one unit, both, the iterated colour): nothing
+            // more in the later frames.
+            EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_CreatePixelShader) - created,
+                      refused ? 2u : 5u);
+            EXPECT_FALSE(ReadBack(device).PixelNear(32, 32, 0xFF0000FF, 3)) << "the quad was drawn";
+            const std::string log = ReadLog();
+            std::size_t entries = 0;
+            for (std::size_t at = log.find("Function name : "); at != std::string::npos;
+                 at = log.find("Function name : ", at + 1)) {
+                ++entries;
+            }
+            EXPECT_EQ(entries, 1u) << log;
+            EXPECT_NE(log.find("[ code ]\nps_1_3\n"), std::string::npos);
+            device->SetPixelShader(nullptr);
         }
-        EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_Present) - presents, 3u);
-        // The refused shader, then one fallback: nothing more.
-        EXPECT_EQ(RenderTestDevice::Proxy().CallCount(D3DCall::Device_CreatePixelShader) - created, 2u);
-        EXPECT_FALSE(ReadBack(device).PixelNear(32, 32, 0xFF0000FF, 3)) << "the quad was drawn";
-        const std::string log = ReadLog();
-        std::size_t entries = 0;
-        for (std::size_t at = log.find("Function name : "); at != std::string::npos;
-             at = log.find("Function name : ", at + 1)) {
-            ++entries;
-        }
-        EXPECT_EQ(entries, 1u) << log;
-        EXPECT_NE(log.find("[ code ]\nps_1_3\n"), std::string::npos);
     }
 }
 
@@ -573,7 +586,8 @@ TEST_F(ShaderRenderers, SameFrameOnEveryVertexPath)
         for (int y = 0; y < 256; ++y) {
             D3DCOLOR* row = reinterpret_cast<D3DCOLOR*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
             for (int x = 0; x < 256; ++x) {
-                row[x] = t == t0 ? 0x80000000 | (x / 16) << 20 | (y / 16) << 4 : 0x20000000 | (y / 16) << 12 | (x / 8) << 16;
+                row[x] = t == t0 ? 0x80000000 | (x / 16) << 20 | (y / 16) << 4
+                                 : 0x20000000 | (x / 8) << 16 | (y / 16) << 12;
             }
         }
         t->UnlockRect(0);
