@@ -1,4 +1,3 @@
-
 #include "ShaderStandIn.h"
 
 #include <cstdio>
@@ -25,12 +24,13 @@ zelk::ShaderCompileFunction previous = nullptr;
 // four-entry vectors (kFogTableDeclaration), so that each weight group is
 // one vector operation.
 const char* const kFogTableDeclaration = "_float4_t fogTable[16];";
+const char* const kSourceFogTableDeclaration = "_float_t  fogTable[GR_FOG_TABLE_SIZE];";
 
 std::string TableFogEquivalent()
 {
     // Each literal costs this compiler a constant register of its own, so
     // the text names its few constants once and reuses them; written out,
-    // the vs_2_x stand-in would need more registers than the device has.
+    // they would need more than the 256 constant registers of vs_2_0.
     std::string text =
         "    _float_t  fogOne = 1.0;\n"
         "    _float_t  fogZero = 0.0;\n"
@@ -203,17 +203,16 @@ HRESULT WINAPI StandInCompileShader(LPCSTR source, UINT sourceLength, const D3DX
     std::string text(source, sourceLength);
     std::string equivalent = Equivalent(text);
     if (equivalent.empty() && TableFog(defines)) {
-        // The vs_1_1 source's table fog, written without the logarithm and
-        // the indexed reads.
+        // The vs_1_1 source's table fog, written without the logarithm,
+        // floor, ceil and the indexed reads, and its table as vectors.
         const std::size_t begin = text.find("    _float_t fogIndex");
         const std::size_t end = text.find("#endif", begin);
-        const std::size_t declaration = text.find("_float_t  fogTable[GR_FOG_TABLE_SIZE];");
+        const std::size_t declaration = text.find(kSourceFogTableDeclaration);
         if (begin != std::string::npos && end != std::string::npos && declaration != std::string::npos &&
             declaration < begin) {
             equivalent = text.substr(0, begin) + TableFogEquivalent() + "    _float_t fog = tableFog;\r\n" +
                          text.substr(end);
-            equivalent.replace(declaration, std::strlen("_float_t  fogTable[GR_FOG_TABLE_SIZE];"),
-                               kFogTableDeclaration);
+            equivalent.replace(declaration, std::strlen(kSourceFogTableDeclaration), kFogTableDeclaration);
         }
     }
     call.standIn = !equivalent.empty();
