@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "framework/ZelkD3DSurface.h"
+#include "framework/ZelkException.h"
 #include "render/ZelkGrPrimitiveRendererSW.h"
 #include "render/ZelkGrPrimitiveRendererVS11.h"
 #include "render/ZelkGrPrimitiveRendererVS2x.h"
@@ -123,11 +124,22 @@ void ZelkGrTexPipelinePS13<VertexPath>::UpdateTexelPipeline()
         auto found = pixelShaderCache.find(this->pipelineKey);
         if (found == pixelShaderCache.end()) {
             ++pixelShaderTranslations;
+            const ZelkGrPs13CombineState state = CombineState();
+            const std::uint32_t tmuCount = TexelPipelineTmuCount(*this);
             std::stringstream stream;
-            ZelkGrTexPipelineTranslatorPS13::WritePs13Shader(CombineState(), TexelPipelineTmuCount(*this), stream);
-            IDirect3DPixelShader9Ptr shader = ZelkGrTexPipelineTranslatorPS13::CreatePixelShaderEnd(device, stream);
-            if (shader == nullptr) {
-                return;
+            ZelkGrTexPipelineTranslatorPS13::WritePs13Shader(state, tmuCount, stream);
+            IDirect3DPixelShader9Ptr shader;
+            try {
+                shader = ZelkGrTexPipelineTranslatorPS13::CreatePixelShaderEnd(device, stream);
+            } catch (const ZelkException&) {
+                // Logged once with the shader text.  The state draws with a
+                // simpler shader from now on, cached under its own key, so
+                // that the rest of the package and its present go ahead and
+                // the state is never translated (nor logged) again.
+                // When the device takes no fallback either, the state is
+                // cached without a shader: it draws with the fixed-function
+                // pixel pipeline.
+                shader = ZelkGrTexPipelineTranslatorPS13::CreateFallbackPixelShader(device, state, tmuCount);
             }
             found = pixelShaderCache.emplace(this->pipelineKey, shader).first;
         }

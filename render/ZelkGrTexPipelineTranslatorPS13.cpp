@@ -17,6 +17,8 @@ const char* const kAssembleFailed = "The function [ D3DXAssembleShader ] failed.
 const char* const kCreateFailed = "The function [ IDirect3DDevice9::CreatePixelShader ] failed.";
 const char* const kCodeBlockRule = "---------------------------";
 const char* const kCodeBlockTitle = "[ code ]";
+// The last fallback: the iterated colour, which every device takes.
+const char* const kIteratedColorShader = "ps_1_3\nmov r0, v0";
 
 // Starts a new line: a line feed before every line but the first.
 std::ostream& NewLine(std::ostream& stream)
@@ -430,6 +432,49 @@ IDirect3DPixelShader9Ptr ZelkGrTexPipelineTranslatorPS13::CreatePixelShaderEnd(I
         throw;
     }
     return shader;
+}
+
+namespace {
+
+// Assembles and creates without logging or throwing; null on failure.
+IDirect3DPixelShader9Ptr CreatePixelShaderQuietly(IDirect3DDevice9* device, const std::string& text)
+{
+    ID3DXBufferPtr code;
+    IDirect3DPixelShader9Ptr shader;
+    if (FAILED(D3DXAssembleShader(text.data(), static_cast<UINT>(text.size()), nullptr, nullptr, 0, &code,
+                                  nullptr)) ||
+        FAILED(device->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader))) {
+        return IDirect3DPixelShader9Ptr();
+    }
+    return shader;
+}
+
+}  // namespace
+
+IDirect3DPixelShader9Ptr ZelkGrTexPipelineTranslatorPS13::CreateFallbackPixelShader(
+    IDirect3DDevice9* device, const ZelkGrPs13CombineState& state, uint32_t tmuCount)
+{
+    struct Reduction {
+        bool dropItrgbLighting;
+        bool oneUnit;
+    };
+    static const Reduction reductions[] = {{true, false}, {false, true}, {true, true}};
+    for (const Reduction& reduction : reductions) {
+        if ((reduction.dropItrgbLighting && !state.itrgbLighting) || (reduction.oneUnit && tmuCount < 2)) {
+            continue;
+        }
+        ZelkGrPs13CombineState reduced = state;
+        if (reduction.dropItrgbLighting) {
+            reduced.itrgbLighting = false;
+        }
+        std::stringstream stream;
+        WritePs13Shader(reduced, reduction.oneUnit ? 1 : tmuCount, stream);
+        IDirect3DPixelShader9Ptr shader = CreatePixelShaderQuietly(device, stream.str());
+        if (shader != nullptr) {
+            return shader;
+        }
+    }
+    return CreatePixelShaderQuietly(device, kIteratedColorShader);
 }
 
 }  // namespace zelk

@@ -63,6 +63,14 @@ public:
     // reference belongs to the caller.  Failures are logged with the shader
     // text and thrown as ZelkException.
     static IDirect3DPixelShader9Ptr CreatePixelShaderEnd(IDirect3DDevice9* device, std::iostream& stream);
+
+    // A shader for a state whose own shader could not be built (more
+    // instructions than ps_1_3 has slots for, or refused by the device):
+    // the state without ITRGB lighting, then with only texture unit 0, then
+    // both, and last the iterated colour alone.  Logs nothing; null only
+    // when the device takes none of them.
+    static IDirect3DPixelShader9Ptr CreateFallbackPixelShader(IDirect3DDevice9* device,
+                                                              const ZelkGrPs13CombineState& state, uint32_t tmuCount);
 };
 
 }  // namespace zelk

@@ -70,6 +70,7 @@ static const _float_t  rh255   = 1.0 / 255.0;
 static const _float_t  log64   = 64.0 / 11.090354888959125;  // 64 / ln 65536
 static const _float2_t zfactor = _float2_t(0xffff, 0xfffff);
 static const _float_t  roundBias = 12582912.0;  // 1.5 * 2^23
+static const _float_t  finiteLimit = 1.0e30;     // beyond any texture coordinate
 
 void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
 {
@@ -83,9 +84,11 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     _float_t  snapped  = min(max((position.x - 65536.0) * 1048576.0 + 1.0, 0.0), 1.0);
     // floor of v = position / 65536: the nearest integer (adding and taking
     // away 1.5 * 2^23 rounds a float below 2^22 to an integer), less one
-    // where that rounded up.
+    // where that rounded up.  The max keeps a compiler that regroups
+    // additions from folding the round trip into v itself; it changes no
+    // value where the result is used (x >= 65536, so v >= 1).
     _float2_t v        = position * rh65536;
-    _float2_t nearest  = (v + roundBias) - roundBias;
+    _float2_t nearest  = max(v + roundBias, roundBias) - roundBias;
     _float2_t vfloor   = nearest - min(max((nearest - v) * 1048576.0, 0.0), 1.0);
     _float2_t reduced  = position - vfloor * 65536.0 - 0.5;
     position = lerp(position, reduced, snapped);
@@ -146,15 +149,21 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     // activeST (0 or 1) picks the s, t pair; activeW (0, 1 or 2) picks the
     // w that divides it: TMU 0's, TMU 1's or the vertex's.  The w is picked
     // before its reciprocal is taken, so that an unused zero w never mixes in.
-    _float3_t ws = _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
+    // A unit's fields that the hints do not select may hold anything (a
+    // program that uses one unit need not fill the other's): each is held
+    // to a finite range before the selection weighs it, so that a weight
+    // of 0 takes nothing of it (NaN or infinity times 0 is NaN).
+    _float3_t tmu0 = min(max(grv.tmu0, -finiteLimit), finiteLimit);
+    _float3_t tmu1 = min(max(grv.tmu1, -finiteLimit), finiteLimit);
+    _float3_t ws = _float3_t(tmu0.z, tmu1.z, oow);
     _float3_t pick0 = min(max(_float3_t(1.0 - tmuParam0.y, 1.0 - max(tmuParam0.y - 1.0, 1.0 - tmuParam0.y),
                                         tmuParam0.y - 1.0), 0.0), 1.0);
     _float3_t pick1 = min(max(_float3_t(1.0 - tmuParam1.y, 1.0 - max(tmuParam1.y - 1.0, 1.0 - tmuParam1.y),
                                         tmuParam1.y - 1.0), 0.0), 1.0);
     _float_t w0 = ws.x * pick0.x + ws.y * pick0.y + ws.z * pick0.z;
     _float_t w1 = ws.x * pick1.x + ws.y * pick1.y + ws.z * pick1.z;
-    d3dv.texcoord0 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw;
-    d3dv.texcoord1 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw;
+    d3dv.texcoord0 = lerp(tmu0.xy, tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw;
+    d3dv.texcoord1 = lerp(tmu0.xy, tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw;
 #endif
 }
 

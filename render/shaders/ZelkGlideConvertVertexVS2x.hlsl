@@ -61,16 +61,23 @@ static const _float_t  rh65535 = 1.0 / 65535.0;
 static const _float_t  rh255   = 1.0 / 255.0;
 static const _float_t  log64   = 64.0 / 11.090354888959125;  // 64 / ln 65536
 static const _float2_t zfactor = _float2_t(0xffff, 0xfffff);
+static const _float_t  finiteLimit = 1.0e30;  // beyond any texture coordinate
 
 // A stage's texture coordinates: activeST (0 or 1) picks the s, t pair,
 // activeW (0, 1 or 2) the w that divides it (TMU 0's, TMU 1's or the
 // vertex's), and the scales map it to the Direct3D texture.  The w is picked
 // before its reciprocal is taken, so that an unused zero w never mixes in.
+// A unit's fields that the hints do not select may hold anything (a program
+// that uses one unit need not fill the other's): each is held to a finite
+// range before the selection weighs it, so that a weight of 0 takes nothing
+// of it (NaN or infinity times 0 is NaN).
 _float2_t TexCoord(const GrVertex grv, _float_t oow, _float4_t param)
 {
+    _float3_t tmu0 = clamp(grv.tmu0, -finiteLimit, finiteLimit);
+    _float3_t tmu1 = clamp(grv.tmu1, -finiteLimit, finiteLimit);
     _float3_t pick = clamp(_float3_t(1.0 - param.y, 1.0 - abs(param.y - 1.0), param.y - 1.0), 0.0, 1.0);
-    _float_t w = dot(_float3_t(grv.tmu0.z, grv.tmu1.z, oow), pick);
-    return lerp(grv.tmu0.xy, grv.tmu1.xy, param.x) * (1.0 / w) * param.zw;
+    _float_t w = dot(_float3_t(tmu0.z, tmu1.z, oow), pick);
+    return lerp(tmu0.xy, tmu1.xy, param.x) * (1.0 / w) * param.zw;
 }
 
 void vs_1_1 VpMain_ConvertGrVertexToD3DVertex(in const GrVertex grv, out D3DVertex d3dv)

@@ -282,8 +282,10 @@ const PixelCase kPixelCases[] = {
     {"inverted combine", Pipe(Unit(3, 8, 0, 1, 1), Unit(3, 8, 0, 1, 1)), 0, 0, 0x30206080, 0, 0, false, 0, false},
     {"two TMUs: TMU 0 adds TMU 1", Pipe(Unit(3, 8, 0, 1), Unit(3, 8, 0, 1), Unit(4, 8), Unit(4, 8)), 0, 0,
      0x40402010, 0x20103050, 0, false, 0, false},
+    // The specular alpha (fog) differs from its blue (the detail factor), so
+    // an alpha half that read v1's alpha would show.
     {"two TMUs: detail blend", Pipe(Unit(3, 8, 0, 1), Unit(3, 8, 0, 1), Unit(7, 4), Unit(7, 4)), 0, 0, 0x20FF0000,
-     0xC00000FF, 0x40404040, false, 0, false},
+     0xC00000FF, 0xC0404040, false, 0, false},
     {"two TMUs: TMU 1 inverted", Pipe(Unit(3, 8, 0, 1), Unit(3, 8, 0, 1), Unit(3, 8), Unit(3, 8),
                                       Unit(1, 0, 0, 0, 1), Unit(1, 0, 0, 0, 1)),
      0, 0, 0, 0x30205070, 0, false, 0, false},

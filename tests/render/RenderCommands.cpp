@@ -314,25 +314,37 @@ TEST_F(RenderCommands, ApplicationFloatsAreClampedFirst)
     EXPECT_TRUE(std::isfinite(renderer->tmuState[1].detailScale));
 }
 
+// Worked ramps: entry i is (256 i / 65535) ^ (1 / gamma) * 65535, cut to an
+// integer, with the single-precision 1/65535 (just below the true value).
+// A gamma of 0 or below, or NaN, takes the largest exponent (every entry 0);
+// a huge gamma the smallest (every entry but the first just below 65535).
 TEST(GammaRamp, EntriesFromTheGamma)
 {
-    WORD ramp[256];
-    // The single-precision 1/65535 lies just below the true value.
-    zelk::ZelkGrPrimitiveRenderer::GammaRampEntries(1.0f, ramp);
-    EXPECT_EQ(ramp[0], 0);
-    EXPECT_EQ(ramp[1], 255);
-    EXPECT_EQ(ramp[128], 128 * 256 - 1);
-    EXPECT_EQ(ramp[255], 65279);
-
-    zelk::ZelkGrPrimitiveRenderer::GammaRampEntries(2.2f, ramp);
-    EXPECT_NEAR(ramp[128], 47823, 1);  // (32768 / 65535) ^ (1 / 2.2) * 65535
-    EXPECT_NEAR(ramp[64], 34898, 1);
-
-    // Gammas of 0, below 0, NaN or huge give a ramp within range.
-    for (float gamma : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN(), 1.0e30f}) {
-        zelk::ZelkGrPrimitiveRenderer::GammaRampEntries(gamma, ramp);
-        for (WORD entry : ramp) {
-            EXPECT_LE(entry, 65535);
+    const int indices[] = {0, 1, 2, 64, 128, 192, 254, 255};
+    struct Case {
+        float gamma;
+        WORD entries[8];  // at the indices above
+        int tolerance;    // the power function may round differently
+    };
+    const Case cases[] = {
+        {1.0f, {0, 255, 511, 16383, 32767, 49151, 65023, 65279}, 0},
+        {0.5f, {0, 1, 4, 4096, 16384, 36864, 64516, 65025}, 0},
+        {2.2f, {0, 5270, 7221, 34898, 47823, 57502, 65302, 65418}, 1},
+        {-1.0f, {0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {0.0f, {0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {std::numeric_limits<float>::quiet_NaN(), {0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {1.0e30f, {0, 65534, 65534, 65534, 65534, 65534, 65534, 65534}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.gamma);
+        WORD ramp[256];
+        std::memset(ramp, 0xAB, sizeof ramp);
+        zelk::ZelkGrPrimitiveRenderer::GammaRampEntries(c.gamma, ramp);
+        for (int k = 0; k < 8; ++k) {
+            EXPECT_NEAR(ramp[indices[k]], c.entries[k], c.tolerance) << "entry " << indices[k];
+        }
+        for (int i = 1; i < 256; ++i) {
+            EXPECT_GE(ramp[i], ramp[i - 1]) << "entry " << i;
         }
     }
 }

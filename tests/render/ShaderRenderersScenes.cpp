@@ -60,10 +60,10 @@ TEST_P(ShaderRendererScenes, MatchesGlide)
     ASSERT_TRUE(device != nullptr);
     const std::size_t which = std::get<0>(GetParam());
     const CombineScene& scene = CombineScenes()[std::get<1>(GetParam())];
-    if (which != 0 && std::string(scene.name) == "fog table") {
-        GTEST_SKIP() << "this machine's shader compiler has no logarithm and no indexed table read; the "
-                        "stand-in compiler's table fog reads entry 0 only, so table fog through the vertex "
-                        "shaders is not checked here";
+    if (which == 2 && std::string(scene.name) == "fog table") {
+        GTEST_SKIP() << "the vs_2_x source is compiled here by the stand-in compiler, whose table fog reads entry 0 "
+                        "only (this machine's compiler has no logarithm, no indexed read and 32 temporary "
+                        "registers, too few for the exact form beside the rest of that shader)";
     }
     RunCombineScene(CombineScenes()[std::get<1>(GetParam())],
                     [which](IDirect3DDevice9* d, std::uint32_t w, std::uint32_t h) { return MakeRenderer(which, d, w, h); },

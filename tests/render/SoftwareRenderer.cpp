@@ -250,10 +250,20 @@ TEST_F(SoftwareRenderer, APolygonLargerThanTheStoreIsDrawnInParts)
     renderer->DrawPolygonVertexList(corners, disc.data());
     EXPECT_LE(renderer->nextVertexIndex, 65535u);
     renderer->Flush(false);
+    {
+        ReadBack pixels(device);
+        EXPECT_TRUE(pixels.RegionNear(20, 20, 44, 44, 0xFFFF00));
+        EXPECT_TRUE(pixels.PixelNear(2, 2, 0x000000));
+    }
+    // The strip in another colour over a cleared target.
+    for (GrVertex& v : disc) {
+        v.r = 0.0f;
+    }
+    renderer->RecordClear(0xFF000000, 1.0f);
     renderer->DrawPolygonVertexListStrip(corners, disc.data());
     renderer->Flush(false);
     ReadBack pixels(device);
-    EXPECT_TRUE(pixels.RegionNear(20, 20, 44, 44, 0xFFFF00));
+    EXPECT_TRUE(pixels.RegionNear(20, 20, 44, 44, 0x00FF00));
     EXPECT_TRUE(pixels.PixelNear(2, 2, 0x000000));
 }
 

@@ -120,4 +120,31 @@ TEST(VertexShaderSources, EveryVariantWithoutTableFogCompiles)
     std::printf("%d of 288 compiles clean; not clean:\n%s", clean, report.c_str());
 }
 
+// What the tests' stand-in compiler replaces, because the compiler here
+// refuses it: the table fog of the vs_1_1 source and the whole vs_2_x
+// source.  Once either compiles here, the stand-in should give it up.
+TEST(VertexShaderSources, WhatTheStandInReplacesDoesNotCompileHere)
+{
+    D3DXMACRO macros[20] = {};
+    int n = 0;
+    for (const auto& value : kValueMacros) {
+        macros[n++] = {value[0], value[1]};
+    }
+    macros[n++] = {"ORIGIN", "ORIGIN_UPPERLEFT"};
+    macros[n++] = {"DEPTHTYPE", "DEPTHTYPE_Z"};
+    macros[n++] = {"DETAILFACTOR", "DETAILFACTOR_DISABLE"};
+    macros[n++] = {"FOGTYPE", "FOGTYPE_TABLE"};
+    macros[n++] = {"TEXCOORD", "TEXCOORD_ENABLE"};
+    const CompileOutcome tableFog = Compile(LoadResourceText(117), macros, "vs_1_1");
+    EXPECT_FALSE(SUCCEEDED(tableFog.result) && tableFog.messages.empty());
+    EXPECT_NE(tableFog.messages.find("Function \"log\" is not defined."), std::string::npos) << tableFog.messages;
+
+    const D3DXMACRO none[1] = {};
+    for (const char* profile : {"vs_1_1", "vs_2_0"}) {
+        const CompileOutcome vs2x = Compile(LoadResourceText(118), none, profile);
+        EXPECT_FALSE(SUCCEEDED(vs2x.result) && vs2x.messages.empty()) << profile;
+        EXPECT_NE(vs2x.messages.find("Uniform initializer"), std::string::npos) << vs2x.messages;
+    }
+}
+
 }  // namespace

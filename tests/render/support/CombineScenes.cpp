@@ -221,7 +221,9 @@ std::vector<CombineScene> BuildScenes()
     scenes.push_back({"detail texture", [](SceneContext& s) {
         Inputs in = FlatInputs();
         in.tmu[1] = kTmuDecal;
-        in.tmu[0] = {FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_DETAIL, 0, FN_LOCAL, F_ZERO, 0};
+        // Colour and alpha both blend towards TMU 1 by the detail factor.
+        in.tmu[0] = {FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_DETAIL, 0, FN_SCALE_OTHER_MINUS_LOCAL_ADD_LOCAL, F_DETAIL,
+                     0};
         in.color = {FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE, 0};
         in.alpha = {FN_SCALE_OTHER, F_ONE, L_ITERATED, O_TEXTURE, 0};
         in.useTexture = true;
@@ -234,7 +236,31 @@ std::vector<CombineScene> BuildScenes()
         std::memcpy(&bits, &one, 4);
         s.Command(21, bits, 0);
         in.pixel.detail = 127.0f / 255.0f;
-        TexturedCombineScene(s, in, kTexB, kTexA, "detail blend", 0.5f);
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            TexturedCombineScene(s, in, kTexB, kTexA, "detail blend", 0.5f);
+            return;
+        }
+        // The stages' alpha operations cannot read the specular blue, where
+        // the detail factor travels: they read the specular alpha (the fog
+        // factor, 1 without fog), so the alpha half takes TMU 1's alpha.
+        s.Clear(0xFF000000);
+        Record(s, in);
+        s.Texture(0, kTexB[0], kTexB[1], kTexB[2], kTexB[3]);
+        s.Texture(1, kTexA[0], kTexA[1], kTexA[2], kTexA[3]);
+        s.Quad(0, 0, kSize, kSize, ToVertex(in.pixel.iterated, 0.0f, 0.5f));
+        for (int q = 0; q < 4; ++q) {
+            in.pixel.texel[0] = FromArgb(kTexB[q]);
+            in.pixel.texel[1] = FromArgb(kTexA[q]);
+            Inputs stages = in;
+            stages.pixel.detail = 1.0f;
+            const D3DCOLOR glide = ToArgb(Glide(in));
+            const D3DCOLOR approximation = (glide & 0x00FFFFFF) | (ToArgb(Glide(stages)) & 0xFF000000);
+            const Region& r = kQuarters[q];
+            s.ExpectApproximation(r.left, r.top, r.right, r.bottom, glide, approximation,
+                                  "detail blend quarter " + std::to_string(q),
+                                  "the stages' alpha operations read the specular alpha (fog, 1 here), not the "
+                                  "detail factor in its blue");
+        }
     }});
 
     scenes.push_back({"iterated alpha blended", [](SceneContext& s) {
@@ -504,7 +530,9 @@ std::vector<CombineScene> BuildScenes()
 
     scenes.push_back({"trilinear blend by LOD fraction", [](SceneContext& s) {
         // TMU 0 blends towards TMU 1 by the level-of-detail fraction, which
-        // Glide gives as 0 for a magnified texture: TMU 0's texel.
+        // Glide gives as 0 for a magnified texture: TMU 0's texel.  Neither
+        // texel half has the fraction, so the minified case below shows each
+        // one's stand-in for it.
         static const D3DCOLOR tex0[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
         static const D3DCOLOR tex1[4] = {0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040};
         s.Clear(0xFF000000);
@@ -525,6 +553,21 @@ std::vector<CombineScene> BuildScenes()
             } else {
                 s.Expect(r.left, r.top, r.right, r.bottom, tex0[q], what);
             }
+        }
+        // Minified: a quad of 1 / sqrt 2 pixels over the 2 x 2 texels is at
+        // level of detail 1.5, whose fraction 0.5 gives Glide the middle of
+        // the two texels.
+        s.Texture(0, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000);
+        s.Texture(1, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF);
+        s.Quad(32, 32, 32.7071f, 32.7071f, {255, 255, 255, 255, 0, 1});
+        const D3DCOLOR middle = ToArgb(Lerp(Rgba{1, 0, 0, 1}, Rgba{0, 0, 1, 1}, 0.5f));
+        if (s.Half() == SceneTexelHalf::PixelShader) {
+            s.ExpectApproximation(32, 32, 33, 33, middle, 0xFF0000FF, "minified",
+                                  "ps_1_3 has no level-of-detail fraction: it is taken as 1, giving TMU 1's texel");
+        } else {
+            s.ExpectApproximation(32, 32, 33, 33, middle, 0xFFFF0000, "minified",
+                                  "the stages have no level-of-detail fraction: it is taken as 0, giving TMU 0's "
+                                  "texel");
         }
     }});
 

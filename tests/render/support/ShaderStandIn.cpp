@@ -15,13 +15,64 @@ unsigned failCountdown = 0;
 HRESULT failResult = S_OK;
 zelk::ShaderCompileFunction previous = nullptr;
 
-// Table fog without the logarithm and the indexed reads: the first entry.
-// This compiler's code for an exact equivalent needs more registers than a
-// vs_2_0 shader has, and on a device without D3DPMISCCAPS_FOGANDSPECULARALPHA
-// (as here) no fog unit reads the shaders' fog factor anyway.
+// Table fog without the logarithm, floor, ceil and the indexed reads, in
+// what this compiler takes: the same value to within a millionth of an
+// entry.  The exponent of w = 1 / oow counts the powers 2^1 .. 2^16 at most
+// w; a polynomial gives log2 of the mantissa (error below 4e-7); the
+// interpolation between entries i0 and i1 is the sum of every entry
+// weighted by max(0, 1 - |index - j|).  The table is read as sixteen
+// four-entry vectors (kFogTableDeclaration), so that each weight group is
+// one vector operation.
+const char* const kFogTableDeclaration = "_float4_t fogTable[16];";
+const char* const kSourceFogTableDeclaration = "_float_t  fogTable[GR_FOG_TABLE_SIZE];";
+
 std::string TableFogEquivalent()
 {
-    return "    _float_t tableFog = fogTable[0];\n";
+    // Each literal costs this compiler a constant register of its own, so
+    // the text names its few constants once and reuses them; written out,
+    // they would need more than the 256 constant registers of vs_2_0.
+    std::string text =
+        "    _float_t  fogOne = 1.0;\n"
+        "    _float_t  fogZero = 0.0;\n"
+        "    _float_t  fogHalf = 0.5;\n"
+        "    _float_t  fogBig = 16777216.0;\n"
+        "    _float_t  fogNext = 0.0625;\n"
+        "    _float_t  fogW = fogOne / oow;\n"
+        "    _float4_t fogScale = _float4_t(0.5, 0.25, 0.125, 0.0625);\n"
+        "    _float4_t fogS = min(max((fogW * fogScale - fogOne) * fogBig + fogOne, fogZero), fogOne);\n"
+        "    _float4_t fogSum = fogS;\n"
+        "    _float4_t fogH = fogOne - fogHalf * fogS;\n";
+    for (int group = 1; group < 4; ++group) {
+        text +=
+            "    fogScale = fogScale * fogNext;\n"
+            "    fogS = min(max((fogW * fogScale - fogOne) * fogBig + fogOne, fogZero), fogOne);\n"
+            "    fogSum = fogSum + fogS;\n"
+            "    fogH = fogH * (fogOne - fogHalf * fogS);\n";
+    }
+    text +=
+        "    _float_t  fogE = fogSum.x + fogSum.y + fogSum.z + fogSum.w;\n"
+        "    _float_t  fogM = fogW * fogH.x * fogH.y * fogH.z * fogH.w - fogOne;\n"
+        "    _float_t  fogL = 0.0144403525;\n"
+        "    fogL = fogL * fogM - 0.0756513747;\n"
+        "    fogL = fogL * fogM + 0.188752738;\n"
+        "    fogL = fogL * fogM - 0.321960285;\n"
+        "    fogL = fogL * fogM + 0.472086916;\n"
+        "    fogL = fogL * fogM - 0.720316064;\n"
+        "    fogL = fogL * fogM + 1.44264755;\n"
+        "    fogL = fogL * fogM + 3.6856141e-07;\n"
+        "    _float_t  fogIndex = min(max(4.0 * (fogE + fogL), fogZero), 63.0);\n"
+        "    _float4_t fogAcc = fogIndex * fogZero;\n"
+        "    _float4_t fogT = fogIndex - _float4_t(0.0, 1.0, 2.0, 3.0);\n"
+        "    _float_t  fogStep = 4.0;\n";
+    for (int group = 0; group < 16; ++group) {
+        char line[160];
+        std::snprintf(line, sizeof line,
+                      "%s    fogAcc = fogAcc + max(fogOne - max(fogT, -fogT), fogZero) * fogTable[%d];\n",
+                      group == 0 ? "" : "    fogT = fogT - fogStep;\n", group);
+        text += line;
+    }
+    text += "    _float_t tableFog = fogAcc.x + fogAcc.y + fogAcc.z + fogAcc.w;\n";
+    return text;
 }
 
 // The plain definition of the vs_2_x source with constructs this compiler
@@ -79,7 +130,7 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     _float2_t position = grv.position.xy;
     _float_t  snapped  = min(max((position.x - 65536.0) * 1048576.0 + 1.0, 0.0), 1.0);
     _float2_t v        = position * rh65536;
-    _float2_t nearest  = (v + roundBias) - roundBias;
+    _float2_t nearest  = max(v + roundBias, roundBias) - roundBias;
     _float2_t vfloor   = nearest - min(max((nearest - v) * 1048576.0, 0.0), 1.0);
     position = lerp(position, position - vfloor * 65536.0 - 0.5, snapped);
     position.y = lerp(position.y, screenHeight - position.y, bOriginUpperLeft);
@@ -92,7 +143,10 @@ void VpMain_ConvertGrVertexToD3DVertex(in GrVertex grv, out D3DVertex d3dv)
     d3dv.color = _float4_t(grv.color, a) * rh255;
     _float_t difference = detailParam.x - detailParam.y - oow;
     _float_t detail = min(max(max(difference, -difference) * detailParam.z, 0.0), detailParam.w) * bDetailFactor;
-TABLE_FOG
+    // Table fog reads the first entry only: this compiler copies every
+    // constant into a temporary register of its own, and the exact table
+    // fog (TableFogEquivalent) needs more than the 32 there are.
+    _float_t tableFog = fogTable[0];
     _float_t fog = lerp(lerp(1.0, tableFog, bFogTypeTable), 1.0 - a * rh255, bFogTypeAlpha);
     d3dv.fog = fog;
 #ifdef FOGFACTORVALID
@@ -100,34 +154,26 @@ TABLE_FOG
 #else
     d3dv.detail_fog = _float4_t(detail, detail, detail, fog);
 #endif
-    _float3_t ws = _float3_t(grv.tmu0.z, grv.tmu1.z, oow);
+    _float3_t tmu0 = min(max(grv.tmu0, -1.0e30), 1.0e30);
+    _float3_t tmu1 = min(max(grv.tmu1, -1.0e30), 1.0e30);
+    _float3_t ws = _float3_t(tmu0.z, tmu1.z, oow);
     _float3_t pick0 = min(max(_float3_t(1.0 - tmuParam0.y, 1.0 - max(tmuParam0.y - 1.0, 1.0 - tmuParam0.y),
                                         tmuParam0.y - 1.0), 0.0), 1.0);
     _float3_t pick1 = min(max(_float3_t(1.0 - tmuParam1.y, 1.0 - max(tmuParam1.y - 1.0, 1.0 - tmuParam1.y),
                                         tmuParam1.y - 1.0), 0.0), 1.0);
     _float_t w0 = ws.x * pick0.x + ws.y * pick0.y + ws.z * pick0.z;
     _float_t w1 = ws.x * pick1.x + ws.y * pick1.y + ws.z * pick1.z;
-    d3dv.texcoord0 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw * bTexCoord;
-    d3dv.texcoord1 = lerp(grv.tmu0.xy, grv.tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw * bTexCoord;
+    d3dv.texcoord0 = lerp(tmu0.xy, tmu1.xy, tmuParam0.x) * (1.0 / w0) * tmuParam0.zw * bTexCoord;
+    d3dv.texcoord1 = lerp(tmu0.xy, tmu1.xy, tmuParam1.x) * (1.0 / w1) * tmuParam1.zw * bTexCoord;
 }
 )";
-
-void Replace(std::string& text, const std::string& from, const std::string& to)
-{
-    const std::size_t at = text.find(from);
-    if (at != std::string::npos) {
-        text.replace(at, from.size(), to);
-    }
-}
 
 // The equivalent of a source this compiler cannot take, or empty when it
 // takes the source as it is.
 std::string Equivalent(const std::string& source)
 {
     if (source.find("ZELKGLIDE_CONVERTVERTEX_VS2X_HLSL") != std::string::npos) {
-        std::string text = kVS2xEquivalent;
-        Replace(text, "TABLE_FOG", TableFogEquivalent());
-        return text;
+        return kVS2xEquivalent;
     }
     return std::string();
 }
@@ -157,13 +203,16 @@ HRESULT WINAPI StandInCompileShader(LPCSTR source, UINT sourceLength, const D3DX
     std::string text(source, sourceLength);
     std::string equivalent = Equivalent(text);
     if (equivalent.empty() && TableFog(defines)) {
-        // The vs_1_1 source's table fog, written without the logarithm and
-        // the indexed reads.
+        // The vs_1_1 source's table fog, written without the logarithm,
+        // floor, ceil and the indexed reads, and its table as vectors.
         const std::size_t begin = text.find("    _float_t fogIndex");
         const std::size_t end = text.find("#endif", begin);
-        if (begin != std::string::npos && end != std::string::npos) {
+        const std::size_t declaration = text.find(kSourceFogTableDeclaration);
+        if (begin != std::string::npos && end != std::string::npos && declaration != std::string::npos &&
+            declaration < begin) {
             equivalent = text.substr(0, begin) + TableFogEquivalent() + "    _float_t fog = tableFog;\r\n" +
                          text.substr(end);
+            equivalent.replace(declaration, std::strlen(kSourceFogTableDeclaration), kFogTableDeclaration);
         }
     }
     call.standIn = !equivalent.empty();

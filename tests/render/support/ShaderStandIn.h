@@ -1,12 +1,14 @@
 #pragma once
 
 // A stand-in for the shader compiler where this machine's compiler lacks
-// HLSL that the shader sources need (the natural logarithm and indexed
-// table reads of table fog; the profile-specific definition, uniform
-// initialisers and the rest of the vs_2_x source).  It records the macros
-// and profile it is given, and compiles a stand-in for the requested shader
-// written only with constructs this compiler accepts, as vs_2_0: the same
-// computation, except that table fog takes the table's first entry.
+// HLSL that the shader sources need (the natural logarithm, floor, ceil and
+// indexed table reads of table fog; the profile-specific definition,
+// uniform initialisers, boolean constants, user functions and the rest of
+// the vs_2_x source).  It records the macros and profile it is given, and
+// compiles a stand-in for the requested shader written only with
+// constructs this compiler accepts, as vs_2_0: the same computation (table
+// fog by an exact equivalent in the vs_1_1 variants), except that the vs_2_x
+// stand-in's table fog takes the table's first entry.
 //
 // Sources that the compiler here accepts as they are go to it unchanged.
 #include <windows.h>
