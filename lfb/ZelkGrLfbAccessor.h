@@ -191,6 +191,10 @@ public:
     std::uint32_t workingAlphaNonZero = 0;
 
     ZelkGrLfbLockRecord lockRecords[kLfbRecordCount];
+    // The record the last aux-buffer lock went to (kLfbRecordCount: none),
+    // so that its unlock ends that lock even if depth buffering was
+    // switched in between.
+    std::uint32_t auxLockRecord = kLfbRecordCount;
     std::uint8_t canConvert[kLfbConversionFormatCount] = {};
     IDirect3DSurface9Ptr conversionTargets[kLfbConversionFormatCount];
 

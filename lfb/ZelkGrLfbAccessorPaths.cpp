@@ -57,6 +57,12 @@ void ThrowIfNoColourConversion(const IDirect3DSurface9Ptr& surface, bool convert
     }
 }
 
+// Write modes whose pixels hold depth: the RGB:DEPTH modes and ZA16.
+bool CarriesDepth(uint32_t writeMode) {
+    return writeMode == GR_LFBWRITEMODE_565_DEPTH || writeMode == GR_LFBWRITEMODE_555_DEPTH ||
+           writeMode == GR_LFBWRITEMODE_1555_DEPTH || writeMode == GR_LFBWRITEMODE_ZA16;
+}
+
 // The rectangle cut to the Glide screen (empty when it lies outside).
 RECT ClipToScreen(const RECT* rect, uint32_t W, uint32_t H) {
     RECT r;
@@ -420,8 +426,11 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
                                                  color ? uint32_t(colorDesc.Format) : 0u);
         ThrowIfNoColourConversion(color, colorOk, record.writeMode, true, colorDesc.Format,
                                   kThrowerLoadSoftware);
-        const bool depthOk = SetupWriteDepthConverter(record.writeMode,
-                                                      depth ? uint32_t(depthDesc.Format) : 0u);
+        // A colour buffer written in a mode without depth keeps its depth;
+        // the depth buffer written in such a mode takes the constant depth.
+        const bool keepDepth = recordIndex != kLfbRecordDepth && !CarriesDepth(record.writeMode);
+        const bool depthOk = !keepDepth && SetupWriteDepthConverter(record.writeMode,
+                                                                    depth ? uint32_t(depthDesc.Format) : 0u);
         const ConversionPass passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
                                           {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
         for (const ConversionPass& pass : passes) {
