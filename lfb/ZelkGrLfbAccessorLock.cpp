@@ -240,7 +240,7 @@ bool ZelkGrLfbAccessor::WriteRegion(GrBuffer_t buffer, GrLfbSrcFmt_t sourceForma
         ZelkGrLfbLockRecord surfaceRecord;
         surfaceRecord.writeMode = mode;
         surfaceRecord.origin = GR_ORIGIN_UPPER_LEFT;
-        if (CreateSurfaceLFB(1, recordIndex, &rect, surfaceRecord)) {
+        if (CreateSurfaceLFB(1, recordIndex, &rect, surfaceRecord, /*overwritesRect=*/true)) {
             if (surfaceRecord.stride >= rowBytes && surfaceRecord.lfbPointer) {
                 for (uint64_t row = 0; row < h; ++row) {
                     std::memcpy(LfbRegionRow(surfaceRecord.lfbPointer, surfaceRecord.stride, row),
