@@ -395,6 +395,36 @@ TEST_F(LfbAccessorTest, BadParametersAreRefusedAndTheNextLockWorks) {
     EXPECT_FALSE(closed.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
 }
 
+// A lock that converts through a render target keeps the target for the
+// next one; a target that a lock still holds is not handed out again: a
+// region write during a 565 lock gets a target of its own and reaches the
+// back buffer, and the lock's pixels reach it at the unlock.
+TEST_F(LfbAccessorTest, ConversionTargetsAreKeptAndNeverShared) {
+    ZelkGrLfbAccessor a = Make();
+    if (!a.canConvert[0]) {
+        GTEST_SKIP() << "the device does not convert to R5G6B5 here";
+    }
+    FillBack(device, 0xFF000000);
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, 0, 0, &info));
+    IDirect3DSurface9* const first = a.conversionTargets[0];
+    ASSERT_TRUE(first != nullptr);
+    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, 0, 0, &info));
+    EXPECT_EQ(a.conversionTargets[0].GetInterfacePtr(), first) << "kept from the lock before";
+    Store(static_cast<uint8_t*>(info.lfbPtr) + 4 * info.strideInBytes + 2 * 4, 0xF800, 2);
+    const uint16_t green[2] = {0x07E0, 0x07E0};
+    ASSERT_TRUE(NoThrow([&] { return a.WriteRegion(GR_BUFFER_BACKBUFFER, GR_LFB_SRC_FMT_565, 10, 4, 2, 1, 4, green); }));
+    EXPECT_NE(a.conversionTargets[0].GetInterfacePtr(), first) << "the lock holds the first target";
+    std::vector<uint32_t> screen = ReadBack(device);
+    EXPECT_TRUE(ColorNear(0xFF00FF00u, screen[4 * kLfbWidth + 10], 7));
+    EXPECT_TRUE(ColorNear(0xFF00FF00u, screen[4 * kLfbWidth + 11], 7));
+    EXPECT_EQ(screen[4 * kLfbWidth + 4], 0xFF000000u) << "the lock is not written back yet";
+    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+    screen = ReadBack(device);
+    EXPECT_TRUE(ColorNear(0xFFFF0000u, screen[4 * kLfbWidth + 4], 7));
+}
+
 // A back-buffer lock that carries depth while the depth buffer is locked
 // directly: the depth surface is never locked twice.
 TEST_F(LfbAccessorTest, BackAndDepthLockedTogether) {
