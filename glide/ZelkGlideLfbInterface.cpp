@@ -9,6 +9,7 @@
 #include "framework/ZelkException.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
+#include "lfb/ZelkGrLfbRegionRows.h"
 
 namespace zelk {
 namespace glidebody {
@@ -94,15 +95,21 @@ FxBool grLfbUnlock(GrLock_t type, GrBuffer_t buffer) {
 FxBool grLfbReadRegion(GrBuffer_t buffer, FxU32 x, FxU32 y, FxU32 width, FxU32 height, FxU32 stride,
                        void* destination) {
     ZelkGlide& glide = *GetGlide();
+    // Strides are signed byte counts: one above 2^31 - 1 is no stride.
+    if (stride > kLfbMaxReadStride) {
+        return FXFALSE;
+    }
     if (!glide.settings.enableLfbAccessing) {
         // Nothing to read: the application gets zero pixels, not stale memory.
         if (destination && glide.IsOpen() && x < glide.screenWidth && y < glide.screenHeight) {
             const std::uint64_t w = std::min<std::uint64_t>(width, glide.screenWidth - x);
             const std::uint64_t h = std::min<std::uint64_t>(height, glide.screenHeight - y);
-            if (std::uint64_t(stride) >= w * 2) {
-                for (std::uint64_t row = 0; row < h; ++row) {
-                    std::memset(static_cast<std::uint8_t*>(destination) + row * stride, 0, std::size_t(w * 2));
-                }
+            if (!LfbReadStrideAccepted(destination, stride, h, w * 2)) {
+                return FXFALSE;
+            }
+            std::uint8_t* const first = static_cast<std::uint8_t*>(destination);
+            for (std::uint64_t row = 0; row < h; ++row) {
+                std::memset(LfbRegionRow(first, std::int64_t(stride), row), 0, std::size_t(w * 2));
             }
         }
         return FXTRUE;

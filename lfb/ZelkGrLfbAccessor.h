@@ -142,9 +142,12 @@ public:
     bool SetupReadDepthConverter(std::uint32_t writeMode, std::uint32_t depthFormat);
     bool SetupWriteDepthConverter(std::uint32_t writeMode, std::uint32_t depthFormat);
 
-    // The two paths of a lock (rectangles in Glide screen pixels).
+    // The two paths of a lock (rectangles in Glide screen pixels).  A write
+    // that will overwrite every pixel of the rectangle (a region write)
+    // passes overwritesRect: a render target then starts without the back
+    // buffer's pixels.
     bool CreateSurfaceLFB(std::uint32_t lockType, std::uint32_t recordIndex, const RECT* rect,
-                          ZelkGrLfbLockRecord& record);
+                          ZelkGrLfbLockRecord& record, bool overwritesRect = false);
     bool ReleaseSurfaceLFB(std::uint32_t lockType, std::uint32_t recordIndex,
                            ZelkGrLfbLockRecord& record);
     bool CreateSoftwareLFB(std::uint32_t lockType, std::uint32_t recordIndex, const RECT* rect,
@@ -191,7 +194,13 @@ public:
     std::uint32_t workingAlphaNonZero = 0;
 
     ZelkGrLfbLockRecord lockRecords[kLfbRecordCount];
+    // The record the last aux-buffer lock went to (kLfbRecordCount: none),
+    // so that its unlock ends that lock even if depth buffering was
+    // switched in between.
+    std::uint32_t auxLockRecord = kLfbRecordCount;
     std::uint8_t canConvert[kLfbConversionFormatCount] = {};
+    // Lockable render targets of the screen's size, one per conversion
+    // format, kept from one lock to the next.
     IDirect3DSurface9Ptr conversionTargets[kLfbConversionFormatCount];
 
     LfbPixelConverter colorPixelConverter = ConvertTexelNone;
@@ -201,6 +210,9 @@ public:
 
 private:
     void Probe();
+    // The render target of a conversion format, made when the slot holds
+    // none of the screen's size or a lock record still holds it.
+    IDirect3DSurface9* ConversionTarget(std::uint32_t index);
 };
 
 }  // namespace zelk

@@ -5,6 +5,7 @@
 
 #include "framework/ZelkException.h"
 #include "lfb/ZelkGrLfbAccessor.h"
+#include "lfb/ZelkGrLfbRegionRows.h"
 
 namespace zelk {
 
@@ -56,6 +57,9 @@ bool ZelkGrLfbAccessor::Lock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t 
             throw ZelkException(kThrowerLock, false, kMessageInfo);
         }
         recordIndex = int(MapBuffer(buffer, auxIsDepth, kThrowerLock));
+        if (buffer == GR_BUFFER_AUXBUFFER) {
+            auxLockRecord = uint32_t(recordIndex);
+        }
         ZelkGrLfbLockRecord& record = lockRecords[recordIndex];
         const uint32_t lockType = type & 0xF;
         if (lockType > 1) {
@@ -117,6 +121,10 @@ bool ZelkGrLfbAccessor::Unlock(GrLock_t type, GrBuffer_t buffer) {
         if (lockType > 1) {
             throw ZelkException(kThrowerUnlock, false, kMessageLockType);
         }
+        if (buffer == GR_BUFFER_AUXBUFFER && auxLockRecord < kLfbRecordCount) {
+            recordIndex = auxLockRecord;
+            auxLockRecord = kLfbRecordCount;
+        }
         ZelkGrLfbLockRecord& record = lockRecords[recordIndex];
         ending = true;
         if (record.kind == kLfbKindSurface) {
@@ -159,7 +167,8 @@ bool ZelkGrLfbAccessor::ReadRegion(GrBuffer_t buffer, uint32_t x, uint32_t y, ui
             return true;
         }
         const int64_t rowBytes = int64_t(w) * 2;
-        if (destination == nullptr || destinationStride < rowBytes) {
+        if (destinationStride < 0 ||
+            !LfbReadStrideAccepted(destination, uint64_t(destinationStride), h, uint64_t(rowBytes))) {
             return false;
         }
         ZelkGrLfbLockRecord record;
@@ -171,12 +180,10 @@ bool ZelkGrLfbAccessor::ReadRegion(GrBuffer_t buffer, uint32_t x, uint32_t y, ui
         }
         bool result = false;
         if (record.lfbPointer) {
-            const uint8_t* source = record.lfbPointer;
             uint8_t* target = static_cast<uint8_t*>(destination);
             for (uint64_t row = 0; row < h; ++row) {
-                std::memcpy(target, source, size_t(rowBytes));
-                source += record.stride;
-                target += destinationStride;
+                std::memcpy(LfbRegionRow(target, destinationStride, row),
+                            LfbRegionRow(record.lfbPointer, record.stride, row), size_t(rowBytes));
             }
             result = true;
         }
@@ -218,23 +225,26 @@ bool ZelkGrLfbAccessor::WriteRegion(GrBuffer_t buffer, GrLfbSrcFmt_t sourceForma
             return true;
         }
         const int64_t rowBytes = int64_t(BytesPerPixel(mode)) * int64_t(w);
+        // The rows lie between the source pointer and |stride| x (h - 1)
+        // bytes past it; a bottom-up image starts at the last of them.
+        const int64_t magnitude = sourceStride < 0 ? -int64_t(sourceStride) : int64_t(sourceStride);
+        if (!LfbRegionRowsFit(source, magnitude, h, uint64_t(rowBytes))) {
+            return false;
+        }
         const uint8_t* firstRow = static_cast<const uint8_t*>(source);
         if (sourceStride < 0) {
-            firstRow += -int64_t(sourceStride) * int64_t(h - 1);
+            firstRow = LfbRegionRow(firstRow, magnitude, h - 1);
         }
         const RECT rect = {LONG(x), LONG(y), LONG(x + w), LONG(y + h)};
 
         ZelkGrLfbLockRecord surfaceRecord;
         surfaceRecord.writeMode = mode;
         surfaceRecord.origin = GR_ORIGIN_UPPER_LEFT;
-        if (CreateSurfaceLFB(1, recordIndex, &rect, surfaceRecord)) {
+        if (CreateSurfaceLFB(1, recordIndex, &rect, surfaceRecord, /*overwritesRect=*/true)) {
             if (surfaceRecord.stride >= rowBytes && surfaceRecord.lfbPointer) {
-                const uint8_t* from = firstRow;
-                uint8_t* to = surfaceRecord.lfbPointer;
                 for (uint64_t row = 0; row < h; ++row) {
-                    std::memcpy(to, from, size_t(rowBytes));
-                    from += sourceStride;
-                    to += surfaceRecord.stride;
+                    std::memcpy(LfbRegionRow(surfaceRecord.lfbPointer, surfaceRecord.stride, row),
+                                LfbRegionRow(firstRow, sourceStride, row), size_t(rowBytes));
                 }
             }
             return ReleaseSurfaceLFB(1, recordIndex, surfaceRecord);

@@ -57,6 +57,12 @@ void ThrowIfNoColourConversion(const IDirect3DSurface9Ptr& surface, bool convert
     }
 }
 
+// Write modes whose pixels hold depth: the RGB:DEPTH modes and ZA16.
+bool CarriesDepth(uint32_t writeMode) {
+    return writeMode == GR_LFBWRITEMODE_565_DEPTH || writeMode == GR_LFBWRITEMODE_555_DEPTH ||
+           writeMode == GR_LFBWRITEMODE_1555_DEPTH || writeMode == GR_LFBWRITEMODE_ZA16;
+}
+
 // The rectangle cut to the Glide screen (empty when it lies outside).
 RECT ClipToScreen(const RECT* rect, uint32_t W, uint32_t H) {
     RECT r;
@@ -148,6 +154,34 @@ IDirect3DSurface9Ptr ScreenSizedCopy(IDirect3DDevice9* device, IDirect3DSurface9
     return scratch;
 }
 
+// The two passes of a software LFB, the colour surface's and then the depth
+// surface's: fetches the depth-stencil surface when the direction's switch
+// allows, describes both surfaces and asks the direction's pickers for their
+// converters.  A colour surface that no converter covers fails the call for
+// a mode that carries colour.  A colour buffer written in a mode without
+// depth keeps its depth; the depth buffer written in such a mode takes the
+// constant depth.
+void SetUpPasses(ZelkGrLfbAccessor& accessor, bool writing, uint32_t recordIndex, uint32_t writeMode,
+                 const IDirect3DSurface9Ptr& color, const char* thrower, ConversionPass (&passes)[2]) {
+    IDirect3DSurface9Ptr depth;
+    if (writing ? accessor.writeDepth : accessor.readDepth) {
+        ThrowIfFailed(accessor.device->GetDepthStencilSurface(&depth), thrower, kMessageGetDepthStencil);
+    }
+    const D3DSURFACE_DESC colorDesc = DescriptionOf(color);
+    const D3DSURFACE_DESC depthDesc = DescriptionOf(depth);
+    const uint32_t colorFormat = color ? uint32_t(colorDesc.Format) : 0u;
+    const uint32_t depthFormat = depth ? uint32_t(depthDesc.Format) : 0u;
+
+    const bool colorOk = writing ? accessor.SetupWriteConverter(writeMode, accessor.colorFormat, colorFormat)
+                                 : accessor.SetupReadConverter(writeMode, accessor.colorFormat, colorFormat);
+    ThrowIfNoColourConversion(color, colorOk, writeMode, writing, colorDesc.Format, thrower);
+    const bool keepDepth = writing && recordIndex != kLfbRecordDepth && !CarriesDepth(writeMode);
+    const bool depthOk = !keepDepth && (writing ? accessor.SetupWriteDepthConverter(writeMode, depthFormat)
+                                                : accessor.SetupReadDepthConverter(writeMode, depthFormat));
+    passes[0] = {color, colorDesc, colorOk, accessor.colorPixelConverter, accessor.colorRowConverter};
+    passes[1] = {depth, depthDesc, depthOk, accessor.depthPixelConverter, accessor.depthRowConverter};
+}
+
 // Write-lock formats of the back buffer: the format that holds the write
 // mode's pixels as they are, and the back-buffer formats whose memory can be
 // handed out for it.
@@ -189,8 +223,28 @@ int ConversionIndex(D3DFORMAT format) {
 // ---------------------------------------------------------------------------
 // Surface LFB
 
+IDirect3DSurface9* ZelkGrLfbAccessor::ConversionTarget(uint32_t index) {
+    IDirect3DSurface9Ptr& slot = conversionTargets[index];
+    if (slot) {
+        const D3DSURFACE_DESC desc = DescriptionOf(slot);
+        bool held = false;
+        for (const ZelkGrLfbLockRecord& record : lockRecords) {
+            held = held || record.surface.Get() == slot.GetInterfacePtr();
+        }
+        if (!held && desc.Width == width && desc.Height == height &&
+            desc.Format == kLfbConversionFormats[index]) {
+            return slot;
+        }
+    }
+    slot = nullptr;
+    ThrowIfFailed(device->CreateRenderTarget(width, height, kLfbConversionFormats[index], D3DMULTISAMPLE_NONE, 0,
+                                             TRUE, &slot, nullptr),
+                  kThrowerCreateSurface, kMessageCreateRenderTarget);
+    return slot;
+}
+
 bool ZelkGrLfbAccessor::CreateSurfaceLFB(uint32_t lockType, uint32_t recordIndex, const RECT* rect,
-                                         ZelkGrLfbLockRecord& record) {
+                                         ZelkGrLfbLockRecord& record, bool overwritesRect) {
     if (recordIndex == kLfbRecordFront || recordIndex == kLfbRecordAlpha ||
         recordIndex >= kLfbRecordCount || record.origin != GR_ORIGIN_UPPER_LEFT) {
         return false;
@@ -199,6 +253,7 @@ bool ZelkGrLfbAccessor::CreateSurfaceLFB(uint32_t lockType, uint32_t recordIndex
         const RECT clipped = ClipToScreen(rect, width, height);
         record.rect = ZelkGrRect(clipped.left, clipped.top, clipped.right, clipped.bottom);
         IDirect3DSurface9Ptr served;
+        DWORD lockFlags = 0;
         if (recordIndex == kLfbRecordDepth) {
             if (!(lockType == 0 ? readDepth : writeDepth)) {
                 return false;
@@ -241,21 +296,25 @@ bool ZelkGrLfbAccessor::CreateSurfaceLFB(uint32_t lockType, uint32_t recordIndex
                 if (index < 0 || !canConvert[index]) {
                     return false;
                 }
-                conversionTargets[index] = nullptr;
-                ThrowIfFailed(device->CreateRenderTarget(width, height, target.wanted,
-                                                         D3DMULTISAMPLE_NONE, 0, TRUE,
-                                                         &conversionTargets[index], nullptr),
-                              kThrowerCreateSurface, kMessageCreateRenderTarget);
-                const RECT source = ScaleRect(clipped, width, height, desc.Width, desc.Height);
-                ThrowIfFailed(device->StretchRect(back, &source, conversionTargets[index], &clipped,
-                                                  D3DTEXF_NONE),
-                              kThrowerCreateSurface, kMessageStretchRect);
-                served = conversionTargets[index];
+                IDirect3DSurface9* const conversion = ConversionTarget(uint32_t(index));
+                if (lockType == 1 && overwritesRect) {
+                    // Only the rectangle goes back to the back buffer, and
+                    // every pixel of it will be written: the target's
+                    // contents need neither be filled nor fetched.
+                    lockFlags = D3DLOCK_DISCARD;
+                } else {
+                    // Pixels the application does not write come back as
+                    // they were.
+                    const RECT source = ScaleRect(clipped, width, height, desc.Width, desc.Height);
+                    ThrowIfFailed(device->StretchRect(back, &source, conversion, &clipped, D3DTEXF_NONE),
+                                  kThrowerCreateSurface, kMessageStretchRect);
+                }
+                served = conversion;
             }
         }
         record.surface.Reset(served);
         D3DLOCKED_RECT locked;
-        ThrowIfFailed(record.surface.LockRect(&locked, &clipped, 0), kThrowerCreateSurface,
+        ThrowIfFailed(record.surface.LockRect(&locked, &clipped, lockFlags), kThrowerCreateSurface,
                       kMessageLockRect);
         record.stride = locked.Pitch;
         record.lfbPointer = static_cast<uint8_t*>(locked.pBits);
@@ -330,14 +389,6 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
                               kThrowerCreateSoftware, kMessageGetBackBuffer);
             }
         }
-        IDirect3DSurface9Ptr depth;
-        if (lockType == 0 ? readDepth : writeDepth) {
-            ThrowIfFailed(device->GetDepthStencilSurface(&depth), kThrowerCreateSoftware,
-                          kMessageGetDepthStencil);
-        }
-        const D3DSURFACE_DESC colorDesc = DescriptionOf(color);
-        const D3DSURFACE_DESC depthDesc = DescriptionOf(depth);
-
         const RECT clipped = ClipToScreen(rect, width, height);
         const uint32_t w = uint32_t(clipped.right - clipped.left);
         const uint32_t h = uint32_t(clipped.bottom - clipped.top);
@@ -355,14 +406,8 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
         const int destinationPitch = lowerLeft ? -record.stride : record.stride;
         const RECT source = {0, 0, LONG(w), LONG(h)};
 
-        const bool colorOk = SetupReadConverter(record.writeMode, colorFormat,
-                                                color ? uint32_t(colorDesc.Format) : 0u);
-        ThrowIfNoColourConversion(color, colorOk, record.writeMode, false, colorDesc.Format,
-                                  kThrowerCreateSoftware);
-        const bool depthOk = SetupReadDepthConverter(record.writeMode,
-                                                     depth ? uint32_t(depthDesc.Format) : 0u);
-        const ConversionPass passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
-                                          {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
+        ConversionPass passes[2];
+        SetUpPasses(*this, false, recordIndex, record.writeMode, color, kThrowerCreateSoftware, passes);
         for (const ConversionPass& pass : passes) {
             if (!pass.Runs()) {
                 continue;
@@ -393,13 +438,6 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
             ThrowIfFailed(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &color),
                           kThrowerLoadSoftware, kMessageGetBackBuffer);
         }
-        IDirect3DSurface9Ptr depth;
-        if (writeDepth) {
-            ThrowIfFailed(device->GetDepthStencilSurface(&depth), kThrowerLoadSoftware,
-                          kMessageGetDepthStencil);
-        }
-        const D3DSURFACE_DESC colorDesc = DescriptionOf(color);
-        const D3DSURFACE_DESC depthDesc = DescriptionOf(depth);
         if (target->x < 0 || target->y < 0 || uint32_t(target->x) >= width ||
             uint32_t(target->y) >= height || record.lfbPointer == nullptr) {
             return true;
@@ -416,14 +454,8 @@ bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const P
         const bool lowerLeft = record.origin == GR_ORIGIN_LOWER_LEFT;
         const POINT destinationPoint = {0, lowerLeft ? LONG(h) - 1 : 0};
 
-        const bool colorOk = SetupWriteConverter(record.writeMode, colorFormat,
-                                                 color ? uint32_t(colorDesc.Format) : 0u);
-        ThrowIfNoColourConversion(color, colorOk, record.writeMode, true, colorDesc.Format,
-                                  kThrowerLoadSoftware);
-        const bool depthOk = SetupWriteDepthConverter(record.writeMode,
-                                                      depth ? uint32_t(depthDesc.Format) : 0u);
-        const ConversionPass passes[2] = {{color, colorDesc, colorOk, colorPixelConverter, colorRowConverter},
-                                          {depth, depthDesc, depthOk, depthPixelConverter, depthRowConverter}};
+        ConversionPass passes[2];
+        SetUpPasses(*this, true, recordIndex, record.writeMode, color, kThrowerLoadSoftware, passes);
         for (const ConversionPass& pass : passes) {
             if (!pass.Runs()) {
                 continue;

@@ -100,8 +100,9 @@ const PickTable kReadA1R5G5B5 = {
     {NONE, NONE, NONE, NONE},
 };
 
-// Writes.  The alpha buffer's mode changes only alpha, and ZA16 carries no
-// colour: neither touches the colour of a surface without alpha.
+// Writes.  The alpha buffer's mode and ZA16 carry no colour: the surface
+// takes the constant colour, on 32-bit surfaces with the alpha buffer's
+// alpha ORed into its alpha.
 const PickTable kWriteA8R8G8B8 = {
     {P(LfbWriteRow_565ArgbToA8R8G8B8), P(LfbReadRow_R5G6B5To8888Abgr), P(LfbWriteRow_565ArgbToA8R8G8B8), P(LfbReadRow_R5G6B5To8888Abgr)},
     {P(LfbWriteRow_555ArgbToA8R8G8B8), P(LfbWriteRow_555AbgrToA8R8G8B8), P(LfbWriteRow_555RgbaToA8R8G8B8), P(LfbWriteRow_555BgraToA8R8G8B8)},
@@ -112,33 +113,33 @@ const PickTable kWriteA8R8G8B8 = {
     {P(LfbWriteRow_565DepthArgbToA8R8G8B8), P(LfbWriteRow_565DepthAbgrToA8R8G8B8), P(LfbWriteRow_565DepthArgbToA8R8G8B8), P(LfbWriteRow_565DepthAbgrToA8R8G8B8)},
     {P(LfbWriteRow_555DepthArgbToA8R8G8B8), P(LfbWriteRow_555DepthAbgrToA8R8G8B8), P(LfbWriteRow_555DepthRgbaToA8R8G8B8), P(LfbWriteRow_555DepthBgraToA8R8G8B8)},
     {P(LfbWriteRow_1555DepthArgbToA8R8G8B8), P(LfbWriteRow_1555DepthAbgrToA8R8G8B8), P(LfbWriteRow_1555DepthRgbaToA8R8G8B8), P(LfbWriteRow_1555DepthBgraToA8R8G8B8)},
-    {NONE, NONE, NONE, NONE},
+    {P(LfbWriteRowFill_ColorToA8R8G8B8), P(LfbWriteRowFill_ColorToA8R8G8B8), P(LfbWriteRowFill_ColorToA8R8G8B8), P(LfbWriteRowFill_ColorToA8R8G8B8)},
 };
 
 const PickTable kWriteR5G6B5 = {
     {P(LfbRowCopy16), P(LfbReadRow_R5G6B5To565Abgr), P(LfbRowCopy16), P(LfbReadRow_R5G6B5To565Abgr)},
     {P(LfbWriteRow_555ArgbToR5G6B5), P(LfbReadRow_X1R5G5B5To565Abgr), P(LfbWriteRow_555RgbaToR5G6B5), P(LfbWriteRow_555BgraToR5G6B5)},
     {P(LfbWriteRow_555ArgbToR5G6B5), P(LfbReadRow_X1R5G5B5To565Abgr), P(LfbWriteRow_555RgbaToR5G6B5), P(LfbWriteRow_555BgraToR5G6B5)},
-    {NONE, NONE, NONE, NONE},
+    {P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5)},
     {P(LfbReadRow_A8R8G8B8To565Argb), P(LfbWriteRow_888AbgrToR5G6B5), P(LfbWriteRow_888RgbaToR5G6B5), P(LfbWriteRow_888BgraToR5G6B5)},
     {P(LfbReadRow_A8R8G8B8To565Argb), P(LfbWriteRow_888AbgrToR5G6B5), P(LfbWriteRow_888RgbaToR5G6B5), P(LfbWriteRow_888BgraToR5G6B5)},
     {P(LfbWriteRow_565DepthArgbToR5G6B5), P(LfbWriteRow_565DepthAbgrToR5G6B5), P(LfbWriteRow_565DepthArgbToR5G6B5), P(LfbWriteRow_565DepthAbgrToR5G6B5)},
     {P(LfbWriteRow_555DepthArgbToR5G6B5), P(LfbWriteRow_555DepthAbgrToR5G6B5), P(LfbWriteRow_555DepthRgbaToR5G6B5), P(LfbWriteRow_555DepthBgraToR5G6B5)},
     {P(LfbWriteRow_555DepthArgbToR5G6B5), P(LfbWriteRow_555DepthAbgrToR5G6B5), P(LfbWriteRow_555DepthRgbaToR5G6B5), P(LfbWriteRow_555DepthBgraToR5G6B5)},
-    {NONE, NONE, NONE, NONE},
+    {P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5)},
 };
 
 const PickTable kWriteX1R5G5B5 = {
     {P(LfbReadRow_R5G6B5To1555Argb), P(LfbWriteRow_565AbgrToX1R5G5B5), P(LfbReadRow_R5G6B5To1555Argb), P(LfbWriteRow_565AbgrToX1R5G5B5)},
     {P(LfbReadRow_X1R5G5B5To1555Argb), P(LfbReadRow_X1R5G5B5To1555Abgr), P(LfbWriteRow_555RgbaToX1R5G5B5), P(LfbWriteRow_555BgraToX1R5G5B5)},
     {P(LfbRowCopy16), P(LfbReadRow_X1R5G5B5To555Abgr), P(LfbWriteRow_1555RgbaToX1R5G5B5), P(LfbWriteRow_1555BgraToX1R5G5B5)},
-    {P(LfbWriteRow_AlphaToA1R5G5B5), P(LfbWriteRow_AlphaToA1R5G5B5), P(LfbWriteRow_AlphaToA1R5G5B5), P(LfbWriteRow_AlphaToA1R5G5B5)},
+    {P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5)},
     {P(LfbReadRow_X8R8G8B8To1555Argb), P(LfbReadRow_X8R8G8B8To1555Abgr), P(LfbWriteRow_888RgbaToX1R5G5B5), P(LfbWriteRow_888BgraToX1R5G5B5)},
     {P(LfbReadRow_A8R8G8B8To1555Argb), P(LfbReadRow_A8R8G8B8To1555Abgr), P(LfbWriteRow_8888RgbaToX1R5G5B5), P(LfbWriteRow_8888BgraToX1R5G5B5)},
     {P(LfbWriteRow_565DepthArgbToX1R5G5B5), P(LfbWriteRow_565DepthAbgrToX1R5G5B5), P(LfbWriteRow_565DepthArgbToX1R5G5B5), P(LfbWriteRow_565DepthAbgrToX1R5G5B5)},
     {P(LfbWriteRow_555DepthArgbToX1R5G5B5), P(LfbWriteRow_555DepthAbgrToX1R5G5B5), P(LfbWriteRow_555DepthRgbaToX1R5G5B5), P(LfbWriteRow_555DepthBgraToX1R5G5B5)},
     {P(LfbWriteRow_565DepthArgbToR5G6B5), P(LfbWriteRow_1555DepthAbgrToX1R5G5B5), P(LfbWriteRow_1555DepthRgbaToX1R5G5B5), P(LfbWriteRow_1555DepthBgraToX1R5G5B5)},
-    {NONE, NONE, NONE, NONE},
+    {P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5)},
 };
 
 bool Store(LfbRowConverter& row, LfbPixelConverter& pixel, const ConverterPair& pair,
@@ -151,10 +152,14 @@ bool Store(LfbRowConverter& row, LfbPixelConverter& pixel, const ConverterPair& 
 const ConverterPair kNone = NONE;
 
 // Depth rows: colour-only modes (565 to 8888, ANY), RGB:DEPTH modes, ZA16.
+// Writes in colour-only modes fill with the constant depth; reads in them
+// convert no depth.
 const ConverterPair kReadD16[3] = {NONE, P(LfbReadRow_D16LockableTo565Depth), P(LfbReadRow_D16LockableToZa16)};
 const ConverterPair kReadD32F[3] = {NONE, P(LfbReadRow_D32FLockableTo565Depth), P(LfbReadRow_D32FLockableToZa16)};
-const ConverterPair kWriteD16[3] = {NONE, P(LfbWriteRow_565DepthToD16Lockable), P(LfbReadRow_D16LockableToZa16)};
-const ConverterPair kWriteD32F[3] = {NONE, P(LfbWriteRow_565DepthToD32FLockable), P(LfbWriteRow_Za16ToD32FLockable)};
+const ConverterPair kWriteD16[3] = {P(LfbWriteRowFill_DepthToD16Lockable), P(LfbWriteRow_565DepthToD16Lockable),
+                                    P(LfbReadRow_D16LockableToZa16)};
+const ConverterPair kWriteD32F[3] = {P(LfbWriteRowFill_DepthToD32FLockable), P(LfbWriteRow_565DepthToD32FLockable),
+                                     P(LfbWriteRow_Za16ToD32FLockable)};
 
 #undef P
 #undef NONE
@@ -207,11 +212,6 @@ bool ZelkGrLfbAccessor::SetupWriteConverter(uint32_t writeMode, uint32_t colorOr
     }
     if (table == nullptr || row < 0 || colorOrder > 3) {
         return Store(colorRowConverter, colorPixelConverter, kNone, false);
-    }
-    // Surfaces without alpha keep their pixels under alpha-only writes.
-    if (writeMode == GR_LFBWRITEMODE_RESERVED1 &&
-        (surfaceFormat == D3DFMT_X8R8G8B8 || surfaceFormat == D3DFMT_X1R5G5B5)) {
-        return Store(colorRowConverter, colorPixelConverter, kNone, true);
     }
     return Store(colorRowConverter, colorPixelConverter, (*table)[row][colorOrder], true);
 }

@@ -12,7 +12,6 @@
 // read the destination pixel before they store it.
 #include <windows.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -28,8 +27,13 @@ namespace lfblayout {
 struct Working {
     uint32_t alpha;
     uint32_t alphaNonZero;
+    uint32_t color;
+    uint32_t depth;
     explicit Working(const ZelkGrLfbAccessor* a)
-        : alpha(a->workingAlpha & 0xFFu), alphaNonZero(a->workingAlphaNonZero & 1u) {}
+        : alpha(a->workingAlpha & 0xFFu),
+          alphaNonZero(a->workingAlphaNonZero & 1u),
+          color(a->workingColor),
+          depth(a->workingDepth) {}
 };
 
 struct Channels {
@@ -168,19 +172,26 @@ using Lfb1555DepthBgra = Layout<4, Fields555Bgra, Alpha1<0>, true>;
 // The alpha buffer's mode: alpha in bits 7-0, no colour.
 using LfbAlpha = Layout<2, NoRgb, Alpha8<0>>;
 
-// Alpha-only destinations: the colour of the surface pixel stays.
-struct SurfA8R8G8B8AlphaOnly {
-    static constexpr unsigned kSize = 4;
-    static constexpr bool kReadsDestination = true;
-    static uint32_t Encode(const Channels& c, uint32_t old) {
-        return (old & 0x00FFFFFFu) | (c.a & 0xFFu) << 24;
+// Sources that carry no colour: the pixel takes the working colour (alpha
+// in bits 31-24).  The alpha buffer's pixels OR their alpha (bits 7-0) into
+// the working colour's alpha; ZA16 pixels are not read at all.
+struct WorkingColour {
+    static constexpr unsigned kSize = 2;
+    static Channels Decode(uint32_t, const Working& w) {
+        Channels c;
+        c.r = (w.color >> 16) & 0xFFu;
+        c.g = (w.color >> 8) & 0xFFu;
+        c.b = w.color & 0xFFu;
+        c.a = w.color >> 24;
+        return c;
     }
 };
-struct SurfA1R5G5B5AlphaOnly {
+struct LfbAlphaOverWorkingColour {
     static constexpr unsigned kSize = 2;
-    static constexpr bool kReadsDestination = true;
-    static uint32_t Encode(const Channels& c, uint32_t old) {
-        return (old & 0x7FFFu) | uint32_t((c.a & 0xFFu) != 0) << 15;
+    static Channels Decode(uint32_t p, const Working& w) {
+        Channels c = WorkingColour::Decode(p, w);
+        c.a |= p & 0xFFu;
+        return c;
     }
 };
 
@@ -221,32 +232,91 @@ struct DepthHigh16Of32 {  // bits 31-16 of a 4-byte pixel; bits 15-0 kept
     }
 };
 
-// 32-bit float depth in [0, 1].  Writing multiplies the 16-bit depth by the
-// float nearest 1/65535; reading multiplies by 65535 and truncates, after
-// clamping to [0, 1] (NaN reads as 0).
-constexpr double kDepthWriteScale = double(1.0f / 65535.0f);
+// 32-bit float depth in [0, 1], converted in integers so that the result
+// does not depend on the precision the x87 unit was left in.  Writing gives
+// the float nearest z x k16, k16 = 65537 / 2^32 being the float nearest
+// 1/65535 (so 0xFFFF gives 1.0).  Reading gives the largest depth whose
+// write is no greater than the float: trunc(float x 65535), one more where
+// the next depth's write is still no greater (k16 lies just below 1/65535,
+// so a written depth alone would often come back one lower).  NaN and
+// negative values read as 0, values from 1.0 up as 0xFFFF.
+
+// The float nearest p / 2^32 (p > 0, below 2^40), rounded to nearest even,
+// as its bits.
+inline uint32_t FloatBitsOfFraction32(uint64_t p) {
+    int length = 64 - __builtin_clzll(p);  // significant bits of p
+    uint64_t q;
+    if (length > 24) {
+        const int shift = length - 24;
+        const uint64_t rest = p & ((uint64_t(1) << shift) - 1u);
+        const uint64_t half = uint64_t(1) << (shift - 1);
+        q = p >> shift;
+        if (rest > half || (rest == half && (q & 1u))) {
+            ++q;
+        }
+        if (q == (uint64_t(1) << 24)) {
+            q >>= 1;
+            ++length;
+        }
+    } else {
+        q = p << (24 - length);
+    }
+    // value = q x 2^(length - 24 - 32), q in [2^23, 2^24).
+    return uint32_t(length + 94) << 23 | (uint32_t(q) & 0x7FFFFFu);
+}
+inline uint32_t DepthToFloatBits(uint32_t z) {
+    return z == 0 ? 0u : FloatBitsOfFraction32(uint64_t(z) * 65537u);
+}
+inline uint32_t FloatBitsToDepth(uint32_t bits) {
+    if (bits >= 0x7F800001u) {  // negative (sign set) or NaN
+        return 0;
+    }
+    if (bits >= 0x3F800000u) {  // 1.0 and above, infinity
+        return 0xFFFFu;
+    }
+    const uint32_t exponent = bits >> 23;
+    const uint64_t mantissa = (bits & 0x7FFFFFu) | (exponent ? 0x800000u : 0u);
+    const uint32_t shift = 150 - (exponent ? exponent : 1);  // value = mantissa / 2^shift, shift >= 24
+    uint32_t z = shift >= 64 ? 0u : uint32_t((mantissa * 65535u) >> shift);
+    if (z < 0xFFFFu && DepthToFloatBits(z + 1) <= bits) {
+        ++z;
+    }
+    return z;
+}
 struct DepthFloat {
     static constexpr unsigned kSize = 4;
     static constexpr bool kReadsDestination = false;
     static Channels Decode(uint32_t p, const Working&) {
-        float f;
-        std::memcpy(&f, &p, 4);
-        double d = f;
-        if (!(d > 0.0)) {  // NaN, negative, -0
-            d = 0.0;
-        } else if (d > 1.0) {
-            d = 1.0;
-        }
         Channels c;
-        c.raw = uint32_t(d * 65535.0) & 0xFFFFu;
+        c.raw = FloatBitsToDepth(p);
         return c;
     }
-    static uint32_t Encode(const Channels& c, uint32_t) {
-        const float f = float(double(c.raw) * kDepthWriteScale);
-        uint32_t p;
-        std::memcpy(&p, &f, 4);
-        return p;
+    static uint32_t Encode(const Channels& c, uint32_t) { return DepthToFloatBits(c.raw); }
+};
+
+// The constant depth of writes in modes without depth: the 16-bit value,
+// or as a float that value / 65536 (exact).  The frame-buffer pixels are
+// not read.
+struct WorkingDepth {
+    static constexpr unsigned kSize = 2;
+    static Channels Decode(uint32_t, const Working& w) {
+        Channels c;
+        c.raw = w.depth >> 16;
+        return c;
     }
+};
+struct WorkingDepthOver65536 {
+    static constexpr unsigned kSize = 2;
+    static Channels Decode(uint32_t, const Working& w) {
+        Channels c;
+        c.raw = (w.depth >> 16) == 0 ? 0u : FloatBitsOfFraction32(uint64_t(w.depth >> 16) << 16);
+        return c;
+    }
+};
+struct Raw32 {
+    static constexpr unsigned kSize = 4;
+    static constexpr bool kReadsDestination = false;
+    static uint32_t Encode(const Channels& c, uint32_t) { return c.raw; }
 };
 
 // The base address that makes the shared row walk (which starts at

@@ -72,7 +72,8 @@ namespace zelk {
     X(LfbWriteRow_1555DepthAbgrToA8R8G8B8, Lfb1555DepthAbgr, SurfA8R8G8B8)                   \
     X(LfbWriteRow_1555DepthRgbaToA8R8G8B8, Lfb1555DepthRgba, SurfA8R8G8B8)                   \
     X(LfbWriteRow_1555DepthBgraToA8R8G8B8, Lfb1555DepthBgra, SurfA8R8G8B8)                   \
-    X(LfbWriteRow_AlphaToA8R8G8B8, LfbAlpha, SurfA8R8G8B8AlphaOnly)                          \
+    X(LfbWriteRow_AlphaToA8R8G8B8, LfbAlphaOverWorkingColour, SurfA8R8G8B8)                  \
+    X(LfbWriteRowFill_ColorToA8R8G8B8, WorkingColour, SurfA8R8G8B8)                          \
     /* R5G6B5 surfaces */                                                                    \
     X(LfbReadRow_R5G6B5To888Argb, SurfR5G6B5, Lfb888Argb)                                    \
     X(LfbReadRow_R5G6B5To888Abgr, SurfR5G6B5, Lfb888Abgr)                                    \
@@ -112,6 +113,7 @@ namespace zelk {
     X(LfbWriteRow_555DepthAbgrToR5G6B5, Lfb555DepthAbgr, SurfR5G6B5)                         \
     X(LfbWriteRow_555DepthRgbaToR5G6B5, Lfb555DepthRgba, SurfR5G6B5)                         \
     X(LfbWriteRow_555DepthBgraToR5G6B5, Lfb555DepthBgra, SurfR5G6B5)                         \
+    X(LfbWriteRowFill_ColorToR5G6B5, WorkingColour, SurfR5G6B5)                              \
     /* X1R5G5B5 and A1R5G5B5 surfaces */                                                     \
     X(LfbReadRow_X1R5G5B5To888Argb, SurfA1R5G5B5, Lfb8888Argb)                               \
     X(LfbReadRow_X1R5G5B5To888Abgr, SurfA1R5G5B5, Lfb8888Abgr)                               \
@@ -157,14 +159,16 @@ namespace zelk {
     X(LfbWriteRow_1555DepthAbgrToX1R5G5B5, Lfb1555DepthAbgr, SurfA1R5G5B5)                   \
     X(LfbWriteRow_1555DepthRgbaToX1R5G5B5, Lfb1555DepthRgba, SurfA1R5G5B5)                   \
     X(LfbWriteRow_1555DepthBgraToX1R5G5B5, Lfb1555DepthBgra, SurfA1R5G5B5)                   \
-    X(LfbWriteRow_AlphaToA1R5G5B5, LfbAlpha, SurfA1R5G5B5AlphaOnly)                          \
+    X(LfbWriteRowFill_ColorToX1R5G5B5, WorkingColour, SurfA1R5G5B5)                          \
     /* depth */                                                                              \
     X(LfbReadRow_D16LockableTo565Depth, Raw16, DepthHigh16Of32)                              \
     X(LfbWriteRow_565DepthToD16Lockable, DepthHigh16Of32, Raw16)                             \
     X(LfbWriteRow_Za16ToD32FLockable, Raw16, DepthFloat)                                     \
     X(LfbWriteRow_565DepthToD32FLockable, DepthHigh16Of32, DepthFloat)                       \
     X(LfbReadRow_D32FLockableToZa16, DepthFloat, Raw16)                                      \
-    X(LfbReadRow_D32FLockableTo565Depth, DepthFloat, DepthHigh16Of32)
+    X(LfbReadRow_D32FLockableTo565Depth, DepthFloat, DepthHigh16Of32)                        \
+    X(LfbWriteRowFill_DepthToD16Lockable, WorkingDepth, Raw16)                               \
+    X(LfbWriteRowFill_DepthToD32FLockable, WorkingDepthOver65536, Raw32)
 
 #define ZELK_LFB_DECLARE_ROW_CONVERTER(name, source, destination)                             \
     void name(const ZelkGrLfbAccessor* accessor, const void* sourceBits, const RECT* sourceRect, \

@@ -13,6 +13,7 @@
 #include "common/TestWindow.h"
 #include "framework/ZelkD3D.h"
 #include "glideapi/Glide2.h"
+#include "lfb/support/GuardedBuffer.h"
 
 namespace {
 
@@ -60,9 +61,19 @@ void RemoveSettings() {
 constexpr unsigned kW = 1024;
 constexpr unsigned kH = 768;
 
+// A fault (an access outside the application's memory) ends the program at
+// once with a message instead of waiting for a debugger.
+LONG WINAPI EndOnFault(EXCEPTION_POINTERS* exception) {
+    std::fprintf(stderr, "fault 0x%08lX at %p\n", exception->ExceptionRecord->ExceptionCode,
+                 exception->ExceptionRecord->ExceptionAddress);
+    std::fflush(stderr);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 class LfbExportsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
+        SetUnhandledExceptionFilter(EndOnFault);
         window = new zelktest::TestWindow(kW, kH, "lfb exports");
         module = LoadLibraryA("Rodoz2o.dll");
         if (module) {
@@ -207,8 +218,6 @@ TEST_F(LfbExportsTest, WithAccessOnLocksAndRegionsReachTheBackBuffer) {
     EXPECT_GE(info.strideInBytes, kW * 4);
     EXPECT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
 
-    glide.grLfbConstantAlpha(0x80);
-    glide.grLfbConstantDepth(0x1234);
     Close();
 }
 
@@ -251,32 +260,42 @@ TEST_F(LfbExportsTest, WithAccessOffLocksGetScratchMemory) {
     Close();
 }
 
-// The position of D16_LOCKABLE among the depth formats of the windowed
-// format the wrapper selects by default (the same enumeration runs here).
-int LockableDepthPosition() {
+// Positions, in the enumeration the wrapper runs too, of the windowed
+// format record with a back-buffer format (UNKNOWN: the first record, the
+// default) and of D16_LOCKABLE among its depth formats; -1 where missing.
+struct FormatChoice {
+    int display = -1;
+    int depth = -1;
+};
+FormatChoice LockableDepthChoice(D3DFORMAT back) {
+    FormatChoice choice;
     zelk::ZelkD3D* d3d = zelk::ZelkD3D::GetD3D();
-    if (!d3d || d3d->GetAdapterCount() == 0) return -1;
+    if (!d3d || d3d->GetAdapterCount() == 0) return choice;
     zelk::ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(0);
     const auto& device = adapter->devices[size_t(adapter->selectedDeviceIndex)];
-    if (device.windowedFormats.empty()) return -1;
-    const auto& formats = device.windowedFormats[0].depthStencilFormats;
-    for (size_t i = 0; i < formats.size(); ++i) {
-        if (formats[i] == D3DFMT_D16_LOCKABLE) return int(i);
+    for (size_t i = 0; i < device.windowedFormats.size(); ++i) {
+        if (back != D3DFMT_UNKNOWN && device.windowedFormats[i].backBufferFormat != back) continue;
+        choice.display = int(i);
+        const auto& formats = device.windowedFormats[i].depthStencilFormats;
+        for (size_t j = 0; j < formats.size(); ++j) {
+            if (formats[j] == D3DFMT_D16_LOCKABLE) choice.depth = int(j);
+        }
+        break;
     }
-    return -1;
+    return choice;
 }
 
 // Depth written through the frame buffer takes part in the depth test of
 // a later draw: far on the right half, nearest on the left; region calls
 // keep their place among the recorded drawing.
 TEST_F(LfbExportsTest, DepthWrittenThroughTheFrameBufferTestsDraws) {
-    const int position = LockableDepthPosition();
-    if (position < 0) {
+    const FormatChoice choice = LockableDepthChoice(D3DFMT_UNKNOWN);
+    if (choice.depth < 0) {
         GTEST_SKIP() << "no lockable 16-bit depth buffer here";
     }
     Settings(1, 1);
     SetDword("direct3d device setting", "display format", 0);
-    SetDword("direct3d device setting", "depth buffer format", DWORD(position));
+    SetDword("direct3d device setting", "depth buffer format", DWORD(choice.depth));
     glide.grGlideInit();
     ASSERT_TRUE(Open());
     glide.grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
@@ -318,6 +337,131 @@ TEST_F(LfbExportsTest, DepthWrittenThroughTheFrameBufferTestsDraws) {
     glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
     EXPECT_EQ(left, 0x0000) << "nearer depth in the buffer hides the draw";
     EXPECT_EQ(right, 0xFFFF) << "farther depth lets it through";
+    Close();
+}
+
+// Region reads refuse a stride that is negative as a signed value, above
+// 2^31 - 1, below the row, or whose rows would run past the end of the
+// address space, with frame-buffer access off (zero pixels) and on: the
+// application's memory, against a faulting page before it and after it,
+// is not touched.  A stride of exactly the row fills exactly the buffer.
+TEST_F(LfbExportsTest, RegionReadsStayInTheApplicationsMemory) {
+    const unsigned w = 640, h = 480, rowBytes = w * 2;
+    const FxU32 refused[] = {0xFFFFFB00u, 0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, rowBytes - 2};
+    for (DWORD access : {DWORD(0), DWORD(1)}) {
+        SCOPED_TRACE(access ? "access on" : "access off");
+        Settings(access, 0);
+        glide.grGlideInit();
+        ASSERT_TRUE(Open());
+        glide.grBufferClear(0x00000000, 0, 0);
+        for (zelktest::GuardedBuffer::Guard guard :
+             {zelktest::GuardedBuffer::kGuardAfter, zelktest::GuardedBuffer::kGuardBefore}) {
+            zelktest::GuardedBuffer buffer(size_t(rowBytes) * h, guard);
+            std::memset(buffer.data(), 0xEE, buffer.size());
+            for (FxU32 stride : refused) {
+                EXPECT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, w, h, stride, buffer.data()), FXFALSE)
+                    << std::hex << stride;
+            }
+            for (size_t i = 0; i < buffer.size(); i += 61) ASSERT_EQ(buffer.data()[i], 0xEE) << i;
+            EXPECT_TRUE(buffer.OutsideUntouched());
+            EXPECT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 0, w, h, rowBytes, buffer.data()), FXTRUE);
+            for (size_t i = 0; i < buffer.size(); i += 61) ASSERT_EQ(buffer.data()[i], 0) << i;
+            EXPECT_EQ(buffer.data()[buffer.size() - 1], 0);
+            EXPECT_TRUE(buffer.OutsideUntouched());
+        }
+        Close();
+    }
+}
+
+// grLfbConstantAlpha, grConstantColorValue and grLfbConstantDepth fill what
+// a write does not carry: the alpha of a 565 lock written through the
+// system-memory copy, the colour of an alpha-buffer write, the depth of a
+// depth-buffer write in a colour mode.
+TEST_F(LfbExportsTest, ConstantsFillWhatAWriteDoesNotCarry) {
+    const FormatChoice choice = LockableDepthChoice(D3DFMT_A8R8G8B8);
+    if (choice.display < 0 || choice.depth < 0) {
+        GTEST_SKIP() << "no A8R8G8B8 back buffer with lockable 16-bit depth here";
+    }
+    Settings(1, 0);
+    SetDword("direct3d device setting", "display format", DWORD(choice.display));
+    SetDword("direct3d device setting", "depth buffer format", DWORD(choice.depth));
+    glide.grGlideInit();
+    ASSERT_TRUE(Open());
+    glide.grBufferClear(0x00000000, 0, 0);
+
+    // Alpha: a lower-left 565 lock converts in system memory.
+    glide.grLfbConstantAlpha(0x80);
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, GR_ORIGIN_LOWER_LEFT,
+                              FXFALSE, &info),
+              FXTRUE);
+    ASSERT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
+    uint16_t alpha[2] = {};
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_ALPHABUFFER, 10, 10, 2, 1, 4, alpha), FXTRUE);
+    EXPECT_EQ(alpha[0], 0x80);
+    EXPECT_EQ(alpha[1], 0x80);
+
+    // Colour: the alpha buffer's pixels carry only alpha.
+    glide.grConstantColorValue(0x00FF8000);
+    uint16_t alphaPixels[3] = {0x40, 0x40, 0x40};
+    ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_AUXBUFFER, 20, 5, GR_LFB_SRC_FMT_ZA16, 3, 1, 6, alphaPixels), FXTRUE);
+    uint16_t colour[5] = {};
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 19, 5, 5, 1, 10, colour), FXTRUE);
+    EXPECT_EQ(colour[0], 0x0000);
+    EXPECT_EQ(colour[1], 0xFC00);
+    EXPECT_EQ(colour[3], 0xFC00);
+    EXPECT_EQ(colour[4], 0x0000);
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_ALPHABUFFER, 20, 5, 2, 1, 4, alpha), FXTRUE);
+    EXPECT_EQ(alpha[0], 0x40);
+
+    // Depth: a depth-buffer lock and region write in colour modes.
+    glide.grLfbConstantDepth(0x4321);
+    info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER, GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT,
+                              FXFALSE, &info),
+              FXTRUE);
+    ASSERT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER), FXTRUE);
+    uint16_t depth[3] = {};
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_DEPTHBUFFER, 100, 200, 3, 1, 6, depth), FXTRUE);
+    EXPECT_EQ(depth[0], 0x4321);
+    EXPECT_EQ(depth[2], 0x4321);
+    glide.grLfbConstantDepth(0x0123);
+    uint32_t colourPixel = 0xFFFFFFFFu;
+    ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_DEPTHBUFFER, 101, 200, GR_LFB_SRC_FMT_8888, 1, 1, 4, &colourPixel),
+              FXTRUE);
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_DEPTHBUFFER, 100, 200, 3, 1, 6, depth), FXTRUE);
+    EXPECT_EQ(depth[0], 0x4321);
+    EXPECT_EQ(depth[1], 0x0123);
+    EXPECT_EQ(depth[2], 0x4321);
+    Close();
+}
+
+// An aux-buffer lock ends on the buffer it locked although depth buffering
+// was switched between the lock and the unlock.
+TEST_F(LfbExportsTest, AuxLockEndsOnTheBufferItLocked) {
+    const FormatChoice choice = LockableDepthChoice(D3DFMT_UNKNOWN);
+    if (choice.depth < 0) {
+        GTEST_SKIP() << "no lockable 16-bit depth buffer here";
+    }
+    Settings(1, 0);
+    SetDword("direct3d device setting", "display format", 0);
+    SetDword("direct3d device setting", "depth buffer format", DWORD(choice.depth));
+    glide.grGlideInit();
+    ASSERT_TRUE(Open());
+    glide.grBufferClear(0x00000000, 0, 0);
+    glide.grDepthBufferMode(GR_DEPTHBUFFER_ZBUFFER);
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_EQ(glide.grLfbLock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ZA16, GR_ORIGIN_UPPER_LEFT,
+                              FXFALSE, &info),
+              FXTRUE);
+    uint16_t* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(info.lfbPtr) + 7 * info.strideInBytes);
+    row[9] = 0x2468;
+    glide.grDepthBufferMode(GR_DEPTHBUFFER_DISABLE);
+    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER), FXTRUE);
+    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER), FXFALSE) << "the depth lock is over";
+    uint16_t depth = 0;
+    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_DEPTHBUFFER, 9, 7, 1, 1, 2, &depth), FXTRUE);
+    EXPECT_EQ(depth, 0x2468);
     Close();
 }
 

@@ -275,24 +275,86 @@ TEST_F(LfbAccessorTest, AuxBufferFollowsDepthBuffering) {
     EXPECT_EQ(ReadDepth(device)[1], 0u);
 }
 
-// Alpha and ZA16 writes never overwrite colour; on a surface without alpha
-// they change nothing at all.
-TEST_F(LfbAccessorTest, AlphaAndZa16WritesKeepColour) {
-    FillBack(device, 0xFF336699);
+// An aux-buffer lock ends on the buffer it locked, whatever depth buffering
+// does in between: the depth surface is unlocked and written, or the alpha
+// buffer's pixels reach the back buffer.
+TEST_F(LfbAccessorTest, AuxLockEndsOnTheBufferItLocked) {
+    FillDepth(device, 0.0f);
     ZelkGrLfbAccessor a = Make();
-    a.constantColor = 0xFFFFFFFF;
+    a.auxIsDepth = 1;
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ZA16, 0, 0, &info));
+    Store(static_cast<uint8_t*>(info.lfbPtr) + 2 * info.strideInBytes + 6, 0x5678, 2);
+    a.auxIsDepth = 0;
+    EXPECT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER));
+    IDirect3DSurface9Ptr depth;
+    ASSERT_EQ(device->GetDepthStencilSurface(&depth), D3D_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(depth->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK) << "the depth surface was left locked";
+    depth->UnlockRect();
+    EXPECT_EQ(ReadDepth(device)[2 * kLfbWidth + 3], 0x5678u);
+
+    // The reverse: locked as the alpha buffer, ended after depth buffering
+    // came on.
+    FillBack(device, 0xFF000000);
+    a.constantColor = 0x00102030;
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ZA16, 0, 0, &info));
+    a.auxIsDepth = 1;
+    EXPECT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER));
+    EXPECT_EQ(ReadBack(device)[5], 0xFF102030u);
+    EXPECT_FALSE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER)) << "the lock is over";
+}
+
+// Writes to the alpha buffer and ZA16 writes to the back buffer carry no
+// colour: the written rectangle takes the constant colour (a surface with
+// alpha keeps the frame-buffer alpha in it).
+TEST_F(LfbAccessorTest, AlphaAndZa16WritesUseTheConstantColour) {
+    FillBack(device, 0xFF336699);
+    FillDepth(device, 1.0f);
+    ZelkGrLfbAccessor a = Make();
+    a.constantColor = 0x00ABCDEF;
     GrLfbInfo_t info = NewInfo();
     ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ANY, 0, 0, &info));
     EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_ZA16);
     EXPECT_EQ(info.strideInBytes, kLfbWidth * 2);
     std::memset(info.lfbPtr, 0x80, kLfbWidth * 2 * kLfbHeight);
     ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER));
-    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ZA16, 0, 0, &info));
-    std::memset(info.lfbPtr, 0x00, info.strideInBytes * kLfbHeight);
-    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
     for (uint32_t p : ReadBack(device)) {
-        ASSERT_EQ(p, 0xFF336699u);
+        ASSERT_EQ(p, 0xFFABCDEFu);
     }
+    EXPECT_EQ(ReadDepth(device)[0], 0xFFFFu) << "alpha writes keep the depth";
+
+    FillBack(device, 0xFF336699);
+    a.constantColor = 0x00102030;
+    ASSERT_TRUE(a.WriteRegion(GR_BUFFER_BACKBUFFER, GR_LFB_SRC_FMT_ZA16, 3, 2, 2, 1, 4, "\x11\x11\x22\x22"));
+    const std::vector<uint32_t> screen = ReadBack(device);
+    EXPECT_EQ(screen[2 * kLfbWidth + 2], 0xFF336699u);
+    EXPECT_EQ(screen[2 * kLfbWidth + 3], 0xFF102030u);
+    EXPECT_EQ(screen[2 * kLfbWidth + 4], 0xFF102030u);
+    EXPECT_EQ(screen[2 * kLfbWidth + 5], 0xFF336699u);
+    EXPECT_EQ(ReadDepth(device)[2 * kLfbWidth + 4], 0x2222u) << "ZA16 is depth";
+}
+
+// A depth-buffer lock or region write in a mode without depth fills its
+// rectangle with the constant depth.
+TEST_F(LfbAccessorTest, DepthBufferWritesWithoutDepthTakeTheConstantDepth) {
+    FillDepth(device, 0.0f);
+    ZelkGrLfbAccessor a = Make();
+    a.constantDepth = 0xBEEFu << 16;
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER, GR_LFBWRITEMODE_565, 0, 0, &info));
+    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_DEPTHBUFFER));
+    for (uint32_t z : ReadDepth(device)) {
+        ASSERT_EQ(z, 0xBEEFu);
+    }
+    a.constantDepth = 0x0102u << 16;
+    const uint32_t pixels[2] = {0xFFFFFFFF, 0xFFFFFFFF};
+    ASSERT_TRUE(a.WriteRegion(GR_BUFFER_DEPTHBUFFER, GR_LFB_SRC_FMT_8888, 7, 1, 2, 1, 8, pixels));
+    const std::vector<uint32_t> depth = ReadDepth(device);
+    EXPECT_EQ(depth[kLfbWidth + 6], 0xBEEFu);
+    EXPECT_EQ(depth[kLfbWidth + 7], 0x0102u);
+    EXPECT_EQ(depth[kLfbWidth + 8], 0x0102u);
+    EXPECT_EQ(depth[kLfbWidth + 9], 0xBEEFu);
 }
 
 TEST_F(LfbAccessorTest, BadParametersAreRefusedAndTheNextLockWorks) {
@@ -331,6 +393,36 @@ TEST_F(LfbAccessorTest, BadParametersAreRefusedAndTheNextLockWorks) {
     EXPECT_THROW(closed.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, 0, 0, 0, &info), ZelkException);
     EXPECT_EQ(info.lfbPtr, nullptr);
     EXPECT_FALSE(closed.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+}
+
+// A lock that converts through a render target keeps the target for the
+// next one; a target that a lock still holds is not handed out again: a
+// region write during a 565 lock gets a target of its own and reaches the
+// back buffer, and the lock's pixels reach it at the unlock.
+TEST_F(LfbAccessorTest, ConversionTargetsAreKeptAndNeverShared) {
+    ZelkGrLfbAccessor a = Make();
+    if (!a.canConvert[0]) {
+        GTEST_SKIP() << "the device does not convert to R5G6B5 here";
+    }
+    FillBack(device, 0xFF000000);
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, 0, 0, &info));
+    IDirect3DSurface9* const first = a.conversionTargets[0];
+    ASSERT_TRUE(first != nullptr);
+    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, 0, 0, &info));
+    EXPECT_EQ(a.conversionTargets[0].GetInterfacePtr(), first) << "kept from the lock before";
+    Store(static_cast<uint8_t*>(info.lfbPtr) + 4 * info.strideInBytes + 2 * 4, 0xF800, 2);
+    const uint16_t green[2] = {0x07E0, 0x07E0};
+    ASSERT_TRUE(NoThrow([&] { return a.WriteRegion(GR_BUFFER_BACKBUFFER, GR_LFB_SRC_FMT_565, 10, 4, 2, 1, 4, green); }));
+    EXPECT_NE(a.conversionTargets[0].GetInterfacePtr(), first) << "the lock holds the first target";
+    std::vector<uint32_t> screen = ReadBack(device);
+    EXPECT_TRUE(ColorNear(0xFF00FF00u, screen[4 * kLfbWidth + 10], 7));
+    EXPECT_TRUE(ColorNear(0xFF00FF00u, screen[4 * kLfbWidth + 11], 7));
+    EXPECT_EQ(screen[4 * kLfbWidth + 4], 0xFF000000u) << "the lock is not written back yet";
+    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+    screen = ReadBack(device);
+    EXPECT_TRUE(ColorNear(0xFFFF0000u, screen[4 * kLfbWidth + 4], 7));
 }
 
 // A back-buffer lock that carries depth while the depth buffer is locked

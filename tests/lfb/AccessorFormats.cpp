@@ -9,6 +9,7 @@
 #include "common/DeviceFixture.h"
 #include "framework/ZelkException.h"
 #include "lfb/ZelkGrLfbAccessor.h"
+#include "lfb/support/GuardedBuffer.h"
 #include "lfb/support/LfbTestDevice.h"
 
 using namespace zelktest;
@@ -178,8 +179,80 @@ TEST_F(LfbAccessorFormatsTest, DepthFormats) {
         EXPECT_NEAR(double(depth[(kLfbHeight - 1 - 7) * kLfbWidth + 3]), 3007.0, 1.0);
         std::vector<uint16_t> region(2);
         ASSERT_TRUE(a.ReadRegion(GR_BUFFER_DEPTHBUFFER, 3, kLfbHeight - 1 - 7, 2, 1, 4, region.data()));
-        EXPECT_NEAR(double(region[0]), 3007.0, 1.0);
-        EXPECT_NEAR(double(region[1]), 4007.0, 1.0);
+        EXPECT_EQ(region[0], 3007);
+        EXPECT_EQ(region[1], 4007);
+    }
+}
+
+// Region reads and writes of narrow rectangles touch exactly the region's
+// bytes: the application's memory sits against a page that faults when
+// touched, once after and once before the region's bytes, and the
+// surface's pixels around the region keep their colour.  The regions lie at
+// the screen's top-left corner and at its bottom-right one, where the last
+// pixel is the last of the surface.
+TEST_F(LfbAccessorFormatsTest, NarrowRegionsTouchOnlyTheirBytes) {
+    struct Size {
+        unsigned w, h;
+    };
+    const Size sizes[] = {{1, 1}, {3, 1}, {5, 2}};
+    const GrLfbSrcFmt_t writeFormats[] = {GR_LFB_SRC_FMT_565, GR_LFB_SRC_FMT_1555, GR_LFB_SRC_FMT_8888,
+                                          GR_LFB_SRC_FMT_565_DEPTH};
+    for (D3DFORMAT back : kBackFormats) {
+        IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, back, D3DFMT_D16_LOCKABLE);
+        if (!device) {
+            continue;
+        }
+        ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+        for (const Size& size : sizes) {
+            for (bool corner : {false, true}) {
+                const unsigned x = corner ? kLfbWidth - size.w : 0, y = corner ? kLfbHeight - size.h : 0;
+                for (GuardedBuffer::Guard guard : {GuardedBuffer::kGuardAfter, GuardedBuffer::kGuardBefore}) {
+                    SCOPED_TRACE(testing::Message() << "back " << back << " region " << size.w << "x" << size.h
+                                                    << " at " << x << "," << y << " guard " << guard);
+                    // Reads of the back buffer (black: 565 zero) and of the depth (zero).
+                    FillBack(device, 0xFF000000);
+                    FillDepth(device, 0.0f);
+                    for (GrBuffer_t buffer : {GR_BUFFER_BACKBUFFER, GR_BUFFER_DEPTHBUFFER}) {
+                        GuardedBuffer out(size.w * 2 * size.h, guard);
+                        std::memset(out.data(), 0xEE, out.size());
+                        ASSERT_TRUE(a.ReadRegion(buffer, x, y, size.w, size.h, int(size.w * 2), out.data()));
+                        for (size_t i = 0; i < out.size(); ++i) {
+                            ASSERT_EQ(out.data()[i], 0) << "buffer " << buffer << " byte " << i;
+                        }
+                        EXPECT_TRUE(out.OutsideUntouched()) << "buffer " << buffer;
+                    }
+                    // Writes of white over black.
+                    for (GrLfbSrcFmt_t format : writeFormats) {
+                        SCOPED_TRACE(testing::Message() << "format " << format);
+                        FillBack(device, 0xFF000000);
+                        const unsigned bpp = ZelkGrLfbAccessor::BytesPerPixel(format);
+                        GuardedBuffer source(size.w * bpp * size.h, guard);
+                        std::memset(source.data(), 0xFF, source.size());
+                        ASSERT_TRUE(a.WriteRegion(GR_BUFFER_BACKBUFFER, format, x, y, size.w, size.h,
+                                                  int(size.w * bpp), source.data()));
+                        const std::vector<uint32_t> screen = ReadBack(device);
+                        for (unsigned sy = 0; sy < kLfbHeight; ++sy)
+                            for (unsigned sx = 0; sx < kLfbWidth; ++sx) {
+                                const bool inside = sx >= x && sx < x + size.w && sy >= y && sy < y + size.h;
+                                const uint32_t rgb = screen[sy * kLfbWidth + sx] & 0x00FFFFFFu;
+                                ASSERT_EQ(rgb != 0, inside) << sx << "," << sy;
+                            }
+                    }
+                    // Depth written as it is.
+                    FillDepth(device, 1.0f);
+                    GuardedBuffer depth(size.w * 2 * size.h, guard);
+                    std::memset(depth.data(), 0x21, depth.size());
+                    ASSERT_TRUE(a.WriteRegion(GR_BUFFER_DEPTHBUFFER, GR_LFB_SRC_FMT_ZA16, x, y, size.w, size.h,
+                                              int(size.w * 2), depth.data()));
+                    const std::vector<uint32_t> z = ReadDepth(device);
+                    for (unsigned sy = 0; sy < kLfbHeight; ++sy)
+                        for (unsigned sx = 0; sx < kLfbWidth; ++sx) {
+                            const bool inside = sx >= x && sx < x + size.w && sy >= y && sy < y + size.h;
+                            ASSERT_EQ(z[sy * kLfbWidth + sx], inside ? 0x2121u : 0xFFFFu) << sx << "," << sy;
+                        }
+                }
+            }
+        }
     }
 }
 

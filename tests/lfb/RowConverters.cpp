@@ -4,6 +4,8 @@
 // padded and negative pitches; worked values; depth conversion.
 #include <gtest/gtest.h>
 
+#include <float.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -116,20 +118,21 @@ uint32_t ReferenceRead(uint32_t s, uint32_t mode, int order, uint32_t p, uint32_
     return v;
 }
 
-// Frame-buffer pixel -> surface pixel with the constant alpha.
-uint32_t ReferenceWrite(uint32_t s, uint32_t mode, int order, uint32_t p, uint32_t oldSurface,
+// Frame-buffer pixel -> surface pixel with the constant colour and alpha.
+// ZA16 pixels carry no colour and the alpha buffer's pixels only alpha: the
+// surface takes the constant colour (on 32-bit surfaces with the frame-buffer
+// alpha ORed into the constant colour's alpha).
+uint32_t ReferenceWrite(uint32_t s, uint32_t mode, int order, uint32_t p, uint32_t constantColor,
                         uint32_t constantAlpha) {
-    if (mode == 15) {
-        return oldSurface;
-    }
-    if (mode == 3) {
-        if (s == 21) return (oldSurface & 0x00FFFFFFu) | (p & 0xFF) << 24;
-        if (s == 25) return (oldSurface & 0x7FFFu) | uint32_t((p & 0xFF) != 0) << 15;
-        return oldSurface;
-    }
     const uint32_t cm = ColourMode(mode);
     Rgba c;
-    if (cm <= 2) {
+    if (mode == 15 || mode == 3) {
+        c = {Field(constantColor, 16, 8), Field(constantColor, 8, 8), Field(constantColor, 0, 8),
+             constantColor >> 24};
+        if (mode == 3 && s <= 22) {
+            c.a |= p & 0xFF;
+        }
+    } else if (cm <= 2) {
         const Pos16 l = Layout16(cm, order);
         const uint32_t q = p & 0xFFFF;
         c = {Up(Field(q, l.r, l.rb), l.rb), Up(Field(q, l.g, l.gb), l.gb), Up(Field(q, l.b, l.bb), l.bb),
@@ -187,8 +190,10 @@ struct Case {
 // laid out downwards or upwards, and checks each pixel against the model
 // and that nothing else changed.
 void CheckCase(const Case& k, bool upward, uint32_t constantAlpha, std::mt19937& rng) {
+    const uint32_t constantColor = constantAlpha ? 0x80A1B2C3u : 0x005A6B7Cu;
     ZelkGrLfbAccessor a = MakeAccessor();
     a.constantAlpha = constantAlpha;
+    a.constantColor = constantColor;
     const bool ok = k.write ? a.SetupWriteConverter(k.mode, k.order, k.surface)
                             : a.SetupReadConverter(k.mode, k.order, k.surface);
     ASSERT_TRUE(ok);
@@ -202,17 +207,9 @@ void CheckCase(const Case& k, bool upward, uint32_t constantAlpha, std::mt19937&
     const POINT point = {1, upward ? 2 + h - 1 : 2};
     const int dstPitch = upward ? -int(dst.pitch) : int(dst.pitch);
     if (a.colorPixelConverter == zelk::ConvertTexelNone) {
-        // Nothing to convert: only the cases the model leaves unchanged.
-        for (LONG y = 0; y < h; ++y)
-            for (LONG x = 0; x < w; ++x) {
-                const uint32_t s = src.Pixel(2 + x, 1 + y);
-                if (k.write) {
-                    const uint32_t old = dst.Pixel(1 + x, 2 + y);
-                    ASSERT_EQ(ReferenceWrite(k.surface, k.mode, k.order, s, old, constantAlpha), old);
-                } else {
-                    ASSERT_EQ(k.mode, 15u);
-                }
-            }
+        // Nothing to convert: only reads in ZA16, which carry no colour.
+        ASSERT_FALSE(k.write);
+        ASSERT_EQ(k.mode, 15u);
         return;
     }
     a.colorRowConverter(&a, src.Row(0), &rect, int(src.pitch), dst.Row(0), &point, dstPitch);
@@ -229,7 +226,7 @@ void CheckCase(const Case& k, bool upward, uint32_t constantAlpha, std::mt19937&
             const LONG ry = upward ? (2 + h - 1) - LONG(y) : LONG(y) - 2;
             const uint32_t s = src.Pixel(2 + rx, 1 + ry);
             const uint32_t expected =
-                k.write ? ReferenceWrite(k.surface, k.mode, k.order, s, old, constantAlpha)
+                k.write ? ReferenceWrite(k.surface, k.mode, k.order, s, constantColor, constantAlpha)
                         : ReferenceRead(k.surface, k.mode, k.order, s, old);
             ASSERT_EQ(actual, expected)
                 << (k.write ? "write" : "read") << " surface " << k.surface << " mode " << k.mode
@@ -285,12 +282,14 @@ TEST(LfbRowConverters, EmptyRectangleWritesNothing) {
     EXPECT_EQ(dst[0] | dst[1] | dst[2] | dst[3], 0u);
 }
 
-// Worked values: (write?, surface, mode, order, constant alpha, in, out).
+// Worked values: (write?, surface, mode, order, constant alpha, in, out,
+// constant colour).
 struct Worked {
     bool write;
     uint32_t surface, mode;
     int order;
     uint32_t alpha, in, out;
+    uint32_t color = 0;
 };
 const Worked kWorked[] = {
     {true, 21, 0, ARGB, 0xFF, 0xFFFF, 0xFFF8FCF8},
@@ -327,20 +326,29 @@ const Worked kWorked[] = {
     {true, 25, 5, BGRA, 0, 0xFF000080, 0x801F},
     {true, 24, 12, ARGB, 0, 0x1234FFFF, 0x7FFF},
     {true, 24, 14, RGBA, 0, 0xABCD0001, 0x8000},
-    // Alpha-buffer writes change only alpha.
-    {true, 21, 3, ARGB, 0, 0xFF80, 0x80102030},
-    {true, 25, 3, ARGB, 0, 0x0001, 0x8000 | 0x1234},
+    // Alpha-buffer and ZA16 writes: the constant colour, the alpha ORed in
+    // on 32-bit surfaces.
+    {true, 21, 3, ARGB, 0, 0xFF80, 0x80102030, 0x00102030},
+    {true, 22, 3, BGRA, 0, 0x0080, 0x80102030, 0x00102030},
+    {true, 21, 3, ARGB, 0, 0x0080, 0xFF102030, 0xFF102030},
+    {true, 21, 15, ARGB, 0, 0xFFFF, 0x00102030, 0x00102030},
+    {true, 23, 15, ABGR, 0, 0xABCD, 0x11AA, 0x00123456},
+    {true, 23, 3, ARGB, 0, 0x00FF, 0x11AA, 0x00123456},
+    {true, 24, 15, RGBA, 0, 0x0000, 0x08CA, 0x00123456},
+    {true, 25, 3, ARGB, 0, 0x00FF, 0xFC00, 0x80FF0000},
+    {true, 25, 15, ARGB, 0, 0x1234, 0xFFFF, 0x01FFFFFF},
 };
 
 TEST(LfbRowConverters, WorkedValues) {
     for (const Worked& w : kWorked) {
         ZelkGrLfbAccessor a = MakeAccessor();
         a.constantAlpha = w.alpha;
+        a.constantColor = w.color;
         const bool ok = w.write ? a.SetupWriteConverter(w.mode, w.order, w.surface)
                                 : a.SetupReadConverter(w.mode, w.order, w.surface);
         ASSERT_TRUE(ok);
         uint32_t in = w.in;
-        uint32_t out = w.mode == 3 && w.write ? (w.surface == 21 ? 0x00102030u : 0x1234u) : 0u;
+        uint32_t out = 0x5A5A5A5Au;
         const RECT r = {0, 0, 1, 1};
         const POINT p = {0, 0};
         a.colorRowConverter(&a, &in, &r, 4, &out, &p, 4);
@@ -379,14 +387,81 @@ uint32_t BitsOf(float f) {
     return v;
 }
 
-TEST(LfbDepthConverters, ColourOnlyModesNeverTouchDepth) {
+// Writes in modes without depth fill the rectangle with the constant depth
+// (the 16-bit value on D16, value / 65536 on D32F), exactly right - left
+// pixels of bottom - top rows, in both directions of the destination;
+// reads in those modes convert no depth.
+TEST(LfbDepthConverters, ColourOnlyModesFillWithTheConstantDepth) {
     ZelkGrLfbAccessor a = MakeAccessor();
     a.constantDepth = 0x1234u << 16;
+    const uint32_t d32f = BitsOf(float(0x1234) / 65536.0f);
     for (uint32_t mode : {0u, 1u, 2u, 3u, 4u, 5u, 0xFFu}) {
-        EXPECT_TRUE(a.SetupWriteDepthConverter(mode, D3DFMT_D16_LOCKABLE));
-        EXPECT_TRUE(a.depthPixelConverter == zelk::ConvertTexelNone);
-        EXPECT_TRUE(a.SetupReadDepthConverter(mode, D3DFMT_D32F_LOCKABLE));
-        EXPECT_TRUE(a.depthPixelConverter == zelk::ConvertTexelNone);
+        for (bool upward : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << " upward " << upward);
+            const uint32_t lfb[2 * 8] = {};  // never read
+            const RECT r = {0, 0, 1, 2};
+            const POINT p = {1, upward ? 2 : 1};
+            uint16_t d16[4][3];
+            std::memset(d16, 0x77, sizeof d16);
+            ASSERT_TRUE(a.SetupWriteDepthConverter(mode, D3DFMT_D16_LOCKABLE));
+            ASSERT_TRUE(a.depthPixelConverter != zelk::ConvertTexelNone);
+            a.depthRowConverter(&a, lfb, &r, 8, d16, &p, upward ? -6 : 6);
+            uint32_t d32[4][3];
+            std::memset(d32, 0x77, sizeof d32);
+            ASSERT_TRUE(a.SetupWriteDepthConverter(mode, D3DFMT_D32F_LOCKABLE));
+            a.depthRowConverter(&a, lfb, &r, 8, d32, &p, upward ? -12 : 12);
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 3; ++x) {
+                    const bool inside = x == 1 && (y == 1 || y == 2);
+                    EXPECT_EQ(d16[y][x], inside ? 0x1234u : 0x7777u) << x << "," << y;
+                    EXPECT_EQ(d32[y][x], inside ? d32f : 0x77777777u) << x << "," << y;
+                }
+            EXPECT_TRUE(a.SetupReadDepthConverter(mode, D3DFMT_D32F_LOCKABLE));
+            EXPECT_TRUE(a.depthPixelConverter == zelk::ConvertTexelNone);
+            EXPECT_TRUE(a.SetupReadDepthConverter(mode, D3DFMT_D16_LOCKABLE));
+            EXPECT_TRUE(a.depthPixelConverter == zelk::ConvertTexelNone);
+        }
+    }
+    // The fill scales by 1/65536: the constant 0xFFFF is not 1.0.
+    a.constantDepth = 0xFFFFu << 16;
+    uint32_t f = 0;
+    const RECT one = {0, 0, 1, 1};
+    const POINT origin = {0, 0};
+    const uint16_t unused = 0;
+    ASSERT_TRUE(a.SetupWriteDepthConverter(0, D3DFMT_D32F_LOCKABLE));
+    a.depthRowConverter(&a, &unused, &one, 2, &f, &origin, 4);
+    EXPECT_EQ(FloatOf(f), 65535.0f / 65536.0f);
+}
+
+// Every 16-bit depth written into D32F_LOCKABLE reads back as itself, with the
+// x87 unit in single precision (as Direct3D leaves the thread) and in double.
+TEST(LfbDepthConverters, Za16ThroughD32FRoundTripsInEveryPrecision) {
+    ZelkGrLfbAccessor a = MakeAccessor();
+    std::vector<uint16_t> za(65536);
+    for (uint32_t z = 0; z < 65536; ++z) za[z] = uint16_t(z);
+    const RECT r = {0, 0, 256, 256};
+    const POINT p = {0, 0};
+    const unsigned saved = _controlfp(0, 0);
+    for (unsigned precision : {unsigned(_PC_24), unsigned(_PC_53)}) {
+        _controlfp(precision, _MCW_PC);
+        std::vector<uint32_t> floats(65536, 0);
+        std::vector<uint16_t> back(65536, 0xABCD);
+        ASSERT_TRUE(a.SetupWriteDepthConverter(15, D3DFMT_D32F_LOCKABLE));
+        a.depthRowConverter(&a, za.data(), &r, 512, floats.data(), &p, 1024);
+        ASSERT_TRUE(a.SetupReadDepthConverter(15, D3DFMT_D32F_LOCKABLE));
+        a.depthRowConverter(&a, floats.data(), &r, 1024, back.data(), &p, 512);
+        _controlfp(saved, _MCW_PC);
+        int wrong = 0;
+        for (uint32_t z = 0; z < 65536; ++z) {
+            if (back[z] != z && ++wrong <= 3) {
+                ADD_FAILURE() << "precision " << precision << ": " << z << " reads back as " << back[z];
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "precision " << precision;
+        // The float written is the one nearest z x (the float nearest 1/65535).
+        EXPECT_EQ(floats[0x0001], 0x37800080u);
+        EXPECT_EQ(floats[0xFFFF], BitsOf(1.0f));
+        EXPECT_EQ(floats[0x8000], BitsOf(float(32768.0 * double(FloatOf(0x37800080u)))));
     }
 }
 
