@@ -489,13 +489,11 @@ TEST_F(ShaderRenderers, VertexBufferWrapAndLargePolygons)
 TEST_F(ShaderRenderers, StripRecords)
 {
     ZelkGrRendererVS2xPS13 r(device, kSize, kSize, Settings(255, true));
+    // The records as written; they reach the vertex buffer when the package
+    // is played.
     auto x_of = [&](std::uint32_t index) {
-        void* data = nullptr;
-        IDirect3DVertexBuffer9* buffer = r.vertexBuffer->Buffer();
-        buffer->Lock(index * 64, 64, &data, D3DLOCK_READONLY);
         float x = 0;
-        std::memcpy(&x, data, sizeof x);
-        buffer->Unlock();
+        std::memcpy(&x, r.RecordStore() + index * 64, sizeof x);
         return static_cast<int>(x);
     };
     GrVertex p[5];
