@@ -11,7 +11,8 @@
 // triangles, and for each download the texels written into a system-memory
 // texture and copied into a new device texture.  Every renderer class is
 // measured without and with the worker thread; printed are frames per
-// second of both and the share the front end adds.
+// second of both, the processor time per frame of the calling thread, and
+// the share the front end adds to each.
 //
 // Where the shader compiler lacks HLSL that the vertex-shader sources need
 // (as Wine's does), the library's compiler import is pointed at the tests'
@@ -50,9 +51,9 @@ const int kRuns = kTriangles / kRunLength;
 const int kStateKinds = 8;
 const int kDownloadsPerFrame = 4;
 const int kTextureSize = 64;
-const int kFrames = 30;
+const int kFrames = 40;
 const int kWarmUpFrames = 2;
-const int kRounds = 5;  // the rounds of the two paths alternate; the best of each counts
+const int kRounds = 7;  // the rounds of the two paths alternate
 const char* const kLibrary = "Rodoz2o.dll";
 const char* const kLogName = "vezoRerez.log";
 
@@ -519,18 +520,58 @@ struct DirectPath {
     }
 };
 
-// Frames per second of one round of a path: kFrames frames after
-// kWarmUpFrames frames that are not timed.
+// The processor time this thread has used, in seconds.
+double ThreadSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) {
+        return 0.0;
+    }
+    auto seconds = [](const FILETIME& time) {
+        return static_cast<double>(static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime) * 1e-7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// One round of a path: kFrames frames after kWarmUpFrames frames that are
+// not timed.  Frames per second, and the processor time per frame of the
+// calling thread (the thread that makes the Glide calls: with the worker it
+// only records).
+struct Round {
+    double framesPerSecond = 0.0;
+    double threadSeconds = 0.0;
+};
+
 template <typename Path>
-double MeasureRound(Path& path)
+Round MeasureRound(Path& path)
 {
     for (int i = 0; i < kWarmUpFrames; ++i) path.Frame();
     path.Finish();
     const double start = Now();
+    const double startThread = ThreadSeconds();
     for (int i = 0; i < kFrames; ++i) path.Frame();
     path.Finish();
-    return kFrames / (Now() - start);
+    Round round;
+    round.framesPerSecond = kFrames / (Now() - start);
+    round.threadSeconds = ThreadSeconds() - startThread;
+    return round;
 }
+
+// Over all rounds: the most frames per second, and the calling thread's
+// processor time per frame over all timed frames (the system counts it in
+// coarse ticks).
+struct Result {
+    double framesPerSecond = 0.0;
+    double threadSeconds = 0.0;
+    int frames = 0;
+    void Add(const Round& round)
+    {
+        framesPerSecond = std::max(framesPerSecond, round.framesPerSecond);
+        threadSeconds += round.threadSeconds;
+        frames += kFrames;
+    }
+    double ThreadMsPerFrame() const { return frames == 0 ? 0.0 : 1000.0 * threadSeconds / frames; }
+};
 
 struct RendererClass {
     const char* name;
@@ -578,8 +619,8 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
     }
     GlidePath glidePath(glide, data);
     glidePath.SetUp();
-    double throughExports = 0.0;
-    double direct = 0.0;
+    Result throughExports;
+    Result direct;
     {
         ZelkGlideSettings settings = ReadGlideSettings();
         settings.renderer.shaderModule = library;
@@ -594,8 +635,8 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
                 // Both renderers play on one device, each setting the state it
                 // draws with in its own packages.
                 for (int round = 0; round < kRounds; ++round) {
-                    throughExports = std::max(throughExports, MeasureRound(glidePath));
-                    direct = std::max(direct, MeasureRound(directPath));
+                    throughExports.Add(MeasureRound(glidePath));
+                    direct.Add(MeasureRound(directPath));
                 }
             }
             renderer->Shutdown();
@@ -611,9 +652,12 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
     glide.grSstWinClose();
     glide.grGlideShutdown();
 
-    if (direct > 0.0) {
-        std::printf("%-44s %7.1f frames/s exports  %7.1f frames/s direct  exports/direct %5.3f  front end %+5.1f %%\n",
-                    label, throughExports, direct, throughExports / direct, 100.0 * (direct / throughExports - 1.0));
+    if (direct.framesPerSecond > 0.0) {
+        std::printf("%-44s %6.1f / %6.1f frames/s   %5.2f / %5.2f ms/frame calling thread   front end %+5.1f %% "
+                    "frame time, %+5.1f %% calling thread\n",
+                    label, throughExports.framesPerSecond, direct.framesPerSecond, throughExports.ThreadMsPerFrame(),
+                    direct.ThreadMsPerFrame(), 100.0 * (direct.framesPerSecond / throughExports.framesPerSecond - 1.0),
+                    100.0 * (throughExports.ThreadMsPerFrame() / direct.ThreadMsPerFrame() - 1.0));
     }
     const int entries = LogEntries();
     if (entries != 0) {
@@ -641,9 +685,11 @@ int main()
                                          reinterpret_cast<void*>(&zelktest::StandInCompileShader));
     const FrameData data = MakeFrameData();
     std::printf("%d textured Gouraud triangles per frame in runs of %d, a state change before each run, %d texture "
-                "downloads; %d frames per round, best of %d rounds%s\n",
+                "downloads; %d frames per round, %d rounds%s\n",
                 kTriangles, kRunLength, kDownloadsPerFrame, kFrames, kRounds,
                 standInUsed ? "" : " (the library's compiler import was not found)");
+    std::printf("Each line: through the exports / recorded directly, the best round's frames per second and the "
+                "calling thread's processor time per frame over all rounds; the front end's share of both.\n");
     for (const RendererClass& c : kClasses) {
         for (bool worker : {false, true}) {
             MeasureClass(glide, library, window, data, c, worker);
