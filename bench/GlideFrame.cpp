@@ -1,18 +1,21 @@
 // What the Glide front end adds to a frame.  A frame as Glide programs issue
 // it goes through the exports of Rodoz2o.dll, loaded with LoadLibrary: a
 // clear, 5,000 small textured Gouraud triangles (about 12 pixels each, so
-// that rasterising does not hide the cost of the calls) in runs of 10 with one state change
-// before each run (colour combine, alpha combine, blend, depth function, fog,
-// texture source of TMU 0 and of TMU 1, texture combine of TMU 0, in turn),
-// four grTexDownloadMipMapLevel of a 64x64 RGB 565 texture, and
-// grBufferSwap.  The same work is then recorded straight into a renderer of
-// the same class, built in this process on the library's own device: the
-// same commands and render states, the same texture bindings, the same
-// triangles, and for each download the texels written into a system-memory
-// texture and copied into a new device texture.  Every renderer class is
-// measured without and with the worker thread; printed are frames per
-// second of both, the processor time per frame of the calling thread, and
-// the share the front end adds to each.
+// that rasterising does not hide the cost of the calls) in runs of 10 with
+// one state change before each run (colour combine, alpha combine, blend,
+// depth function, fog, texture source of TMU 0 and of TMU 1, texture
+// combine of TMU 0, in turn), four grTexDownloadMipMapLevel of a 64x64
+// RGB 565 texture, and grBufferSwap.  The same work is also recorded
+// straight into a renderer of the same class, built in this process on the
+// library's own device: the same commands and render states, the same
+// texture bindings, the same triangles, and for each download the texels
+// written into a system-memory texture and copied into a new device
+// texture.  Rounds of the two paths alternate.  Every renderer class is
+// measured without and with the worker thread; printed are the best
+// round's frames per second of both, the calling thread's processor time
+// per frame, and the share the front end adds to each.  Then, with the
+// worker, frames without downloads and without state changes show what the
+// parts cost the calling thread.
 //
 // Where the shader compiler lacks HLSL that the vertex-shader sources need
 // (as Wine's does), the library's compiler import is pointed at the tests'
@@ -54,6 +57,7 @@ const int kTextureSize = 64;
 const int kFrames = 40;
 const int kWarmUpFrames = 2;
 const int kRounds = 7;  // the rounds of the two paths alternate
+const int kPartRounds = 4;
 const char* const kLibrary = "Rodoz2o.dll";
 const char* const kLogName = "vezoRerez.log";
 
@@ -119,6 +123,19 @@ const GrAlphaBlendFnc_t kBlends[2][4] = {{GR_BLEND_ONE, GR_BLEND_ZERO, GR_BLEND_
 const GrCmpFnc_t kDepthFunctions[2] = {GR_CMP_LESS, GR_CMP_LEQUAL};
 const GrFogMode_t kFogModes[2] = {GR_FOG_DISABLE, GR_FOG_WITH_ITERATED_ALPHA};
 const GrCombineFunction_t kTexCombines[2] = {GR_COMBINE_FUNCTION_LOCAL, GR_COMBINE_FUNCTION_SCALE_OTHER_ADD_LOCAL};
+
+// What a frame holds besides its clear, draws and swap.
+struct FrameParts {
+    const char* name;
+    bool stateChanges;
+    bool downloads;
+};
+
+const FrameParts kWholeFrame = {"", true, true};
+// The same frames without downloads, and without state changes either: with
+// the worker the calling thread only records, so the differences show what
+// each part costs there.
+const FrameParts kPartFrames[] = {{"draws only", false, false}, {"draws and state changes", true, false}};
 
 // Texture t (0 to 3) lives on TMU t / 2.
 GrChipID_t TextureTmu(int t) { return t < 2 ? GR_TMU0 : GR_TMU1; }
@@ -305,6 +322,7 @@ struct GlidePath {
 
     const Glide& glide;
     const FrameData& data;
+    FrameParts parts = kWholeFrame;
     FxU32 address[4] = {};
     GrTexInfo info[4] = {};
 
@@ -368,13 +386,15 @@ struct GlidePath {
         glide.grBufferClear(0x00203040, 0, 0xFFFF);
         const GrVertex* v = data.vertices.data();
         for (int run = 0; run < kRuns; ++run) {
-            if (run % (kRuns / kDownloadsPerFrame) == 0) {
+            if (parts.downloads && run % (kRuns / kDownloadsPerFrame) == 0) {
                 const int t = run / (kRuns / kDownloadsPerFrame);
                 glide.grTexDownloadMipMapLevel(TextureTmu(t), address[t], GR_LOD_64, GR_LOD_64, GR_ASPECT_1x1,
                                                GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH,
                                                const_cast<std::uint16_t*>(data.texels[t].data()));
             }
-            StateChange(run);
+            if (parts.stateChanges) {
+                StateChange(run);
+            }
             for (int i = 0; i < kRunLength; ++i, v += 3) {
                 glide.grDrawTriangle(&v[0], &v[1], &v[2]);
             }
@@ -385,7 +405,7 @@ struct GlidePath {
     void Finish()
     {
         while (glide.grBufferNumPending() > 0) {
-            Sleep(0);
+            Sleep(1);
         }
     }
 };
@@ -402,6 +422,7 @@ struct DirectPath {
     ZelkGrPrimitiveRenderer& renderer;
     IDirect3DDevice9* device;
     const FrameData& data;
+    FrameParts parts = kWholeFrame;
     D3DFORMAT format;  // the device textures' format for RGB 565, as the settings choose it
     IDirect3DTexture9Ptr system[4];
     IDirect3DTexture9Ptr copy[4];
@@ -497,14 +518,16 @@ struct DirectPath {
         renderer.RecordClear(0xFF203040, 1.0f);
         const GrVertex* v = data.vertices.data();
         for (int run = 0; run < kRuns; ++run) {
-            if (run % (kRuns / kDownloadsPerFrame) == 0) {
+            if (parts.downloads && run % (kRuns / kDownloadsPerFrame) == 0) {
                 const int t = run / (kRuns / kDownloadsPerFrame);
                 Download(t);
                 if (bound[t / 2] == t) {
                     Bind(t);
                 }
             }
-            StateChange(run);
+            if (parts.stateChanges) {
+                StateChange(run);
+            }
             for (int i = 0; i < kRunLength; ++i, v += 3) {
                 renderer.DrawTriangle(&v[0], &v[1], &v[2]);
             }
@@ -515,7 +538,7 @@ struct DirectPath {
     void Finish()
     {
         while (renderer.GetPendingSwapCount() > 0) {
-            Sleep(0);
+            Sleep(1);
         }
     }
 };
@@ -602,10 +625,11 @@ void WriteSettings(const RendererClass& c, bool worker)
 // exports alternate with rounds of the same frames recorded straight into a
 // renderer of the class on the library's device.
 void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameData& data, const RendererClass& c,
-                  bool worker)
+                  bool worker, const FrameParts& parts, int rounds)
 {
-    char label[96];
-    std::snprintf(label, sizeof label, "%s, %s", c.name, worker ? "worker thread" : "calling thread");
+    char label[128];
+    std::snprintf(label, sizeof label, "%s, %s%s%s", c.name, worker ? "worker thread" : "calling thread",
+                  parts.name[0] != 0 ? ", " : "", parts.name);
     WriteSettings(c, worker);
     DeleteFileA(kLogName);
     glide.grGlideInit();
@@ -618,6 +642,7 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
         return;
     }
     GlidePath glidePath(glide, data);
+    glidePath.parts = parts;
     glidePath.SetUp();
     Result throughExports;
     Result direct;
@@ -631,10 +656,11 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
             if (worker) renderer->ResumeWorker();
             const D3DFORMAT format = static_cast<D3DFORMAT>(settings.texture.format[GR_TEXFMT_RGB_565]);
             DirectPath directPath(*renderer, libraryDevice, data, format);
+            directPath.parts = parts;
             if (directPath.SetUp()) {
                 // Both renderers play on one device, each setting the state it
                 // draws with in its own packages.
-                for (int round = 0; round < kRounds; ++round) {
+                for (int round = 0; round < rounds; ++round) {
                     throughExports.Add(MeasureRound(glidePath));
                     direct.Add(MeasureRound(directPath));
                 }
@@ -692,7 +718,13 @@ int main()
                 "calling thread's processor time per frame over all rounds; the front end's share of both.\n");
     for (const RendererClass& c : kClasses) {
         for (bool worker : {false, true}) {
-            MeasureClass(glide, library, window, data, c, worker);
+            MeasureClass(glide, library, window, data, c, worker, kWholeFrame, kRounds);
+        }
+    }
+    std::printf("The parts, with the worker (the calling thread records only), %d rounds each:\n", kPartRounds);
+    for (const RendererClass& c : kClasses) {
+        for (const FrameParts& parts : kPartFrames) {
+            MeasureClass(glide, library, window, data, c, true, parts, kPartRounds);
         }
     }
     RemoveSettings();
