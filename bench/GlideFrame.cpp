@@ -13,9 +13,10 @@
 // texture.  Rounds of the two paths alternate.  Every renderer class is
 // measured without and with the worker thread; printed are the best
 // round's frames per second of both, the calling thread's processor time
-// per frame, and the share the front end adds to each.  Then, with the
-// worker, frames without downloads and without state changes show what the
-// parts cost the calling thread.
+// per frame, the share the front end adds to each, and the wall time of the
+// calls that can make the calling thread wait (downloads, texture source
+// changes).  Then, with the worker, frames without downloads and without
+// state changes show what the parts cost the calling thread.
 //
 // Where the shader compiler lacks HLSL that the vertex-shader sources need
 // (as Wine's does), the library's compiler import is pointed at the tests'
@@ -136,6 +137,24 @@ const FrameParts kWholeFrame = {"", true, true};
 // the worker the calling thread only records, so the differences show what
 // each part costs there.
 const FrameParts kPartFrames[] = {{"draws only", false, false}, {"draws and state changes", true, false}};
+
+// Wall time of the calls that make the calling thread wait: each texture
+// download, and each change of a texture source with the draw after it (the
+// draw that hands the new binding to the renderer).
+struct CallTimes {
+    double downloads = 0.0;
+    int downloadCount = 0;
+    double sourceChanges = 0.0;
+    int sourceChangeCount = 0;
+    double MicrosecondsPerDownload() const { return downloadCount == 0 ? 0.0 : 1e6 * downloads / downloadCount; }
+    double MicrosecondsPerSourceChange() const
+    {
+        return sourceChangeCount == 0 ? 0.0 : 1e6 * sourceChanges / sourceChangeCount;
+    }
+};
+
+// The state changes 5 and 6 change a texture source.
+bool ChangesTextureSource(int run) { return run % kStateKinds == 5 || run % kStateKinds == 6; }
 
 // Texture t (0 to 3) lives on TMU t / 2.
 GrChipID_t TextureTmu(int t) { return t < 2 ? GR_TMU0 : GR_TMU1; }
@@ -323,6 +342,7 @@ struct GlidePath {
     const Glide& glide;
     const FrameData& data;
     FrameParts parts = kWholeFrame;
+    CallTimes times;
     FxU32 address[4] = {};
     GrTexInfo info[4] = {};
 
@@ -388,15 +408,23 @@ struct GlidePath {
         for (int run = 0; run < kRuns; ++run) {
             if (parts.downloads && run % (kRuns / kDownloadsPerFrame) == 0) {
                 const int t = run / (kRuns / kDownloadsPerFrame);
+                const double downloadStart = Now();
                 glide.grTexDownloadMipMapLevel(TextureTmu(t), address[t], GR_LOD_64, GR_LOD_64, GR_ASPECT_1x1,
                                                GR_TEXFMT_RGB_565, GR_MIPMAPLEVELMASK_BOTH,
                                                const_cast<std::uint16_t*>(data.texels[t].data()));
+                times.downloads += Now() - downloadStart;
+                ++times.downloadCount;
             }
+            const double start = Now();
             if (parts.stateChanges) {
                 StateChange(run);
             }
             for (int i = 0; i < kRunLength; ++i, v += 3) {
                 glide.grDrawTriangle(&v[0], &v[1], &v[2]);
+                if (i == 0 && parts.stateChanges && ChangesTextureSource(run)) {
+                    times.sourceChanges += Now() - start;
+                    ++times.sourceChangeCount;
+                }
             }
         }
         glide.grBufferSwap(0);
@@ -423,6 +451,7 @@ struct DirectPath {
     IDirect3DDevice9* device;
     const FrameData& data;
     FrameParts parts = kWholeFrame;
+    CallTimes times;
     D3DFORMAT format;  // the device textures' format for RGB 565, as the settings choose it
     IDirect3DTexture9Ptr system[4];
     IDirect3DTexture9Ptr copy[4];
@@ -520,16 +549,24 @@ struct DirectPath {
         for (int run = 0; run < kRuns; ++run) {
             if (parts.downloads && run % (kRuns / kDownloadsPerFrame) == 0) {
                 const int t = run / (kRuns / kDownloadsPerFrame);
+                const double downloadStart = Now();
                 Download(t);
                 if (bound[t / 2] == t) {
                     Bind(t);
                 }
+                times.downloads += Now() - downloadStart;
+                ++times.downloadCount;
             }
+            const double start = Now();
             if (parts.stateChanges) {
                 StateChange(run);
             }
             for (int i = 0; i < kRunLength; ++i, v += 3) {
                 renderer.DrawTriangle(&v[0], &v[1], &v[2]);
+                if (i == 0 && parts.stateChanges && ChangesTextureSource(run)) {
+                    times.sourceChanges += Now() - start;
+                    ++times.sourceChangeCount;
+                }
             }
         }
         renderer.EndFrame();
@@ -646,6 +683,8 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
     glidePath.SetUp();
     Result throughExports;
     Result direct;
+    CallTimes exportTimes;
+    CallTimes directTimes;
     {
         ZelkGlideSettings settings = ReadGlideSettings();
         settings.renderer.shaderModule = library;
@@ -664,6 +703,7 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
                     throughExports.Add(MeasureRound(glidePath));
                     direct.Add(MeasureRound(directPath));
                 }
+                directTimes = directPath.times;
             }
             renderer->Shutdown();
         } catch (const ZelkException& e) {
@@ -673,6 +713,7 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
             std::printf("%-44s (the renderer fell back to another class)\n", label);
         }
     }
+    exportTimes = glidePath.times;
     libraryDevice->Release();
     libraryDevice = nullptr;
     glide.grSstWinClose();
@@ -684,6 +725,12 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
                     label, throughExports.framesPerSecond, direct.framesPerSecond, throughExports.ThreadMsPerFrame(),
                     direct.ThreadMsPerFrame(), 100.0 * (direct.framesPerSecond / throughExports.framesPerSecond - 1.0),
                     100.0 * (throughExports.ThreadMsPerFrame() / direct.ThreadMsPerFrame() - 1.0));
+        if (parts.downloads) {
+            std::printf("%-44s %6.1f / %6.1f us per download, %6.1f / %6.1f us per texture source change and its "
+                        "first draw\n",
+                        "", exportTimes.MicrosecondsPerDownload(), directTimes.MicrosecondsPerDownload(),
+                        exportTimes.MicrosecondsPerSourceChange(), directTimes.MicrosecondsPerSourceChange());
+        }
     }
     const int entries = LogEntries();
     if (entries != 0) {
