@@ -4,10 +4,12 @@
 // two native Direct3D 9 loops on the same device: one DrawPrimitiveUP per
 // triangle, and all triangles of a frame in one DrawPrimitiveUP.  Every loop
 // draws the same frames of pre-transformed vertices (the renderer's vertex
-// format) and presents each frame.  Prints triangles per second and the
-// renderer's ratios to both native loops.  The ps_1_3 classes switch between
-// two combine states ten times a frame; their pixel-shader cache hit rate is
-// printed.
+// format) and presents each frame.  The loops take turns round by round, so
+// that a change in the machine's load falls on all of them.  Prints
+// triangles per second, the renderer's ratios to both native loops, and each
+// vertex-shader class's ratio to the software-transform class with the same
+// texel half.  The ps_1_3 classes switch between two combine states ten
+// times a frame; their pixel-shader cache hit rate is printed.
 #include "render/ZelkGrRendererSWFixed.h"
 #include "render/ZelkGrRendererSWPS13.h"
 #include "render/ZelkGrRendererVS11PS13.h"
@@ -21,7 +23,10 @@
 
 #include <d3d9.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <tuple>
 #include <cstring>
 #include <vector>
 
@@ -38,7 +43,7 @@ const int kHeight = 480;
 const int kTrianglesPerFrame = 10000;
 const int kFrames = 20;
 const int kWarmUpFrames = 2;
-const int kRounds = 3;  // the best round of each loop counts
+const int kRounds = 5;  // the best round of each loop counts
 
 // Triangles of about 3 pixels on a side spread over the screen, flat
 // coloured, as Glide vertices and as the vertices Direct3D draws.
@@ -73,22 +78,17 @@ Frame MakeFrame()
     return f;
 }
 
-// Triangles per second of one loop: the best of kRounds rounds of kFrames
-// frames, each round after kWarmUpFrames frames that are not timed.
+// Triangles per second of one round of a loop: kFrames frames after
+// kWarmUpFrames frames that are not timed.
 template <typename DrawFrame, typename Finish>
-double Measure(DrawFrame drawFrame, Finish finish)
+double MeasureRound(DrawFrame drawFrame, Finish finish)
 {
-    double best = 0.0;
-    for (int round = 0; round < kRounds; ++round) {
-        for (int i = 0; i < kWarmUpFrames; ++i) drawFrame();
-        finish();
-        const double start = Now();
-        for (int i = 0; i < kFrames; ++i) drawFrame();
-        finish();
-        const double rate = kFrames * static_cast<double>(kTrianglesPerFrame) / (Now() - start);
-        if (rate > best) best = rate;
-    }
-    return best;
+    for (int i = 0; i < kWarmUpFrames; ++i) drawFrame();
+    finish();
+    const double start = Now();
+    for (int i = 0; i < kFrames; ++i) drawFrame();
+    finish();
+    return kFrames * static_cast<double>(kTrianglesPerFrame) / (Now() - start);
 }
 
 // Triangles per second through a renderer of the class; with switching,
@@ -108,7 +108,7 @@ double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker
     renderer.RecordCommand(12, 1u << 24 | 0u << 12 | 2u << 8, 0);
     renderer.RecordCommand(13, 1u << 24 | 0u << 12 | 2u << 8, 0);
     const GrVertex* v = frame.glide.data();
-    const double rate = Measure(
+    const double rate = MeasureRound(
         [&] {
             renderer.RecordClear(0xFF000000, 1.0f);
             for (int i = 0; i < kTrianglesPerFrame; ++i) {
@@ -126,26 +126,37 @@ double MeasureRenderer(IDirect3DDevice9* device, const Frame& frame, bool worker
     return rate;
 }
 
-// The same, for a class that may not be built on this device.
-template <class Renderer>
-void ReportShaderClass(IDirect3DDevice9* device, const Frame& frame, const char* name, double perTriangle,
-                       double oneCall, HMODULE shaderModule)
-{
-    try {
-        std::uint64_t lookups = 0, translations = 0;
-        const double rate = MeasureRenderer<Renderer>(device, frame, false, true, [&](Renderer& r) {
-            lookups = r.pixelShaderLookups;
-            translations = r.pixelShaderTranslations;
-        }, shaderModule);
-        std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", name, rate,
-                    rate / perTriangle, rate / oneCall);
+// One round through a ps_1_3 class, which may not be built on this device
+// (then 0, with the reason printed once); its pixel-shader cache counts are
+// kept.
+struct ShaderClassLoop {
+    std::uint64_t lookups = 0;
+    std::uint64_t translations = 0;
+    bool failed = false;
+
+    template <class Renderer>
+    double Round(IDirect3DDevice9* device, const Frame& frame, const char* name, HMODULE shaderModule)
+    {
+        if (failed) return 0.0;
+        try {
+            return MeasureRenderer<Renderer>(device, frame, false, true, [&](Renderer& r) {
+                lookups = r.pixelShaderLookups;
+                translations = r.pixelShaderTranslations;
+            }, shaderModule);
+        } catch (const ZelkException& e) {
+            std::printf("%-44s not built: %s: %s\n", name, e.functionName.c_str(), e.message.c_str());
+            failed = true;
+            return 0.0;
+        }
+    }
+
+    void PrintCache() const
+    {
         std::printf("%-44s %llu updates, %llu translations, hit rate %.4f\n", "  pixel-shader cache",
                     static_cast<unsigned long long>(lookups), static_cast<unsigned long long>(translations),
                     lookups == 0 ? 0.0 : 1.0 - static_cast<double>(translations) / static_cast<double>(lookups));
-    } catch (const ZelkException& e) {
-        std::printf("%-44s not built: %s: %s\n", name, e.functionName.c_str(), e.message.c_str());
     }
-}
+};
 
 void NativeState(IDirect3DDevice9* device)
 {
@@ -171,7 +182,7 @@ double MeasureNative(IDirect3DDevice9* device, const Frame& frame, bool oneCall)
 {
     NativeState(device);
     const D3DVertex* v = frame.d3d.data();
-    return Measure(
+    return MeasureRound(
         [&] {
             device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
             device->BeginScene();
@@ -205,31 +216,63 @@ int main()
     }
 
     const Frame frame = MakeFrame();
-    std::printf("%d triangles of 3 pixels per frame, %d frames per round, best of %d rounds\n", kTrianglesPerFrame,
-                kFrames, kRounds);
-    const double perTriangle = MeasureNative(device, frame, false);
-    const double oneCall = MeasureNative(device, frame, true);
-    const double renderer = MeasureRenderer<ZelkGrRendererSWFixed>(device, frame, false, false, [](ZelkGrRendererSWFixed&) {});
-    const double rendererWorker = MeasureRenderer<ZelkGrRendererSWFixed>(device, frame, true, false, [](ZelkGrRendererSWFixed&) {});
-
-    std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per triangle", perTriangle);
-    std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per frame", oneCall);
-    std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", "renderer, calling thread",
-                renderer, renderer / perTriangle, renderer / oneCall);
-    std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", "renderer, worker thread",
-                rendererWorker, rendererWorker / perTriangle, rendererWorker / oneCall);
+    std::printf("%d triangles of 3 pixels per frame, %d frames per round, best of %d rounds (the loops take "
+                "turns round by round)\n",
+                kTrianglesPerFrame, kFrames, kRounds);
     // The shader sources are resources of the library.
     HMODULE library = LoadLibraryExA("Rodoz2o.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (library == nullptr) {
         std::printf("Rodoz2o.dll not found: the vertex-shader classes cannot load their shader sources\n");
     }
     zelktest::ShaderStandIn standIn;
-    ReportShaderClass<ZelkGrRendererSWPS13>(device, frame, "ZelkGrRendererSWPS13, calling thread", perTriangle,
-                                            oneCall, library);
-    ReportShaderClass<ZelkGrRendererVS11PS13>(device, frame, "ZelkGrRendererVS11PS13, calling thread", perTriangle,
-                                              oneCall, library);
-    ReportShaderClass<ZelkGrRendererVS2xPS13>(device, frame, "ZelkGrRendererVS2xPS13, calling thread", perTriangle,
-                                              oneCall, library);
+    ShaderClassLoop sw, vs11, vs2x;
+    const char* const swName = "ZelkGrRendererSWPS13, calling thread";
+    const char* const vs11Name = "ZelkGrRendererVS11PS13, calling thread";
+    const char* const vs2xName = "ZelkGrRendererVS2xPS13, calling thread";
+    struct Loop {
+        std::function<double()> round;
+        double best;
+    };
+    Loop loops[] = {
+        {[&] { return MeasureNative(device, frame, false); }, 0.0},
+        {[&] { return MeasureNative(device, frame, true); }, 0.0},
+        {[&] { return MeasureRenderer<ZelkGrRendererSWFixed>(device, frame, false, false, [](ZelkGrRendererSWFixed&) {}); },
+         0.0},
+        {[&] { return MeasureRenderer<ZelkGrRendererSWFixed>(device, frame, true, false, [](ZelkGrRendererSWFixed&) {}); },
+         0.0},
+        {[&] { return sw.Round<ZelkGrRendererSWPS13>(device, frame, swName, library); }, 0.0},
+        {[&] { return vs11.Round<ZelkGrRendererVS11PS13>(device, frame, vs11Name, library); }, 0.0},
+        {[&] { return vs2x.Round<ZelkGrRendererVS2xPS13>(device, frame, vs2xName, library); }, 0.0},
+    };
+    for (int round = 0; round < kRounds; ++round) {
+        for (Loop& loop : loops) loop.best = std::max(loop.best, loop.round());
+    }
+    const double perTriangle = loops[0].best;
+    const double oneCall = loops[1].best;
+    std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per triangle", perTriangle);
+    std::printf("%-44s %12.0f triangles/s\n", "native, one DrawPrimitiveUP per frame", oneCall);
+    auto report = [&](const char* name, double rate) {
+        std::printf("%-44s %12.0f triangles/s  %5.2fx per-triangle  %5.2fx one call\n", name, rate,
+                    rate / perTriangle, rate / oneCall);
+    };
+    report("renderer, calling thread", loops[2].best);
+    report("renderer, worker thread", loops[3].best);
+    const double swRate = loops[4].best;
+    if (!sw.failed) {
+        report(swName, swRate);
+        sw.PrintCache();
+    }
+    // The vertex-shader classes against the software-transform class with the
+    // same texel half.
+    for (const auto& [name, loop, rate] :
+         {std::make_tuple(vs11Name, &vs11, loops[5].best), std::make_tuple(vs2xName, &vs2x, loops[6].best)}) {
+        if (loop->failed) continue;
+        report(name, rate);
+        if (!sw.failed) {
+            std::printf("%-44s %5.2fx ZelkGrRendererSWPS13\n", "", rate / swRate);
+        }
+        loop->PrintCache();
+    }
 
     if (library != nullptr) FreeLibrary(library);
     device = nullptr;

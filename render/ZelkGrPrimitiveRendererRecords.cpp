@@ -56,6 +56,17 @@ bool ZelkGrPrimitiveRendererRecords::RenderMain(ZelkGrRenderPackage& package)
         return true;
     }
     try {
+        std::uint32_t vertexCount = 0;
+        for (const ZelkGrBatchRecord& record : package.records) {
+            if (record.kind == kBatchDraw) {
+                vertexCount += record.VertexCount();
+            }
+        }
+        // A package never reaches past the ring; the draws keep it so.
+        vertexCount = std::min(vertexCount, kRecordCount - std::min(package.firstVertexIndex, kRecordCount));
+        if (vertexCount != 0) {
+            UploadRecords(package.firstVertexIndex, vertexCount);
+        }
         BeginPackageScene(names.renderMain);
         BeginPackageDraws();
 

@@ -11,7 +11,8 @@ namespace zelk {
 // zeroes) and RenderMain plays a package's batches from that ring.  Where the
 // records live and how a batch reaches the device is the subclass's: the
 // processor path keeps them in memory and converts them, the vertex-shader
-// path writes them into the device vertex buffer.
+// path uploads each package's records into the device vertex buffer before
+// it plays the package.
 class ZelkGrPrimitiveRendererRecords : public ZelkGrPrimitiveRenderer {
 public:
     static constexpr std::uint32_t kRecordCount = kVertexStoreSize;
@@ -46,6 +47,10 @@ protected:
     // Records first to first + count - 1, for writing; one lock at a time.
     virtual std::uint8_t* LockRecords(std::uint32_t first, std::uint32_t count) = 0;
     virtual void UnlockRecords() {}
+    // Once per played package with draws, before its scene: records first
+    // to first + count - 1 are the package's.  Failures throw; the package is
+    // then not played.
+    virtual void UploadRecords(std::uint32_t /*first*/, std::uint32_t /*count*/) {}
     // Once per played package, before its records.
     virtual void BeginPackageDraws() = 0;
     // One draw batch of records first to first + count - 1, after the

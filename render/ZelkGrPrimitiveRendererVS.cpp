@@ -59,6 +59,7 @@ ZelkGrPrimitiveRendererVS::ZelkGrPrimitiveRendererVS(IDirect3DDevice9* device, s
     std::fill(fogFactors, fogFactors + 64, 1.0f);
     if (this->device != nullptr) {
         vertexBuffer = std::make_unique<ZelkGrVertexBuffer>(this->device, settings.useTriangleStrip != 0);
+        recordStore = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(kRecordCount) * kRecordSize);
         const HRESULT result = this->device->CreateVertexDeclaration(kVertexDeclaration, &vertexDeclaration);
         if (FAILED(result)) {
             throw ZelkException(kDeclarationName, result, kDeclarationFailed);
@@ -187,14 +188,14 @@ void ZelkGrPrimitiveRendererVS::RecordsWrapped()
     vertexBuffer->Discard();
 }
 
-std::uint8_t* ZelkGrPrimitiveRendererVS::LockRecords(std::uint32_t first, std::uint32_t count)
+std::uint8_t* ZelkGrPrimitiveRendererVS::LockRecords(std::uint32_t first, std::uint32_t)
 {
-    return vertexBuffer->Lock(first, count);
+    return &recordStore[static_cast<std::size_t>(first) * kRecordSize];
 }
 
-void ZelkGrPrimitiveRendererVS::UnlockRecords()
+void ZelkGrPrimitiveRendererVS::UploadRecords(std::uint32_t first, std::uint32_t count)
 {
-    vertexBuffer->Unlock();
+    vertexBuffer->Upload(&recordStore[static_cast<std::size_t>(first) * kRecordSize], first, count);
 }
 
 void ZelkGrPrimitiveRendererVS::BeginPackageDraws()

@@ -19,9 +19,11 @@ struct ZelkGrConvertShaderSource {
 };
 
 // The vertex path that converts Glide vertices on the graphics card: the
-// draws copy each GrVertex into the device vertex buffer and each draw
-// batch is drawn straight from it through the vertex shader that the
-// subclass selects and feeds.  Abstract: the subclasses supply the two conversion
+// draws copy each GrVertex into a record store in memory, each package's
+// records go into the device vertex buffer (at the same indices) in one
+// lock when the package is played, and each draw batch is drawn straight
+// from the buffer through the vertex shader that the subclass selects and
+// feeds.  Abstract: the subclasses supply the two conversion
 // hooks, and a texel half UpdateTexelPipeline.
 class ZelkGrPrimitiveRendererVS : public ZelkGrPrimitiveRendererRecords {
 public:
@@ -61,6 +63,9 @@ public:
     float fogFactors[64];
     std::unique_ptr<ZelkGrVertexBuffer> vertexBuffer;
 
+    // The records as the draws wrote them, for tests.
+    const std::uint8_t* RecordStore() const { return recordStore.get(); }
+
 protected:
     // Shader constants: the detail factor of texture unit 0 (detail bias, LOD
     // bias, detail scale, detail max), and of texture stage 0 or 1 (whose
@@ -74,9 +79,16 @@ protected:
     // The next lock discards the buffer's contents.
     void RecordsWrapped() override;
     std::uint8_t* LockRecords(std::uint32_t first, std::uint32_t count) override;
-    void UnlockRecords() override;
+    void UploadRecords(std::uint32_t first, std::uint32_t count) override;
     void BeginPackageDraws() override;
     void DrawBatch(D3DPRIMITIVETYPE type, std::uint32_t first, std::uint32_t count) override;
+
+private:
+    // kRecordCount records of kRecordSize bytes, indexed as in the vertex
+    // buffer.  The draws write a package's records on the recording thread
+    // while the records of packages handed over earlier, elsewhere in the
+    // ring, are uploaded on the thread that plays them.
+    std::unique_ptr<std::uint8_t[]> recordStore;
 };
 
 }  // namespace zelk

@@ -1,5 +1,7 @@
 #include "render/ZelkGrVertexBuffer.h"
 
+#include <cstring>
+
 #include "framework/ZelkException.h"
 
 namespace zelk {
@@ -39,6 +41,13 @@ std::uint8_t* ZelkGrVertexBuffer::Lock(std::uint32_t first, std::uint32_t count)
 void ZelkGrVertexBuffer::Unlock()
 {
     buffer->Unlock();
+}
+
+void ZelkGrVertexBuffer::Upload(const std::uint8_t* records, std::uint32_t first, std::uint32_t count)
+{
+    std::uint8_t* target = Lock(first, count);
+    std::memcpy(target, records, static_cast<std::size_t>(count) * kRecordSize);
+    Unlock();
 }
 
 }  // namespace zelk

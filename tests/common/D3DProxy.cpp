@@ -27,6 +27,9 @@ const char* const kCallNames[kCallCount] = {
     ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_NAME_FORWARDED)
 #undef ZELK_D3DPROXY_NAME_FORWARDED
 #undef ZELK_D3DPROXY_NAME_DEVICE
+#define ZELK_D3DPROXY_NAME_VERTEX_BUFFER(name) "IDirect3DVertexBuffer9::" #name,
+    ZELK_D3DPROXY_VERTEX_BUFFER_CALLS(ZELK_D3DPROXY_NAME_VERTEX_BUFFER)
+#undef ZELK_D3DPROXY_NAME_VERTEX_BUFFER
 };
 
 // The value a failed call returns: the chosen result for HRESULT calls, a
@@ -61,23 +64,7 @@ struct D3DProxyState {
     std::vector<D3DProxyAdapter> adapters;
     std::vector<D3DDISPLAYMODE> modes;
     std::optional<D3DProxyDeviceRequest> lastRequest;
-
-    bool recordVertexBufferLocks = false;
-    std::vector<D3DProxy::VertexBufferLock> vertexBufferLocks;
-    // Live wrappers and the real buffers they stand for.
-    std::vector<std::pair<IDirect3DVertexBuffer9*, IDirect3DVertexBuffer9*>> vertexBuffers;
-
-    // The real buffer of a wrapper; any other pointer unchanged.
-    IDirect3DVertexBuffer9* RealVertexBuffer(IDirect3DVertexBuffer9* buffer) const
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        for (const auto& entry : vertexBuffers) {
-            if (entry.first == buffer) {
-                return entry.second;
-            }
-        }
-        return buffer;
-    }
+    std::vector<D3DProxyBufferLock> bufferLocks;
 
     std::atomic<long> liveDirect3D{0};
     std::atomic<long> liveDevices{0};
@@ -173,32 +160,35 @@ namespace {
 
 std::shared_ptr<D3DProxyState> g_activeState;
 
-// Hands the device the real buffer behind a wrapper; every other argument
-// as it is.
-template <typename T>
-T Unwrap(const D3DProxyState&, T value)
-{
-    return value;
-}
-IDirect3DVertexBuffer9* Unwrap(const D3DProxyState& state, IDirect3DVertexBuffer9* buffer)
-{
-    return state.RealVertexBuffer(buffer);
-}
+// Asked of a proxy vertex buffer, QueryInterface with this id gives the real
+// buffer (without a reference); real buffers do not know it.
+const GUID kRealBufferId = {0x5a656c6b, 0x4256, 0x4266, {0x80, 0x52, 0x65, 0x61, 0x6c, 0x42, 0x75, 0x66}};
 
-// A vertex buffer that records its locks and forwards everything.
 class ProxyVertexBuffer final : public IDirect3DVertexBuffer9 {
 public:
     ProxyVertexBuffer(std::shared_ptr<D3DProxyState> state, IDirect3DVertexBuffer9* real)
         : state_(std::move(state)), real_(real)
     {
-        std::lock_guard<std::mutex> hold(state_->lock);
-        state_->vertexBuffers.emplace_back(this, real_);
+    }
+
+    // The real buffer behind a proxy, or the buffer itself.
+    static IDirect3DVertexBuffer9* Real(IDirect3DVertexBuffer9* buffer)
+    {
+        void* real = nullptr;
+        if (buffer != nullptr && buffer->QueryInterface(kRealBufferId, &real) == S_OK) {
+            return static_cast<IDirect3DVertexBuffer9*>(real);
+        }
+        return buffer;
     }
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override
     {
         if (!object) {
             return E_POINTER;
+        }
+        if (riid == kRealBufferId) {
+            *object = real_;
+            return S_OK;
         }
         if (riid == __uuidof(IUnknown) || riid == __uuidof(IDirect3DResource9) ||
             riid == __uuidof(IDirect3DVertexBuffer9)) {
@@ -209,23 +199,19 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
+
     ULONG WINAPI AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+
     ULONG WINAPI Release() override
     {
         const LONG left = InterlockedDecrement(&refs_);
         if (left == 0) {
-            {
-                std::lock_guard<std::mutex> hold(state_->lock);
-                auto& buffers = state_->vertexBuffers;
-                buffers.erase(std::remove_if(buffers.begin(), buffers.end(),
-                                             [this](const auto& entry) { return entry.first == this; }),
-                              buffers.end());
-            }
             real_->Release();
             delete this;
         }
         return static_cast<ULONG>(left);
     }
+
     HRESULT WINAPI GetDevice(IDirect3DDevice9** device) override { return real_->GetDevice(device); }
     HRESULT WINAPI SetPrivateData(REFGUID guid, const void* data, DWORD size, DWORD flags) override
     {
@@ -240,14 +226,19 @@ public:
     DWORD WINAPI GetPriority() override { return real_->GetPriority(); }
     void WINAPI PreLoad() override { real_->PreLoad(); }
     D3DRESOURCETYPE WINAPI GetType() override { return real_->GetType(); }
+
     HRESULT WINAPI Lock(UINT offset, UINT size, void** data, DWORD flags) override
     {
         {
             std::lock_guard<std::mutex> hold(state_->lock);
-            state_->vertexBufferLocks.push_back({offset, size, flags});
+            state_->bufferLocks.push_back({offset, size, flags});
+        }
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::VertexBuffer_Lock)) {
+            return *fault;
         }
         return real_->Lock(offset, size, data, flags);
     }
+
     HRESULT WINAPI Unlock() override { return real_->Unlock(); }
     HRESULT WINAPI GetDesc(D3DVERTEXBUFFER_DESC* description) override { return real_->GetDesc(description); }
 
@@ -341,16 +332,41 @@ public:
         if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_CreateVertexBuffer)) {
             return *fault;
         }
-        const HRESULT result = real_->CreateVertexBuffer(length, usage, fvf, pool, buffer, shared);
-        bool wrap = false;
-        {
-            std::lock_guard<std::mutex> hold(state_->lock);
-            wrap = state_->recordVertexBufferLocks;
+        if (!buffer) {
+            return D3DERR_INVALIDCALL;
         }
-        if (SUCCEEDED(result) && buffer != nullptr && *buffer != nullptr && wrap) {
-            *buffer = new ProxyVertexBuffer(state_, *buffer);
+        IDirect3DVertexBuffer9* real = nullptr;
+        const HRESULT result = real_->CreateVertexBuffer(length, usage, fvf, pool, &real, shared);
+        if (FAILED(result) || !real) {
+            return FAILED(result) ? result : D3DERR_INVALIDCALL;
         }
+        *buffer = new ProxyVertexBuffer(state_, real);
         return result;
+    }
+
+    HRESULT WINAPI ProcessVertices(UINT first, UINT target, UINT count, IDirect3DVertexBuffer9* buffer,
+                                   IDirect3DVertexDeclaration9* declaration, DWORD flags) override
+    {
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_ProcessVertices)) {
+            return *fault;
+        }
+        return real_->ProcessVertices(first, target, count, ProxyVertexBuffer::Real(buffer), declaration, flags);
+    }
+
+    HRESULT WINAPI SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) override
+    {
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_SetStreamSource)) {
+            return *fault;
+        }
+        return real_->SetStreamSource(stream, ProxyVertexBuffer::Real(buffer), offset, stride);
+    }
+
+    HRESULT WINAPI GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) override
+    {
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_GetStreamSource)) {
+            return *fault;
+        }
+        return real_->GetStreamSource(stream, buffer, offset, stride);
     }
 
 // Every other method: count, fail when asked, else forward.
@@ -360,8 +376,7 @@ public:
         if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_##Name)) { \
             return FaultValue<Result>(*fault);                                            \
         }                                                                                 \
-        const auto call = [this](auto... a) { return real_->Name(Unwrap(*state_, a)...); }; \
-        return call Arguments;                                                            \
+        return real_->Name Arguments;                                                     \
     }
     ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_FORWARD)
 #undef ZELK_D3DPROXY_FORWARD
@@ -745,26 +760,23 @@ void D3DProxy::SetDisplayModes(const std::vector<D3DDISPLAYMODE>& modes)
     state_->modes = modes;
 }
 
-void D3DProxy::RecordVertexBufferLocks(bool on)
-{
-    std::lock_guard<std::mutex> hold(state_->lock);
-    state_->recordVertexBufferLocks = on;
-    if (on) {
-        state_->vertexBufferLocks.clear();
-    }
-}
-
-std::vector<D3DProxy::VertexBufferLock> D3DProxy::VertexBufferLocks() const
-{
-    std::lock_guard<std::mutex> hold(state_->lock);
-    return state_->vertexBufferLocks;
-}
-
 UINT D3DProxy::CallCount(D3DCall call) const
 {
     std::lock_guard<std::mutex> hold(state_->lock);
     const size_t index = static_cast<size_t>(call);
     return index < kCallCount ? state_->counts[index] : 0;
+}
+
+std::vector<D3DProxyBufferLock> D3DProxy::VertexBufferLocks() const
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->bufferLocks;
+}
+
+void D3DProxy::ClearVertexBufferLocks()
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->bufferLocks.clear();
 }
 
 std::optional<D3DProxyDeviceRequest> D3DProxy::LastDeviceRequest() const

@@ -36,9 +36,13 @@ namespace zelktest {
     X(CheckDeviceMultiSampleType) X(CheckDepthStencilMatch) X(CheckDeviceFormatConversion) X(GetDeviceCaps) \
     X(GetAdapterMonitor) X(CreateDevice)
 
-// The IDirect3DDevice9 methods whose answers the proxy changes (vertex
-// buffers are wrapped while their locks are recorded).
-#define ZELK_D3DPROXY_DEVICE_OWN_CALLS(X) X(GetDirect3D) X(GetDeviceCaps) X(GetCreationParameters) X(CreateVertexBuffer)
+// The IDirect3DDevice9 methods whose answers the proxy changes (the vertex
+// buffer calls hand proxy buffers out and the real ones on).
+#define ZELK_D3DPROXY_DEVICE_OWN_CALLS(X) X(GetDirect3D) X(GetDeviceCaps) X(GetCreationParameters) \
+    X(CreateVertexBuffer) X(ProcessVertices) X(SetStreamSource) X(GetStreamSource)
+
+// The methods of the proxy vertex buffers that can be failed.
+#define ZELK_D3DPROXY_VERTEX_BUFFER_CALLS(X) X(Lock)
 
 // Every other IDirect3DDevice9 method (IUnknown's three excepted) with its
 // result type, parameters and arguments; the proxy forwards these.
@@ -121,7 +125,6 @@ namespace zelktest {
     X(HRESULT, DrawIndexedPrimitive, (D3DPRIMITIVETYPE a0, INT a1, UINT a2, UINT a3, UINT a4, UINT a5), (a0, a1, a2, a3, a4, a5)) \
     X(HRESULT, DrawPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, const void * a2, UINT a3), (a0, a1, a2, a3)) \
     X(HRESULT, DrawIndexedPrimitiveUP, (D3DPRIMITIVETYPE a0, UINT a1, UINT a2, UINT a3, const void * a4, D3DFORMAT a5, const void * a6, UINT a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
-    X(HRESULT, ProcessVertices, (UINT a0, UINT a1, UINT a2, IDirect3DVertexBuffer9* a3, IDirect3DVertexDeclaration9* a4, DWORD a5), (a0, a1, a2, a3, a4, a5)) \
     X(HRESULT, CreateVertexDeclaration, (const D3DVERTEXELEMENT9 * a0, IDirect3DVertexDeclaration9 ** a1), (a0, a1)) \
     X(HRESULT, SetVertexDeclaration, (IDirect3DVertexDeclaration9* a0), (a0)) \
     X(HRESULT, GetVertexDeclaration, (IDirect3DVertexDeclaration9** a0), (a0)) \
@@ -136,8 +139,6 @@ namespace zelktest {
     X(HRESULT, GetVertexShaderConstantI, (UINT a0, int* a1, UINT a2), (a0, a1, a2)) \
     X(HRESULT, SetVertexShaderConstantB, (UINT a0, const WINBOOL * a1, UINT a2), (a0, a1, a2)) \
     X(HRESULT, GetVertexShaderConstantB, (UINT a0, WINBOOL* a1, UINT a2), (a0, a1, a2)) \
-    X(HRESULT, SetStreamSource, (UINT a0, IDirect3DVertexBuffer9* a1, UINT a2, UINT a3), (a0, a1, a2, a3)) \
-    X(HRESULT, GetStreamSource, (UINT a0, IDirect3DVertexBuffer9** a1, UINT* a2, UINT* a3), (a0, a1, a2, a3)) \
     X(HRESULT, SetStreamSourceFreq, (UINT a0, UINT a1), (a0, a1)) \
     X(HRESULT, GetStreamSourceFreq, (UINT a0, UINT* a1), (a0, a1)) \
     X(HRESULT, SetIndices, (IDirect3DIndexBuffer9* a0), (a0)) \
@@ -167,10 +168,14 @@ enum class D3DCall {
     ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_ENUM_FORWARDED)
 #undef ZELK_D3DPROXY_ENUM_FORWARDED
 #undef ZELK_D3DPROXY_ENUM_DEVICE
+#define ZELK_D3DPROXY_ENUM_VERTEX_BUFFER(name) VertexBuffer_##name,
+    ZELK_D3DPROXY_VERTEX_BUFFER_CALLS(ZELK_D3DPROXY_ENUM_VERTEX_BUFFER)
+#undef ZELK_D3DPROXY_ENUM_VERTEX_BUFFER
     Count
 };
 
-// "Direct3DCreate9", "IDirect3D9::CreateDevice", "IDirect3DDevice9::Clear", ...
+// "Direct3DCreate9", "IDirect3D9::CreateDevice", "IDirect3DDevice9::Clear",
+// "IDirect3DVertexBuffer9::Lock", ...
 const char* D3DCallName(D3DCall call);
 
 // Capabilities the proxies report lower than the real ones (both
@@ -202,6 +207,17 @@ struct D3DProxyDeviceRequest {
     HWND focusWindow = nullptr;
     DWORD behaviorFlags = 0;
     D3DPRESENT_PARAMETERS present = {};
+};
+
+// One Lock of a vertex buffer that a proxy device created, as asked for.
+struct D3DProxyBufferLock {
+    UINT offset = 0;
+    UINT size = 0;
+    DWORD flags = 0;
+    bool operator==(const D3DProxyBufferLock& other) const
+    {
+        return offset == other.offset && size == other.size && flags == other.flags;
+    }
 };
 
 struct D3DProxyState;
@@ -244,19 +260,11 @@ public:
 
     // How often a call reached the proxy (failed calls included).
     UINT CallCount(D3DCall call) const;
-
-    // One IDirect3DVertexBuffer9::Lock.
-    struct VertexBufferLock {
-        UINT offset;
-        UINT size;
-        DWORD flags;
-    };
-    // While on, vertex buffers created through a proxy device are wrapped
-    // and every Lock of them is recorded (the device is given the real
-    // buffers; GetStreamSource answers with the real one).  Turning it on
-    // empties the record.
-    void RecordVertexBufferLocks(bool on);
-    std::vector<VertexBufferLock> VertexBufferLocks() const;
+    // Vertex buffers that proxy devices create are proxies too (GetStreamSource
+    // gives the real buffer): every Lock of them is recorded here, failed ones
+    // included, until cleared.
+    std::vector<D3DProxyBufferLock> VertexBufferLocks() const;
+    void ClearVertexBufferLocks();
     std::optional<D3DProxyDeviceRequest> LastDeviceRequest() const;
 
     // Leak checks.  Live counts are proxy objects whose reference count has

@@ -628,7 +628,7 @@ TEST_F(ShaderRenderers, SameFrameOnEveryVertexPath)
 // overwrite.
 TEST_F(ShaderRenderers, VertexBufferWrapAndLargePolygons)
 {
-    RenderTestDevice::Proxy().RecordVertexBufferLocks(true);
+    RenderTestDevice::Proxy().ClearVertexBufferLocks();
     ZelkGrRendererVS2xPS13 r(device, kSize, kSize, Settings());
     r.RecordClear(0xFF000000, 1.0f);
     r.RecordCommand(12, Combine(1, 0, 0, 0), 0);
@@ -639,8 +639,7 @@ TEST_F(ShaderRenderers, VertexBufferWrapAndLargePolygons)
     EXPECT_EQ(r.nextVertexIndex, 3u);
     Quad(r, 32, 0, kSize, kSize, 0, 0, 255);
     r.Flush(true);
-    const std::vector<zelktest::D3DProxy::VertexBufferLock> locks = RenderTestDevice::Proxy().VertexBufferLocks();
-    RenderTestDevice::Proxy().RecordVertexBufferLocks(false);
+    const std::vector<zelktest::D3DProxyBufferLock> locks = RenderTestDevice::Proxy().VertexBufferLocks();
     ASSERT_GE(locks.size(), 2u);
     bool wrapped = false;
     for (std::size_t i = 1; i < locks.size(); ++i) {
@@ -674,13 +673,11 @@ TEST_F(ShaderRenderers, VertexBufferWrapAndLargePolygons)
 TEST_F(ShaderRenderers, StripRecords)
 {
     ZelkGrRendererVS2xPS13 r(device, kSize, kSize, Settings(255, true));
+    // The records as written; they reach the vertex buffer when the package
+    // is played.
     auto x_of = [&](std::uint32_t index) {
-        void* data = nullptr;
-        IDirect3DVertexBuffer9* buffer = r.vertexBuffer->Buffer();
-        buffer->Lock(index * 64, 64, &data, D3DLOCK_READONLY);
         float x = 0;
-        std::memcpy(&x, data, sizeof x);
-        buffer->Unlock();
+        std::memcpy(&x, r.RecordStore() + index * 64, sizeof x);
         return static_cast<int>(x);
     };
     GrVertex p[5];
