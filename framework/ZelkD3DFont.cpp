@@ -28,6 +28,9 @@ const char* const kCreateVertexBufferFailed = "The function [ IDirect3DDevice9::
 const char* const kLockFailed = "The function [ IDirect3DVertexBuffer9::Lock ] failed.";
 const char* const kDrawPrimitiveUpFailed = "The function [ IDirect3DDevice9::DrawPrimitiveUP ] failed.";
 const char* const kDrawPrimitiveFailed = "The function [ IDirect3DDevice9::DrawPrimitive ] failed.";
+const char* const kBeginStateBlockFailed = "The function [ IDirect3DDevice9::BeginStateBlock ] failed.";
+const char* const kEndStateBlockFailed = "The function [ IDirect3DDevice9::EndStateBlock ] failed.";
+const char* const kCaptureFailed = "The function [ IDirect3DStateBlock9::Capture ] failed.";
 
 constexpr UINT kVerticesPerGlyph = 6;
 constexpr DWORD kGlyphFvf = D3DFVF_XYZRHW | D3DFVF_TEX1;  // 0x104
@@ -185,61 +188,47 @@ const D3DSAMPLERSTATETYPE kSavedSamplerStates[] = {
     D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV, D3DSAMP_MAGFILTER, D3DSAMP_MINFILTER, D3DSAMP_MIPFILTER,
 };
 
-// Saves the state on construction and restores it, in the same order, on
-// destruction: also when drawing the item fails.
+// Sets every state in the tables, and the objects an item draws with, to
+// placeholder values: between BeginStateBlock and EndStateBlock this only
+// names what the block holds.
+void NameDrawStates(IDirect3DDevice9* device)
+{
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->SetVertexDeclaration(nullptr);
+    device->SetStreamSource(0, nullptr, 0, 0);
+    device->SetTexture(0, nullptr);
+    for (const D3DRENDERSTATETYPE state : kSavedRenderStates) {
+        device->SetRenderState(state, 0);
+    }
+    for (const StageStateName& state : kSavedStageStates) {
+        device->SetTextureStageState(state.stage, state.type, 0);
+    }
+    for (const D3DSAMPLERSTATETYPE state : kSavedSamplerStates) {
+        device->SetSamplerState(0, state, 0);
+    }
+}
+
+// Captures the block's states on construction and applies them back on
+// destruction: also when drawing the item fails.  Capturing a recorded
+// block asks the device for nothing, so this also works on a pure device,
+// which answers no Get call for these states.
 class SavedDrawState {
 public:
-    explicit SavedDrawState(IDirect3DDevice9* device) : device_(device)
+    explicit SavedDrawState(IDirect3DStateBlock9* block) : block_(block)
     {
-        device_->GetVertexShader(&vertexShader_);
-        device_->GetPixelShader(&pixelShader_);
-        device_->GetVertexDeclaration(&declaration_);
-        device_->GetStreamSource(0, &streamBuffer_, &streamOffset_, &streamStride_);
-        device_->GetTexture(0, &texture_);
-        for (size_t i = 0; i < std::size(kSavedRenderStates); ++i) {
-            device_->GetRenderState(kSavedRenderStates[i], &renderStates_[i]);
-        }
-        for (size_t i = 0; i < std::size(kSavedStageStates); ++i) {
-            device_->GetTextureStageState(kSavedStageStates[i].stage, kSavedStageStates[i].type, &stageStates_[i]);
-        }
-        for (size_t i = 0; i < std::size(kSavedSamplerStates); ++i) {
-            device_->GetSamplerState(0, kSavedSamplerStates[i], &samplerStates_[i]);
+        const HRESULT result = block_->Capture();
+        if (FAILED(result)) {
+            throw ZelkException(kDrawName, result, kCaptureFailed);
         }
     }
-
-    ~SavedDrawState()
-    {
-        device_->SetVertexShader(vertexShader_);
-        device_->SetPixelShader(pixelShader_);
-        device_->SetVertexDeclaration(declaration_);
-        device_->SetStreamSource(0, streamBuffer_, streamOffset_, streamStride_);
-        device_->SetTexture(0, texture_);
-        for (size_t i = 0; i < std::size(kSavedRenderStates); ++i) {
-            device_->SetRenderState(kSavedRenderStates[i], renderStates_[i]);
-        }
-        for (size_t i = 0; i < std::size(kSavedStageStates); ++i) {
-            device_->SetTextureStageState(kSavedStageStates[i].stage, kSavedStageStates[i].type, stageStates_[i]);
-        }
-        for (size_t i = 0; i < std::size(kSavedSamplerStates); ++i) {
-            device_->SetSamplerState(0, kSavedSamplerStates[i], samplerStates_[i]);
-        }
-    }
+    ~SavedDrawState() { block_->Apply(); }
 
     SavedDrawState(const SavedDrawState&) = delete;
     SavedDrawState& operator=(const SavedDrawState&) = delete;
 
 private:
-    IDirect3DDevice9* device_;
-    IDirect3DVertexShader9Ptr vertexShader_;
-    IDirect3DPixelShader9Ptr pixelShader_;
-    IDirect3DVertexDeclaration9Ptr declaration_;
-    IDirect3DVertexBuffer9Ptr streamBuffer_;
-    UINT streamOffset_ = 0;
-    UINT streamStride_ = 0;
-    IDirect3DBaseTexture9Ptr texture_;
-    DWORD renderStates_[std::size(kSavedRenderStates)] = {};
-    DWORD stageStates_[std::size(kSavedStageStates)] = {};
-    DWORD samplerStates_[std::size(kSavedSamplerStates)] = {};
+    IDirect3DStateBlock9* block_;
 };
 
 }  // namespace
@@ -265,6 +254,7 @@ ZelkD3DFont::ZelkD3DFont(IDirect3DDevice9* drawDevice, const char* faceName, UIN
         glyphRects.clear();
         texture = nullptr;
         vertexBuffer = nullptr;
+        stateBlock = nullptr;
         throw;
     }
 }
@@ -301,6 +291,16 @@ void ZelkD3DFont::Build(const char* faceName, INT pointSize, bool bold, bool ita
                                         kGlyphFvf, D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
     if (FAILED(result)) {
         throw ZelkException(kConstructorName, result, kCreateVertexBufferFailed);
+    }
+
+    result = device->BeginStateBlock();
+    if (FAILED(result)) {
+        throw ZelkException(kConstructorName, result, kBeginStateBlockFailed);
+    }
+    NameDrawStates(device);
+    result = device->EndStateBlock(&stateBlock);
+    if (FAILED(result)) {
+        throw ZelkException(kConstructorName, result, kEndStateBlockFailed);
     }
 }
 
@@ -387,7 +387,7 @@ void ZelkD3DFont::DrawItem(const ZelkD3DFontTextItem& item, float atlasWidth, D3
         return;
     }
 
-    const SavedDrawState saved(device);
+    const SavedDrawState saved(stateBlock);
 
     device->SetVertexShader(nullptr);
     device->SetPixelShader(nullptr);

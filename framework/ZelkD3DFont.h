@@ -57,6 +57,9 @@ private:
     IDirect3DDevice9Ptr device;
     IDirect3DVertexBuffer9Ptr vertexBuffer;
     IDirect3DTexture9Ptr texture;
+    // Holds every state an item's drawing changes, so that it can be put
+    // back without asking the device.
+    IDirect3DStateBlock9Ptr stateBlock;
     float textureScale;
     UINT maxVertexCount;
     std::vector<ZelkD3DFontGlyphRect> glyphRects;

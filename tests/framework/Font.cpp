@@ -97,6 +97,49 @@ struct DeviceState {
     }
 };
 
+// A state unlike the one the font draws with, set on construction; holds
+// the objects it binds.
+class StateUnlikeTheFonts {
+public:
+    explicit StateUnlikeTheFonts(IDirect3DDevice9* device)
+    {
+        ID3DXBufferPtr code;
+        EXPECT_EQ(D3DXAssembleShader("ps_1_1\nmov r0, v0\n", 19, nullptr, nullptr, 0, &code, nullptr), D3D_OK);
+        EXPECT_EQ(device->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &pixelShader), D3D_OK);
+        const D3DVERTEXELEMENT9 elements[] = {
+            {0, 0, D3DDECLTYPE_FLOAT4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITIONT, 0}, D3DDECL_END()};
+        EXPECT_EQ(device->CreateVertexDeclaration(elements, &declaration), D3D_OK);
+        EXPECT_EQ(device->CreateVertexBuffer(256, 0, 0, D3DPOOL_MANAGED, &stream, nullptr), D3D_OK);
+        EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+
+        device->SetPixelShader(pixelShader);
+        device->SetVertexDeclaration(declaration);
+        device->SetStreamSource(0, stream, 16, 16);
+        device->SetTexture(0, texture);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+        device->SetRenderState(D3DRS_ALPHAREF, 0x40);
+        device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_LESS);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+        device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x11223344);
+        device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_SPECULAR);
+        device->SetTextureStageState(0, D3DTSS_RESULTARG, D3DTA_TEMP);
+        device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
+        device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+        device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+        device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    }
+
+private:
+    IDirect3DPixelShader9Ptr pixelShader;
+    IDirect3DVertexDeclaration9Ptr declaration;
+    IDirect3DVertexBuffer9Ptr stream;
+    IDirect3DTexture9Ptr texture;
+};
+
 // The lit part of an image: bounding box of the pixels that are not the
 // clear colour.
 struct LitBox {
@@ -378,39 +421,7 @@ TEST_F(FontTest, OversizedCapacityIsRefused)
 
 TEST_F(FontTest, DrawRestoresTheDeviceState)
 {
-    // A state unlike the one the font draws with.
-    ID3DXBufferPtr code;
-    ASSERT_EQ(D3DXAssembleShader("ps_1_1\nmov r0, v0\n", 19, nullptr, nullptr, 0, &code, nullptr), D3D_OK);
-    IDirect3DPixelShader9Ptr pixelShader;
-    ASSERT_EQ(device->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &pixelShader), D3D_OK);
-    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITIONT, 0},
-                                          D3DDECL_END()};
-    IDirect3DVertexDeclaration9Ptr declaration;
-    ASSERT_EQ(device->CreateVertexDeclaration(elements, &declaration), D3D_OK);
-    IDirect3DVertexBuffer9Ptr stream;
-    ASSERT_EQ(device->CreateVertexBuffer(256, 0, 0, D3DPOOL_MANAGED, &stream, nullptr), D3D_OK);
-    IDirect3DTexture9Ptr texture;
-    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
-
-    device->SetPixelShader(pixelShader);
-    device->SetVertexDeclaration(declaration);
-    device->SetStreamSource(0, stream, 16, 16);
-    device->SetTexture(0, texture);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
-    device->SetRenderState(D3DRS_ALPHAREF, 0x40);
-    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_LESS);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
-    device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x11223344);
-    device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
-    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_SPECULAR);
-    device->SetTextureStageState(0, D3DTSS_RESULTARG, D3DTA_TEMP);
-    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
-    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_MODULATE);
-    device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    const StateUnlikeTheFonts unlike(device);
     const DeviceState before = DeviceState::Read(device);
 
     const auto font = MakeFont();
@@ -535,6 +546,8 @@ TEST_F(FontFaultTest, FailedConstructionThrowsLogsOnceAndKeepsNothing)
         {D3DCall::Device_CreateTexture, 2, textureOrUpdate},
         {D3DCall::Device_UpdateTexture, 0, textureOrUpdate},
         {D3DCall::Device_CreateVertexBuffer, 0, "The function [ IDirect3DDevice9::CreateVertexBuffer ] failed."},
+        {D3DCall::Device_BeginStateBlock, 0, "The function [ IDirect3DDevice9::BeginStateBlock ] failed."},
+        {D3DCall::Device_EndStateBlock, 0, "The function [ IDirect3DDevice9::EndStateBlock ] failed."},
     };
     const int references = ReferenceCount(device);
     for (const Case& c : cases) {
@@ -550,6 +563,13 @@ TEST_F(FontFaultTest, FailedConstructionThrowsLogsOnceAndKeepsNothing)
             EXPECT_EQ(e.returnValue.result, D3DERR_OUTOFVIDEOMEMORY);
             EXPECT_EQ(e.message, c.message);
             EXPECT_TRUE(e.logged);
+        }
+        if (c.call == D3DCall::Device_EndStateBlock) {
+            // The proxy failed the call without passing it on: the real
+            // device is still recording.
+            proxy.ClearFaults();
+            IDirect3DStateBlock9Ptr recorded;
+            EXPECT_EQ(device->EndStateBlock(&recorded), D3D_OK);
         }
         EXPECT_EQ(CountOccurrences(zelktest::ReadFileText(zelk::kErrorLogFileName), c.message), 1);
         EXPECT_EQ(ReferenceCount(device), references) << "a device object was kept";
@@ -575,6 +595,9 @@ TEST_F(FontFaultTest, FailedDrawThrowsAndRestoresTheState)
     IDirect3DVertexBuffer9Ptr stream;
     ASSERT_EQ(device->CreateVertexBuffer(256, 0, 0, D3DPOOL_MANAGED, &stream, nullptr), D3D_OK);
     device->SetStreamSource(0, stream, 0, 16);
+    // Nor does applying a state block set back a declaration that was none
+    // (nothing draws without one anyway), so the caller has a format.
+    device->SetFVF(D3DFVF_XYZRHW);
     device->SetRenderState(D3DRS_TEXTUREFACTOR, 0x11223344);
     device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
     device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
@@ -599,5 +622,27 @@ TEST_F(FontFaultTest, FailedDrawThrowsAndRestoresTheState)
         EXPECT_TRUE(DeviceState::Read(device) == before);
         EXPECT_EQ(font.textItems.size(), 1u);
         EXPECT_EQ(CountOccurrences(zelktest::ReadFileText(zelk::kErrorLogFileName), c.message), 1);
+    }
+}
+
+// A pure device answers no Get call for what a state block holds; the font
+// still puts back what the caller had set.
+TEST_F(FontFaultTest, DrawOnAPureDeviceRestoresTheState)
+{
+    ZelkD3DFont font(device, kFace, 512, kPointSize, false, false);
+    const StateUnlikeTheFonts unlike(device);
+    const DeviceState before = DeviceState::Read(device);
+    for (const bool linear : {false, true}) {
+        SCOPED_TRACE(linear ? "linear" : "point");
+        for (const char* call : {"GetRenderState", "GetTextureStageState", "GetSamplerState", "GetVertexShader",
+                                 "GetPixelShader", "GetVertexDeclaration", "GetFVF", "GetStreamSource", "GetTexture"}) {
+            proxy.FailCall(std::string("IDirect3DDevice9::") + call, D3DERR_INVALIDCALL);
+        }
+        font.textItems = {{4.0f, 4.0f, "Hi\nthere", kWhite}, {4.0f, 40.0f, "again", kWhite}};
+        ASSERT_EQ(device->BeginScene(), D3D_OK);
+        font.Draw(0x80141414, linear, true);
+        device->EndScene();
+        proxy.ClearFaults();
+        EXPECT_TRUE(DeviceState::Read(device) == before);
     }
 }

@@ -481,12 +481,11 @@ TEST_F(ShaderRenderers, UnselectedVertexFieldsDoNotReachTheTexture)
 }
 
 // A frame of many kinds of draws comes out the same through the software
-// transform and both vertex-shader paths: two texture units, z depth, both
-// origins, a detail factor with s, t and w hints, fog by iterated alpha and
-// snapped coordinates.  (W depth and table fog are drawn by their own
-// scenes: the vertex-shader paths do not yet give W depth as the software
-// path does, and table fog through the vertex shaders is compiled here by
-// the stand-in compiler.)  Read before any present.
+// transform and both vertex-shader paths: two texture units, z and w depth,
+// both origins, a detail factor with s, t and w hints, fog by iterated alpha
+// and snapped coordinates.  (Table fog is drawn by its own scenes: through
+// the vertex shaders it is compiled here by the stand-in compiler.)  Read
+// before any present.
 void DrawFrame(ZelkGrPrimitiveRenderer& r, IDirect3DTexture9* texture0, IDirect3DTexture9* texture1)
 {
     r.RecordClear(0xFF203040, 1.0f);
@@ -568,6 +567,22 @@ void DrawFrame(ZelkGrPrimitiveRenderer& r, IDirect3DTexture9* texture0, IDirect3
     }
     r.DrawPolygonVertexList(4, f);
     r.RecordCommand(10, 0, 0);
+    // W depth, over the textured quad (whose z, 30000 / 65535, lies behind
+    // both): a red quad at w 4/3, then a blue one whose w runs from 1 on
+    // the left to 2 on the right, so that it covers the red one left of
+    // x 32 and is hidden by it to the right.
+    r.RecordCommand(9, 2, 0);
+    GrVertex wq[2][4];
+    const float wx[2][4] = {{22, 34, 34, 22}, {26, 38, 38, 26}}, wy[2][4] = {{4, 4, 16, 16}, {8, 8, 18, 18}};
+    for (int i = 0; i < 4; ++i) {
+        wq[0][i] = MakeVertex(wx[0][i], wy[0][i], 255, 0, 0, 255);
+        wq[0][i].oow = 0.75f;
+        wq[1][i] = MakeVertex(wx[1][i], wy[1][i], 0, 0, 255, 255);
+        wq[1][i].oow = i == 0 || i == 3 ? 1.0f : 0.5f;
+    }
+    r.DrawPolygonVertexList(4, wq[0]);
+    r.DrawPolygonVertexList(4, wq[1]);
+    r.RecordCommand(9, 1, 0);
     // The lower-left origin from here on.
     r.RecordCommand(1, 0, 0);
     const GrVertex a = MakeVertex(44, 0, 0, 0, 255), b = MakeVertex(63, 0, 0, 0, 255), c = MakeVertex(63, 12, 0, 0, 255);
@@ -592,6 +607,10 @@ TEST_F(ShaderRenderers, SameFrameOnEveryVertexPath)
         }
         t->UnlockRect(0);
     }
+    // A device without a w-buffer of its own: every path writes z from w.
+    D3DProxyCaps caps;
+    caps.noWBuffer = true;
+    RenderTestDevice::Proxy().SetCaps(caps);
     std::vector<D3DCOLOR> reference;
     for (int which = 0; which < 3; ++which) {
         SCOPED_TRACE(kClassNames[which]);
@@ -607,6 +626,11 @@ TEST_F(ShaderRenderers, SameFrameOnEveryVertexPath)
             EXPECT_NE(reference[55 * kSize + 40], 0xFF203040u);  // the strip is there
             EXPECT_NE(reference[40 * kSize + 10], 0xFF203040u);  // the detail quad is there
             EXPECT_NE(reference[10 * kSize + 50], 0xFF203040u);  // the fogged quad is there
+            // The w-buffered quads: red alone, blue in front, red in front, blue alone.
+            EXPECT_TRUE(pixels.PixelNear(23, 6, 0xFFFF0000, 3));
+            EXPECT_TRUE(pixels.PixelNear(29, 12, 0xFF0000FF, 3));
+            EXPECT_TRUE(pixels.PixelNear(33, 12, 0xFFFF0000, 3));
+            EXPECT_TRUE(pixels.PixelNear(36, 12, 0xFF0000FF, 3));
             continue;
         }
         int differing = 0;
@@ -617,7 +641,7 @@ TEST_F(ShaderRenderers, SameFrameOnEveryVertexPath)
         }
         // Measured here: 3 pixels on each vertex-shader path, inside the
         // perspective-mapped detail quad, where a sample falls beside a
-        // texel edge.
+        // texel edge; none in the w-buffered quads.
         EXPECT_LE(differing, 4) << "pixels differing from the software path";
     }
 }
