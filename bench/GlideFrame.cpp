@@ -22,7 +22,7 @@
 // (as Wine's does), the library's compiler import is pointed at the tests'
 // stand-in compiler, so that the vertex-shader classes are measured rather
 // than the software-transform class they fall back to.
-#include "tests/render/support/ShaderStandIn.cpp"
+#include "tests/render/support/ShaderStandIn.h"
 
 #include <windows.h>
 

@@ -17,7 +17,7 @@
 
 // Where the shader compiler lacks HLSL that the vertex-shader sources need
 // (as Wine's does), the tests' stand-in compiler builds those shaders.
-#include "tests/render/support/ShaderStandIn.cpp"
+#include "tests/render/support/ShaderStandIn.h"
 
 #include <windows.h>
 

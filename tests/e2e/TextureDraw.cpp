@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/DeviceFixture.h"
+#include "common/TestSettingsKey.h"
 #include "common/TestWindow.h"
 #include "common/TextureFiles.h"
 #include "glideapi/Glide2.h"
@@ -46,30 +47,9 @@ public:
 private:
     static void Set(const char* subkey, const char* name, DWORD value)
     {
-        const std::string path = std::string("Software\\zelkGlide\\") + subkey;
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
-            ERROR_SUCCESS) {
-            RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-            RegCloseKey(key);
-        }
+        zelktest::WriteHkcuValue(std::string(zelktest::kSettingsRoot) + "\\" + subkey, name, value);
     }
-    static void DeleteTree(HKEY parent, const char* name)
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-            return;
-        }
-        char child[256];
-        DWORD length = sizeof child;
-        while (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            DeleteTree(key, child);
-            length = sizeof child;
-        }
-        RegCloseKey(key);
-        RegDeleteKeyA(parent, name);
-    }
-    static void Remove() { DeleteTree(HKEY_CURRENT_USER, "Software\\zelkGlide"); }
+    static void Remove() { zelktest::DeleteHkcuTree(zelktest::kSettingsRoot); }
 };
 
 // The Glide entry points the test calls, by their export names.
