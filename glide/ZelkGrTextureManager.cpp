@@ -130,23 +130,29 @@ std::uint32_t PaletteChecksum(const PALETTEENTRY* palette)
     return sum;
 }
 
-// Makes the levels below loaded - 1 by picking every other texel of the
-// level above: the way to mip-map palette indices, which cannot be averaged.
-HRESULT PickLevelsBelow(IDirect3DTexture9* texture, DWORD loaded)
+// The size of a level of a texture whose level 0 has the given size: half
+// the size above, at least 1.
+ZelkGrLevelSize LevelSizeBelow(const ZelkGrLevelSize& top, DWORD level)
 {
-    const DWORD levelCount = texture->GetLevelCount();
-    for (DWORD level = loaded; level < levelCount; ++level) {
-        D3DSURFACE_DESC above = {}, below = {};
-        HRESULT result = texture->GetLevelDesc(level - 1, &above);
-        if (SUCCEEDED(result)) {
-            result = texture->GetLevelDesc(level, &below);
-        }
-        const UINT bytes = GetFormatBytesPerPixel(above.Format);
-        if (FAILED(result) || bytes == 0) {
-            return FAILED(result) ? result : E_NOTIMPL;
-        }
+    return {std::max<std::uint32_t>(top.width >> level, 1), std::max<std::uint32_t>(top.height >> level, 1)};
+}
+
+// Makes the levels below loaded - 1 of the block's system texture by picking
+// every other texel of the level above: the way to mip-map palette indices,
+// which cannot be averaged.
+HRESULT PickLevelsBelow(const ZelkGrTexMemBlock& block, DWORD loaded)
+{
+    IDirect3DTexture9* texture = block.systemTexture;
+    const UINT bytes = GetFormatBytesPerPixel(block.systemFormat);
+    if (bytes == 0) {
+        return E_NOTIMPL;
+    }
+    const ZelkGrLevelSize top = GrLevelSize(block.largeLod, block.aspect);
+    for (DWORD level = loaded; level < block.systemLevels; ++level) {
+        const ZelkGrLevelSize above = LevelSizeBelow(top, level - 1);
+        const ZelkGrLevelSize below = LevelSizeBelow(top, level);
         D3DLOCKED_RECT from = {}, to = {};
-        result = texture->LockRect(level - 1, &from, nullptr, D3DLOCK_READONLY);
+        HRESULT result = texture->LockRect(level - 1, &from, nullptr, D3DLOCK_READONLY);
         if (FAILED(result)) {
             return result;
         }
@@ -155,12 +161,12 @@ HRESULT PickLevelsBelow(IDirect3DTexture9* texture, DWORD loaded)
             texture->UnlockRect(level - 1);
             return result;
         }
-        const UINT stepX = above.Width > below.Width ? 2 : 1;
-        const UINT stepY = above.Height > below.Height ? 2 : 1;
-        for (UINT y = 0; y < below.Height; ++y) {
+        const UINT stepX = above.width > below.width ? 2 : 1;
+        const UINT stepY = above.height > below.height ? 2 : 1;
+        for (UINT y = 0; y < below.height; ++y) {
             const BYTE* source = static_cast<const BYTE*>(from.pBits) + static_cast<size_t>(y * stepY) * from.Pitch;
             BYTE* destination = static_cast<BYTE*>(to.pBits) + static_cast<size_t>(y) * to.Pitch;
-            for (UINT x = 0; x < below.Width; ++x) {
+            for (UINT x = 0; x < below.width; ++x) {
                 std::memcpy(destination + x * bytes, source + x * stepX * bytes, bytes);
             }
         }
@@ -170,11 +176,33 @@ HRESULT PickLevelsBelow(IDirect3DTexture9* texture, DWORD loaded)
     return D3D_OK;
 }
 
-bool IsPalettisedTexture(IDirect3DTexture9* texture)
+bool IsPalettisedFormat(D3DFORMAT format)
 {
-    D3DSURFACE_DESC description = {};
-    return SUCCEEDED(texture->GetLevelDesc(0, &description)) &&
-           (description.Format == D3DFMT_P8 || description.Format == D3DFMT_A8P8);
+    return format == D3DFMT_P8 || format == D3DFMT_A8P8;
+}
+
+// The system texture's surface of a level, asked of the texture at the
+// level's first download only.
+IDirect3DSurface9* SystemSurface(const char* thrower, ZelkGrTexMemBlock& block, DWORD level)
+{
+    IDirect3DSurface9Ptr& surface = block.systemSurfaces[level];
+    if (!surface) {
+        const HRESULT result = block.systemTexture->GetSurfaceLevel(level, &surface);
+        if (FAILED(result)) {
+            ThrowZelkException(thrower, result, kGetSurfaceLevelFailed);
+        }
+    }
+    return surface;
+}
+
+// Data taken as the texture's own format must have the Glide format's texel
+// size, or the level would be misread.
+void CheckOwnFormatTexels(const char* thrower, const ZelkGrTexMemBlock& block)
+{
+    if (kNativeFormat[block.format] == D3DFMT_UNKNOWN &&
+        GetFormatBytesPerPixel(block.systemFormat) != GrTexelBytes(block.format)) {
+        ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
+    }
 }
 
 std::size_t FirstPrimeFrom(std::size_t wanted)
@@ -425,6 +453,9 @@ ZelkGrTexMemBlock* ZelkGrTextureManager::AllocateTexMemBlock(std::uint32_t tmu, 
         block.aspect = aspect;
         block.format = format;
         block.systemTexture = texture;
+        block.systemFormat = textureFormat;
+        block.systemLevels = texture->GetLevelCount();
+        block.systemSurfaces.resize(block.systemLevels);
         return map.Insert(range, block);
     });
 }
@@ -484,27 +515,13 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
         if (block == nullptr) {
             ThrowZelkException(thrower, false, kAllocateFailed);
         }
-        IDirect3DTexture9* texture = block->systemTexture;
         LoaderTexels loaderTexels(format);
-        const D3DFORMAT sourceFormat = kNativeFormat[format];
-        const DWORD levelCount = texture->GetLevelCount();
+        const DWORD levelCount = block->systemLevels;
         const BYTE* texels = static_cast<const BYTE*>(data);
         DWORD level = 0;
         for (std::uint32_t lod = largeLod; lod <= smallLod && level < levelCount; ++lod, ++level) {
-            IDirect3DSurface9Ptr surface;
-            const HRESULT result = texture->GetSurfaceLevel(level, &surface);
-            if (FAILED(result)) {
-                ThrowZelkException(thrower, result, kGetSurfaceLevelFailed);
-            }
-            if (sourceFormat == D3DFMT_UNKNOWN) {
-                // Data taken as the texture's own format must have the
-                // Glide format's texel size, or the level would be misread.
-                D3DSURFACE_DESC description = {};
-                surface->GetDesc(&description);
-                if (GetFormatBytesPerPixel(description.Format) != GrTexelBytes(format)) {
-                    ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
-                }
-            }
+            IDirect3DSurface9* surface = SystemSurface(thrower, *block, level);
+            CheckOwnFormatTexels(thrower, *block);
             const ZelkGrLevelSize size = GrLevelSize(lod, aspect);
             const void* loaded = loaderTexels.Take(texels, std::size_t(size.width) * size.height);
             if (!ZelkD3DSurface::LoadSurfaceFromMemory(surface, loaded, loaderTexels.Format(), size.width, nullptr,
@@ -514,9 +531,9 @@ bool ZelkGrTextureManager::DownloadTextureImage(std::uint32_t tmu, std::uint32_t
             texels += GrLevelDataBytes(lod, aspect, format);
         }
         if (level > 0 && level < levelCount) {
-            HRESULT result = D3DXFilterTexture(texture, palette, level - 1, D3DX_DEFAULT);
-            if (FAILED(result) && IsPalettisedTexture(texture)) {
-                result = PickLevelsBelow(texture, level);
+            HRESULT result = D3DXFilterTexture(block->systemTexture, palette, level - 1, D3DX_DEFAULT);
+            if (FAILED(result) && IsPalettisedFormat(block->systemFormat)) {
+                result = PickLevelsBelow(*block, level);
             }
             if (FAILED(result)) {
                 ThrowZelkException(thrower, result, kFilterFailed);
@@ -556,24 +573,12 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
         if (block == nullptr) {
             ThrowZelkException(thrower, false, kAllocateFailed);
         }
-        IDirect3DTexture9* texture = block->systemTexture;
         const DWORD level = lod - largeLod;
-        if (level >= texture->GetLevelCount()) {
+        if (level >= block->systemLevels) {
             ThrowZelkException(thrower, E_INVALIDARG, kInvalidParameter);
         }
-        IDirect3DSurface9Ptr surface;
-        const HRESULT result = texture->GetSurfaceLevel(level, &surface);
-        if (FAILED(result)) {
-            ThrowZelkException(thrower, result, kGetSurfaceLevelFailed);
-        }
-        const D3DFORMAT sourceFormat = kNativeFormat[format];
-        if (sourceFormat == D3DFMT_UNKNOWN) {
-            D3DSURFACE_DESC description = {};
-            surface->GetDesc(&description);
-            if (GetFormatBytesPerPixel(description.Format) != GrTexelBytes(format)) {
-                ThrowZelkException(thrower, E_INVALIDARG, kMessageBadFormat);
-            }
-        }
+        IDirect3DSurface9* surface = SystemSurface(thrower, *block, level);
+        CheckOwnFormatTexels(thrower, *block);
         const long long rows = std::min<long long>(static_cast<long long>(size.height) - firstRow,
                                                    static_cast<long long>(lastRow) - firstRow + 1);
         const RECT sourceRect = {0, 0, static_cast<LONG>(size.width), static_cast<LONG>(rows)};
@@ -640,13 +645,10 @@ bool ZelkGrTextureManager::FillDeviceCopy(ZelkGrTexMemBlock* block, DWORD levels
     if (!device || !block->systemTexture) {
         return false;
     }
-    D3DSURFACE_DESC description = {};
-    if (FAILED(block->systemTexture->GetLevelDesc(0, &description))) {
-        return false;
-    }
+    const ZelkGrLevelSize size = GrLevelSize(block->largeLod, block->aspect);
     IDirect3DTexture9Ptr copy;
     const HRESULT result =
-        device->CreateTexture(description.Width, description.Height, levels, 0,
+        device->CreateTexture(size.width, size.height, levels, 0,
                               static_cast<D3DFORMAT>(settings.format[block->format]), D3DPOOL_DEFAULT, &copy, nullptr);
     if (FAILED(result)) {
         block->paletteChecksumUsed = kNoChecksum;
@@ -661,6 +663,7 @@ bool ZelkGrTextureManager::FillDeviceCopy(ZelkGrTexMemBlock* block, DWORD levels
     block->colourKeyUsed = colourKey;
     ZelkD3DSurface::LoadTextureFromTexture(block->systemTexture, copy, palette, palette, colourKey);
     block->texture = copy;
+    block->textureLevels = levels;
     return true;
 }
 
@@ -673,7 +676,7 @@ bool ZelkGrTextureManager::UpdateDeviceTexture(ZelkGrTexMemBlock* block)
     const DWORD levels = (settings.createMipmap == 0 || block->curSmallLod <= block->largeLod)
                              ? 1
                              : static_cast<DWORD>(block->curSmallLod - block->largeLod + 1);
-    if (block->texture && block->texture->GetLevelCount() != levels) {
+    if (block->texture && block->textureLevels != levels) {
         block->texture = nullptr;
     }
     if (!block->texture) {

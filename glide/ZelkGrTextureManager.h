@@ -54,6 +54,13 @@ public:
     std::uint32_t colourKeyUsed = 0;
     std::uint32_t paletteSerialUsed = 0;       // the manager's paletteSerial at the last fill
     IDirect3DTexture9Ptr systemTexture;        // the downloaded texels, full mip chain
+    // What the textures are, kept when they are made, so that downloads and
+    // bindings need not ask the device (each question waits for the render
+    // worker while it plays a package).
+    D3DFORMAT systemFormat = D3DFMT_UNKNOWN;   // the system texture's format
+    DWORD systemLevels = 0;                    // the system texture's level count
+    DWORD textureLevels = 0;                   // the device copy's level count while there is one
+    std::vector<IDirect3DSurface9Ptr> systemSurfaces;  // per level, taken at its first download
 };
 
 // A hashed map from address ranges to blocks.  A range's hash is its start;

@@ -392,6 +392,33 @@ TEST_F(TextureManager, PendingBlockIsClearedWhenItsBlockIsErased)
     manager.RecordPendingTextures();  // nothing left to touch
 }
 
+TEST_F(TextureManager, PalettisedLevelsBelowTheDownloadedOnesArePickedFromTheLevelAbove)
+{
+    ZelkGrTextureSettings settings = Settings();
+    settings.format[kP8] = D3DFMT_A8R8G8B8;  // palettised texels kept as indices until the fill
+    ZelkGrTextureManager manager(Device(), nullptr, settings);
+    // An 8x2 level (LOD 8, aspect 4x1) of indices 1 to 16, row by row;
+    // below it 4x1, 2x1 and 1x1, each taking every other texel of the one
+    // above: 1 3 5 7, then 1 5, then 1.
+    std::vector<BYTE> texels(16);
+    for (int i = 0; i < 16; ++i) {
+        texels[i] = static_cast<BYTE>(i + 1);
+    }
+    ASSERT_TRUE(manager.DownloadTextureImage(0, 0, 5, 5, 1, kP8, 3, texels.data()));
+    ZelkGrTexMemBlock* block = manager.blockMaps[0].Find({0, 1});
+    ASSERT_NE(block, nullptr);
+    ASSERT_EQ(block->systemTexture->GetLevelCount(), 4u);
+    const struct {
+        UINT level, x;
+        BYTE index;
+    } kPicked[] = {{0, 7, 8}, {1, 0, 1}, {1, 1, 3}, {1, 2, 5}, {1, 3, 7}, {2, 0, 1}, {2, 1, 5}, {3, 0, 1}};
+    for (const auto& p : kPicked) {
+        EXPECT_EQ(SystemTexel<BYTE>(block->systemTexture, p.level, p.x, 0), p.index)
+            << "level " << p.level << " x " << p.x;
+    }
+    EXPECT_EQ(SystemTexel<BYTE>(block->systemTexture, 0, 7, 1), 16);
+}
+
 TEST_F(TextureManager, PaletteAndColourKeyChangesGiveNewDeviceCopies)
 {
     ZelkGrTextureSettings settings = Settings();
