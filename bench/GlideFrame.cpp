@@ -671,7 +671,7 @@ void MeasureClass(const Glide& glide, HMODULE library, HWND window, const FrameD
     DeleteFileA(kLogName);
     glide.grGlideInit();
     glide.grSstSelect(0);
-    if (!glide.grSstWinOpen(reinterpret_cast<FxU32>(window), GR_RESOLUTION_1024x768, GR_REFRESH_60Hz,
+    if (!glide.grSstWinOpen(static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window)), GR_RESOLUTION_1024x768, GR_REFRESH_60Hz,
                             GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1) ||
         libraryDevice == nullptr) {
         std::printf("%-44s the window could not be opened\n", label);

@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <iterator>
 
-#if !defined(__i386__)
-#error "The identification and SSE probes are written for 32-bit x86."
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "The identification and SSE probes are written for x86."
 #endif
 
 // The two guarded probes, in assembly so that the address of the one
@@ -29,6 +29,8 @@ extern const char zelkGuardedSseProbeFault[];
 extern const char zelkGuardedSseProbeResume[];
 }
 
+#if defined(__i386__)
+// cdecl: the arguments on the stack; C names carry a leading underscore.
 __asm__(
     "    .text\n"
     "    .p2align 4\n"
@@ -62,6 +64,40 @@ __asm__(
     "_zelkGuardedSseProbeResume:\n"
     "    xorl %eax, %eax\n"
     "    ret\n");
+#else
+// The 64-bit Windows convention: the leaf in ECX, the registers' address in
+// RDX; RBX belongs to the caller.
+__asm__(
+    "    .text\n"
+    "    .p2align 4\n"
+    "zelkGuardedCpuid:\n"
+    "    pushq %rbx\n"
+    "    movl %ecx, %eax\n"
+    "    movq %rdx, %r8\n"
+    "    xorl %ecx, %ecx\n"
+    "zelkGuardedCpuidFault:\n"
+    "    cpuid\n"
+    "    movl %eax, 0(%r8)\n"
+    "    movl %ebx, 4(%r8)\n"
+    "    movl %ecx, 8(%r8)\n"
+    "    movl %edx, 12(%r8)\n"
+    "    movl $1, %eax\n"
+    "    popq %rbx\n"
+    "    ret\n"
+    "zelkGuardedCpuidResume:\n"
+    "    xorl %eax, %eax\n"
+    "    popq %rbx\n"
+    "    ret\n"
+    "    .p2align 4\n"
+    "zelkGuardedSseProbe:\n"
+    "    movl $1, %eax\n"
+    "zelkGuardedSseProbeFault:\n"
+    "    orps %xmm0, %xmm0\n"
+    "    ret\n"
+    "zelkGuardedSseProbeResume:\n"
+    "    xorl %eax, %eax\n"
+    "    ret\n");
+#endif
 
 namespace zelk {
 
@@ -84,7 +120,11 @@ LONG CALLBACK SkipGuardedInstruction(EXCEPTION_POINTERS* exception)
     const void* const address = exception->ExceptionRecord->ExceptionAddress;
     for (const GuardedInstruction& guarded : kGuardedInstructions) {
         if (address == guarded.fault) {
+#if defined(__i386__)
             exception->ContextRecord->Eip = reinterpret_cast<DWORD>(guarded.resume);
+#else
+            exception->ContextRecord->Rip = reinterpret_cast<DWORD64>(guarded.resume);
+#endif
             return EXCEPTION_CONTINUE_EXECUTION;
         }
     }

@@ -204,7 +204,9 @@ FxBool ZelkGlide::grSstWinOpen(FxU32 windowHandle, GrScreenResolution_t resoluti
             throw ZelkException(kWinOpenName, false, kNoDisplaySize);
         }
 
-        HWND target = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(windowHandle));
+        // Window handles hold 32 significant bits; a 64-bit process widens
+        // one by sign extension.
+        HWND target = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(windowHandle)));
         if (!target) {
             target = GetActiveWindow();
         }

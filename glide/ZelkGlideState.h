@@ -80,7 +80,9 @@ struct ZelkGlideTmuState {
 };
 
 constexpr unsigned kGlideStateBytes = 128;
-constexpr unsigned kGlideTmuStateBytes = 88;
+// A unit's record ends with a GrTexInfo, whose texel pointer takes 8 bytes
+// (and 8-byte alignment) in 64-bit builds.
+constexpr unsigned kGlideTmuStateBytes = sizeof(void*) == 4 ? 88 : 96;
 constexpr unsigned kGlideTmuCount = 2;
 
 static_assert(sizeof(ZelkGlideState) <= kGlideStateBytes, "the state block fits its part of GrState");

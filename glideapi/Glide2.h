@@ -9,7 +9,7 @@
  *
  *   ZELK_GLIDE_FUNCTIONS(X)
  *       The Glide 2.x functions of the export table, exported under their
- *       stdcall names "_<name>@<bytes>".
+ *       stdcall names "_<name>@<bytes>" (64-bit builds: "<name>").
  *       X(returnType, name, (parameters), stdcallBytes)
  *
  *   ZELK_GLIDE_INTERFACE_ONLY_FUNCTIONS(X)
@@ -20,7 +20,8 @@
  *       Later Glide entry points that the library exports under C++
  *       (Microsoft) decorated names. The library defines each as the stdcall
  *       C function <glideName>Impl, since grTexNCCTable and grLfbWriteRegion
- *       already name the Glide 2.x forms.
+ *       already name the Glide 2.x forms.  The decorations are those of
+ *       32-bit programs: 64-bit builds do not export these functions.
  *       X(returnType, implName, (parameters), stdcallBytes, "decoratedName")
  *
  * A program that loads the library with LoadLibrary finds a function with
@@ -32,8 +33,13 @@
 
 #include "glideapi/Glide2Types.h"
 
-/* The export name of a stdcall function: "_grDrawTriangle@12". */
+/* The export name of a stdcall function: "_grDrawTriangle@12".  64-bit
+ * Windows has one calling convention and no decoration: "grDrawTriangle". */
+#if defined(_WIN64)
+#define ZELK_GLIDE_EXPORT_NAME(name, stdcallBytes) #name
+#else
 #define ZELK_GLIDE_EXPORT_NAME(name, stdcallBytes) "_" #name "@" #stdcallBytes
+#endif
 
 #define ZELK_GLIDE_FUNCTIONS(X) \
     /* Drawing */ \

@@ -96,7 +96,13 @@ typedef void (ZELK_GLIDE_CDECL *GrErrorCallbackFnc_t)(const char *string, FxBool
     ((((swHWM) & 0xffff) << 16) | ((swLWM) & 0xffff))
 
 #define GLIDE3_EXTRA_STATE 0
+#if defined(_WIN64)
+/* Builds with 8-byte pointers only: each texture unit's part of the saved
+ * state holds a texel pointer. */
+#define GLIDE_STATE_PAD_SIZE (320 + GLIDE3_EXTRA_STATE)
+#else
 #define GLIDE_STATE_PAD_SIZE (312 + GLIDE3_EXTRA_STATE)
+#endif
 
 /* Index of each float within GrVertex (in floats, not bytes). */
 #define GR_VERTEX_X_OFFSET 0

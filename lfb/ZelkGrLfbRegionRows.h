@@ -19,13 +19,29 @@ inline bool LfbRegionRowsFit(const void* first, std::int64_t stride, std::uint64
     if (rows == 0) {
         return true;
     }
+    // The highest address, not one past it: in a 64-bit process that would
+    // not fit 64 bits.  Every sum below stays at or under it.
     const std::uint64_t start = reinterpret_cast<std::uintptr_t>(first);
-    const std::uint64_t end = std::uint64_t(UINTPTR_MAX) + 1u;
-    const std::uint64_t span = std::uint64_t(stride < 0 ? -stride : stride) * (rows - 1);
-    if (stride < 0) {
-        return span <= start && start + rowBytes <= end;
+    const std::uint64_t last = std::uint64_t(UINTPTR_MAX);
+    const std::uint64_t magnitude = stride < 0 ? 0u - std::uint64_t(stride) : std::uint64_t(stride);
+    if (rows > 1 && magnitude > last / (rows - 1)) {
+        return false;
     }
-    return start + span + rowBytes <= end;
+    const std::uint64_t span = magnitude * (rows - 1);
+    // The first byte of the row nearest the top of memory, and the bytes
+    // after it that its row takes.
+    std::uint64_t top = start;
+    if (stride < 0) {
+        if (span > start) {
+            return false;
+        }
+    } else {
+        if (span > last - start) {
+            return false;
+        }
+        top = start + span;
+    }
+    return rowBytes == 0 || rowBytes - 1 <= last - top;
 }
 
 // The address of row `row` of such a region (after LfbRegionRowsFit).

@@ -265,10 +265,14 @@ void ZelkGrPrimitiveRenderer::GammaRampEntries(float gamma, WORD* entries)
     const double limited = Clamp(gamma, 0.0, kGammaExponentLimit);
     const float exponent =
         static_cast<float>(limited > 0.0 ? Clamp(1.0 / limited, 0.0, kGammaExponentLimit) : kGammaExponentLimit);
+    // Every x is below 1 (256 * 255 < 65535), so x to a positive power is
+    // below 1 and the entry, cut to an integer, at most 65534.  The bound
+    // keeps it so where the power function rounds a result a hair below 1
+    // up to 1, as double-precision pow does for the tiniest exponents.
     const double step = static_cast<double>(kOneOver65535);
     for (int i = 0; i < 256; ++i) {
         const double x = 256.0 * i * step;
-        entries[i] = static_cast<WORD>(Clamp(std::pow(x, static_cast<double>(exponent)) * 65535.0, 0.0, 65535.0));
+        entries[i] = static_cast<WORD>(Clamp(std::pow(x, static_cast<double>(exponent)) * 65535.0, 0.0, 65534.0));
     }
     _controlfp(precision, _MCW_PC);
 }

@@ -14,6 +14,7 @@
 #include "framework/ZelkD3D.h"
 #include "glideapi/Glide2.h"
 #include "lfb/support/GuardedBuffer.h"
+#include "support/GlideDll.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ struct GlideExports {
     all = all && name != nullptr;
         ZELK_GLIDE_FUNCTIONS(ZELK_LFB_TEST_LOAD)
 #undef ZELK_LFB_TEST_LOAD
+        if (!zelktest::kDecoratedExports) {
+            return all;
+        }
         grLfbWriteRegionDecorated = reinterpret_cast<decltype(grLfbWriteRegionDecorated)>(
             reinterpret_cast<void*>(GetProcAddress(module, "?grLfbWriteRegion@@YGHJKKKKKHJPAX@Z")));
         return all && grLfbWriteRegionDecorated != nullptr;
@@ -194,13 +198,17 @@ TEST_F(LfbExportsTest, WithAccessOnLocksAndRegionsReachTheBackBuffer) {
     ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 10, 20, GR_LFB_SRC_FMT_8888, 8, 4, 32, source.data()),
               FXTRUE);
     std::fill(source.begin(), source.end(), 0xFF0000FFu);
-    ASSERT_EQ(glide.grLfbWriteRegionDecorated(GR_BUFFER_BACKBUFFER, 30, 20, GR_LFB_SRC_FMT_8888, 8, 4, FXTRUE, 32,
-                                              source.data()),
-              FXTRUE);
+    if (zelktest::kDecoratedExports) {
+        ASSERT_EQ(glide.grLfbWriteRegionDecorated(GR_BUFFER_BACKBUFFER, 30, 20, GR_LFB_SRC_FMT_8888, 8, 4, FXTRUE,
+                                                  32, source.data()),
+                  FXTRUE);
+    }
     std::vector<uint16_t> check(40);
     ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 0, 21, 40, 1, 80, check.data()), FXTRUE);
     EXPECT_EQ(check[12], 0x07E0);
-    EXPECT_EQ(check[33], 0x001F);
+    if (zelktest::kDecoratedExports) {
+        EXPECT_EQ(check[33], 0x001F);
+    }
     EXPECT_TRUE(Near565(check[5], To565(Pattern(5, 21))));
     EXPECT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 0, 0, GR_LFB_SRC_FMT_RLE16, 8, 4, 32, source.data()),
               FXFALSE);
@@ -347,7 +355,12 @@ TEST_F(LfbExportsTest, DepthWrittenThroughTheFrameBufferTestsDraws) {
 // is not touched.  A stride of exactly the row fills exactly the buffer.
 TEST_F(LfbExportsTest, RegionReadsStayInTheApplicationsMemory) {
     const unsigned w = 640, h = 480, rowBytes = w * 2;
-    const FxU32 refused[] = {0xFFFFFB00u, 0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, rowBytes - 2};
+    std::vector<FxU32> refused = {0xFFFFFB00u, 0x80000000u, 0xFFFFFFFFu, rowBytes - 2};
+    if (sizeof(void*) == 4) {
+        // 480 rows 2^31 - 1 bytes apart span more than a 32-bit address
+        // space; a 64-bit one holds them.
+        refused.push_back(0x7FFFFFFFu);
+    }
     for (DWORD access : {DWORD(0), DWORD(1)}) {
         SCOPED_TRACE(access ? "access on" : "access off");
         Settings(access, 0);

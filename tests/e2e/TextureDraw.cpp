@@ -104,60 +104,60 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
     ASSERT_NE(module, nullptr);
     const Glide glide(module);
 
-    glide.Get<GlideInitFn>("_grGlideInit@0")();
-    ASSERT_EQ(glide.Get<WinOpenFn>("_grSstWinOpen@28")(reinterpret_cast<FxU32>(window.Handle()),
+    glide.Get<GlideInitFn>(ZELK_GLIDE_EXPORT_NAME(grGlideInit, 0))();
+    ASSERT_EQ(glide.Get<WinOpenFn>(ZELK_GLIDE_EXPORT_NAME(grSstWinOpen, 28))(static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window.Handle())),
                                                        GR_RESOLUTION_1024x768, GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB,
                                                        GR_ORIGIN_UPPER_LEFT, 2, 1),
               FXTRUE)
         << ReadLog();
-    glide.Get<ColorCombineFn>("_grColorCombine@20")(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
+    glide.Get<ColorCombineFn>(ZELK_GLIDE_EXPORT_NAME(grColorCombine, 20))(GR_COMBINE_FUNCTION_SCALE_OTHER, GR_COMBINE_FACTOR_ONE,
                                                     GR_COMBINE_LOCAL_NONE, GR_COMBINE_OTHER_TEXTURE, FXFALSE);
-    glide.Get<CombineFnFn>("_grTexCombineFunction@8")(GR_TMU0, GR_TEXTURECOMBINE_DECAL);
-    glide.Get<FilterFn>("_grTexFilterMode@12")(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED,
+    glide.Get<CombineFnFn>(ZELK_GLIDE_EXPORT_NAME(grTexCombineFunction, 8))(GR_TMU0, GR_TEXTURECOMBINE_DECAL);
+    glide.Get<FilterFn>(ZELK_GLIDE_EXPORT_NAME(grTexFilterMode, 12))(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED,
                                                GR_TEXTUREFILTER_POINT_SAMPLED);
-    glide.Get<MipMapModeFn>("_grTexMipMapMode@12")(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
+    glide.Get<MipMapModeFn>(ZELK_GLIDE_EXPORT_NAME(grTexMipMapMode, 12))(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
 
     const FileCase files[] = {
         {"rgb565.3df", 51, &Rgb565},
         {"argb1555.3df", 53, &Argb1555},
         {"argb4444.3df", 53, &Argb4444},
     };
-    FxU32 address = glide.Get<AddressFn>("_grTexMinAddress@4")(GR_TMU0);
+    FxU32 address = glide.Get<AddressFn>(ZELK_GLIDE_EXPORT_NAME(grTexMinAddress, 4))(GR_TMU0);
     for (const FileCase& file : files) {
         SCOPED_TRACE(file.name);
         const std::string path = zelktest::TestFile3df(file.name);
         Gu3dfInfo info = {};
-        ASSERT_EQ(glide.Get<Get3dfFn>("_gu3dfGetInfo@8")(path.c_str(), &info), FXTRUE);
+        ASSERT_EQ(glide.Get<Get3dfFn>(ZELK_GLIDE_EXPORT_NAME(gu3dfGetInfo, 8))(path.c_str(), &info), FXTRUE);
         std::vector<BYTE> texels(info.mem_required);
         info.data = texels.data();
-        ASSERT_EQ(glide.Get<Get3dfFn>("_gu3dfLoad@8")(path.c_str(), &info), FXTRUE);
+        ASSERT_EQ(glide.Get<Get3dfFn>(ZELK_GLIDE_EXPORT_NAME(gu3dfLoad, 8))(path.c_str(), &info), FXTRUE);
 
         GrTexInfo texture = {info.header.small_lod, info.header.large_lod, info.header.aspect_ratio,
                              info.header.format, info.data};
-        glide.Get<DownloadFn>("_grTexDownloadMipMap@16")(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &texture);
-        glide.Get<DownloadFn>("_grTexSource@16")(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &texture);
-        address += glide.Get<MemRequiredFn>("_grTexTextureMemRequired@8")(GR_MIPMAPLEVELMASK_BOTH, &texture);
+        glide.Get<DownloadFn>(ZELK_GLIDE_EXPORT_NAME(grTexDownloadMipMap, 16))(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &texture);
+        glide.Get<DownloadFn>(ZELK_GLIDE_EXPORT_NAME(grTexSource, 16))(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &texture);
+        address += glide.Get<MemRequiredFn>(ZELK_GLIDE_EXPORT_NAME(grTexTextureMemRequired, 8))(GR_MIPMAPLEVELMASK_BOTH, &texture);
 
         // The 256x256 level 0 over the window's top-left 256x256 pixels.
-        glide.Get<ClearFn>("_grBufferClear@12")(0x00804020, 0, 0);
+        glide.Get<ClearFn>(ZELK_GLIDE_EXPORT_NAME(grBufferClear, 12))(0x00804020, 0, 0);
         const GrVertex a = TexturedVertex(0, 0, 0, 0), b = TexturedVertex(256, 0, 256, 0),
                        c = TexturedVertex(256, 256, 256, 256), d = TexturedVertex(0, 256, 0, 256);
-        glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &b, &c);
-        glide.Get<TriangleFn>("_grDrawTriangle@12")(&a, &c, &d);
+        glide.Get<TriangleFn>(ZELK_GLIDE_EXPORT_NAME(grDrawTriangle, 12))(&a, &b, &c);
+        glide.Get<TriangleFn>(ZELK_GLIDE_EXPORT_NAME(grDrawTriangle, 12))(&a, &c, &d);
         // The back buffer as RGB 565 pixels, read before the swap.
         std::vector<FxU16> pixels(256 * 256);
         GrLfbInfo_t lock = {};
         lock.size = sizeof lock;
-        const FxBool read = glide.Get<LockFn>("_grLfbLock@24")(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER,
+        const FxBool read = glide.Get<LockFn>(ZELK_GLIDE_EXPORT_NAME(grLfbLock, 24))(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER,
                                                                GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT, FXFALSE,
                                                                &lock);
         if (read) {
             for (size_t y = 0; y < 256; ++y) {
                 std::memcpy(&pixels[y * 256], static_cast<const BYTE*>(lock.lfbPtr) + y * lock.strideInBytes, 512);
             }
-            glide.Get<UnlockFn>("_grLfbUnlock@8")(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
+            glide.Get<UnlockFn>(ZELK_GLIDE_EXPORT_NAME(grLfbUnlock, 8))(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER);
         }
-        glide.Get<SwapFn>("_grBufferSwap@4")(0);
+        glide.Get<SwapFn>(ZELK_GLIDE_EXPORT_NAME(grBufferSwap, 4))(0);
         if (!read) {
             ADD_FAILURE() << "the back buffer could not be read\n" << ReadLog();
             continue;
@@ -179,8 +179,8 @@ TEST(TextureDraw, MipMapsFrom3dfFilesAreDrawnAsTheFilesHoldThem)
         }
     }
 
-    glide.Get<VoidFn>("_grSstWinClose@0")();
-    glide.Get<VoidFn>("_grGlideShutdown@0")();
+    glide.Get<VoidFn>(ZELK_GLIDE_EXPORT_NAME(grSstWinClose, 0))();
+    glide.Get<VoidFn>(ZELK_GLIDE_EXPORT_NAME(grGlideShutdown, 0))();
     FreeLibrary(module);
     // Nothing failed on the way.
     EXPECT_EQ(ReadLog(), "");

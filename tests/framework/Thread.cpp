@@ -272,17 +272,36 @@ TEST(ThreadTest, SelfDeletingThreadDoesNotWaitForItself)
 
 TEST(ThreadTest, ThreadThatCannotStartThrowsLoggedException)
 {
-    try {
-        ZelkThread thread(false, true, 0, 0xFFF00000u);
-        ADD_FAILURE() << "a thread with a stack larger than the address space started";
-    } catch (ZelkException& e) {
-        EXPECT_EQ(e.functionName, "ZelkThread::ZelkThread");
-        EXPECT_EQ(e.message, "The function [ _beginthreadex ] failed.");
-        EXPECT_LT(e.returnValue.result, 0);
-        EXPECT_EQ(e.logged, 1);
+    // A security descriptor of an unknown revision is refused in every
+    // build; a stack larger than the address space only where the address
+    // space is 32 bits wide.
+    SECURITY_DESCRIPTOR badDescriptor = {};
+    badDescriptor.Revision = 99;
+    SECURITY_ATTRIBUTES badSecurity = {sizeof(SECURITY_ATTRIBUTES), &badDescriptor, FALSE};
+    struct Case {
+        const char* what;
+        unsigned stackSize;
+        SECURITY_ATTRIBUTES* security;
+    };
+    std::vector<Case> cases = {{"an unknown security descriptor revision", 0, &badSecurity}};
+    if (sizeof(void*) == 4) {
+        cases.push_back({"a stack larger than the address space", 0xFFF00000u, nullptr});
     }
-    const std::string log = Log();
-    EXPECT_EQ(CountOf(log, kEntryHeadline), 1u) << log;
-    EXPECT_TRUE(HasLine(log, "Function name : ZelkThread::ZelkThread")) << log;
-    EXPECT_TRUE(HasLine(log, "Message : The function [ _beginthreadex ] failed.")) << log;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t entriesBefore = CountOf(Log(), kEntryHeadline);
+        try {
+            ZelkThread thread(false, true, 0, c.stackSize, c.security);
+            ADD_FAILURE() << "the thread started";
+        } catch (ZelkException& e) {
+            EXPECT_EQ(e.functionName, "ZelkThread::ZelkThread");
+            EXPECT_EQ(e.message, "The function [ _beginthreadex ] failed.");
+            EXPECT_LT(e.returnValue.result, 0);
+            EXPECT_EQ(e.logged, 1);
+        }
+        const std::string log = Log();
+        EXPECT_EQ(CountOf(log, kEntryHeadline), entriesBefore + 1) << log;
+        EXPECT_TRUE(HasLine(log, "Function name : ZelkThread::ZelkThread")) << log;
+        EXPECT_TRUE(HasLine(log, "Message : The function [ _beginthreadex ] failed.")) << log;
+    }
 }

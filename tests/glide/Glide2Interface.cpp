@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <fstream>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -14,16 +15,26 @@
 
 namespace {
 
-// Bytes a stdcall function pops: every argument takes its size rounded up to
-// whole 4-byte slots. Only stdcall function types match the specialisation,
-// so a prototype with another convention does not compile here.
+// The size of an argument in the 32-bit program that calls the library:
+// pointers take 4 bytes there, also when these tests are built for 64 bits.
+template <class Argument>
+constexpr std::size_t Win32ArgumentSize()
+{
+    return std::is_pointer<Argument>::value ? 4 : sizeof(Argument);
+}
+
+// Bytes a 32-bit stdcall function pops: every argument takes its size rounded
+// up to whole 4-byte slots. Only stdcall function types match the
+// specialisation, so a prototype with another convention does not compile here
+// (in a 32-bit build; 64-bit Windows has one convention).
 template <class Function>
 struct StdcallArgumentBytes;
 
 template <class Result, class... Arguments>
 struct StdcallArgumentBytes<Result FX_CALL(Arguments...)>
 {
-    static constexpr std::size_t value = (std::size_t{0} + ... + ((sizeof(Arguments) + 3) / 4 * 4));
+    static constexpr std::size_t value =
+        (std::size_t{0} + ... + ((Win32ArgumentSize<Arguments>() + 3) / 4 * 4));
 };
 
 #define CHECK_FUNCTION(returnType, name, parameters, stdcallBytes)                            \
@@ -73,6 +84,12 @@ CHECK_VERTEX_INDEX(GR_VERTEX_SOW_TMU1_OFFSET, tmuvtx[1].sow);
 CHECK_VERTEX_INDEX(GR_VERTEX_TOW_TMU1_OFFSET, tmuvtx[1].tow);
 CHECK_VERTEX_INDEX(GR_VERTEX_OOW_TMU1_OFFSET, tmuvtx[1].oow);
 #undef CHECK_VERTEX_INDEX
+
+// The stdcall name of a function in the 32-bit export table: "_grDrawTriangle@12".
+std::string Stdcall32Name(const char *name, std::size_t bytes)
+{
+    return "_" + std::string(name) + "@" + std::to_string(bytes);
+}
 
 // The stdcall names a Glide 2.x program imports.
 const char *const kGlide2ExportNames[] = {
@@ -221,7 +238,7 @@ TEST(Glide2Interface, StdcallListsGiveExactlyTheExportTable)
 {
     std::vector<std::string> listed;
 #define ADD_NAME(returnType, name, parameters, stdcallBytes) \
-    listed.push_back(ZELK_GLIDE_EXPORT_NAME(name, stdcallBytes));
+    listed.push_back(Stdcall32Name(#name, stdcallBytes));
     ZELK_GLIDE_FUNCTIONS(ADD_NAME)
 #undef ADD_NAME
     const std::set<std::string> listedSet(listed.begin(), listed.end());
@@ -238,7 +255,7 @@ TEST(Glide2Interface, StdcallListsGiveExactlyTheExportTable)
     }
 
     // The interface-only function is declared but stays out of the export table.
-    EXPECT_EQ(listedSet.count(ZELK_GLIDE_EXPORT_NAME(guDrawPolygonVertexListWithClip, 8)), 0u);
+    EXPECT_EQ(listedSet.count("_guDrawPolygonVertexListWithClip@8"), 0u);
 }
 
 TEST(Glide2Interface, DecoratedNamesEncodeTheDeclaredTypes)
@@ -255,3 +272,43 @@ TEST(Glide2Interface, DecoratedNamesEncodeTheDeclaredTypes)
 }
 
 } // namespace
+
+// The 32-bit DLL's export file, read as text so that it is checked in every
+// build: each declared function under its stdcall name with the listed byte
+// count, each later entry point under its decorated name, and nothing else.
+TEST(Glide2Interface, ExportFileNamesEveryListedFunction)
+{
+    std::set<std::string> expected;
+#define ADD_LINE(returnType, name, parameters, stdcallBytes)                                \
+    expected.insert(Stdcall32Name(#name, stdcallBytes) + " = " #name "@" + std::to_string(stdcallBytes));
+#define ADD_DECORATED_LINE(returnType, name, parameters, stdcallBytes, decoratedName) \
+    expected.insert(std::string("\"") + decoratedName + "\" = " #name "@" + std::to_string(stdcallBytes));
+    ZELK_GLIDE_FUNCTIONS(ADD_LINE)
+    ZELK_GLIDE_INTERFACE_ONLY_FUNCTIONS(ADD_LINE)
+    ZELK_GLIDE_DECORATED_FUNCTIONS(ADD_DECORATED_LINE)
+#undef ADD_DECORATED_LINE
+#undef ADD_LINE
+
+    std::ifstream file(ZELK_SOURCE_DIR "/glide/exports/Rodoz2o.def");
+    ASSERT_TRUE(file.is_open());
+    std::string line;
+    ASSERT_TRUE(std::getline(file, line));
+    EXPECT_EQ(line, "LIBRARY \"Rodoz2o.dll\"");
+    ASSERT_TRUE(std::getline(file, line));
+    EXPECT_EQ(line, "EXPORTS");
+    std::set<std::string> exported;
+    while (std::getline(file, line))
+    {
+        const std::size_t first = line.find_first_not_of(" \t\r");
+        const std::size_t last = line.find_last_not_of(" \t\r");
+        if (first == std::string::npos)
+        {
+            continue;
+        }
+        const std::string entry = line.substr(first, last - first + 1);
+        EXPECT_EQ(expected.count(entry), 1u) << "not a listed export: " << entry;
+        EXPECT_TRUE(exported.insert(entry).second) << "exported twice: " << entry;
+    }
+    EXPECT_EQ(exported.size(), 139u);
+    EXPECT_EQ(exported, expected);
+}

@@ -86,7 +86,7 @@ protected:
         registry.SetDword("texture setting", "A8P8", D3DFMT_A8R8G8B8);
         window = std::make_unique<zelktest::TestWindow>(kWidth, kHeight);
         body::grGlideInit();
-        ASSERT_EQ(body::grSstWinOpen(reinterpret_cast<FxU32>(window->Handle()), GR_RESOLUTION_1024x768,
+        ASSERT_EQ(body::grSstWinOpen(static_cast<FxU32>(reinterpret_cast<ULONG_PTR>(window->Handle())), GR_RESOLUTION_1024x768,
                                      GR_REFRESH_60Hz, GR_COLORFORMAT_ARGB, GR_ORIGIN_UPPER_LEFT, 2, 1),
                   FXTRUE);
         glide = zelk::GetGlide();

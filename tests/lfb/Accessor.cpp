@@ -2,6 +2,7 @@
 // with D16_LOCKABLE depth, shared by every test of this executable.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "common/DeviceFixture.h"
 #include "framework/ZelkException.h"
 #include "lfb/ZelkGrLfbAccessor.h"
+#include "lfb/ZelkGrLfbRegionRows.h"
 
 using namespace zelktest;
 using zelk::ZelkException;
@@ -219,6 +221,41 @@ TEST_F(LfbAccessorTest, RegionClipping) {
     EXPECT_TRUE(a.ReadRegion(GR_BUFFER_BACKBUFFER, kLfbWidth - 2, 1, 4, 2, 8, out.data()));
     EXPECT_EQ(out[0], 0xFFFF);
     EXPECT_EQ(out[2], 0xABCD) << "the cut region writes only its own columns";
+}
+
+// Where region rows may lie: the arithmetic alone, on addresses at both ends
+// of the address space (no memory is touched).
+TEST(LfbRegionRows, RowsFitInsideTheAddressSpaceOnly) {
+    const uintptr_t top = UINTPTR_MAX;
+    struct Case {
+        uintptr_t first;
+        int64_t stride;
+        uint64_t rows;
+        uint64_t rowBytes;
+        bool fits;
+    };
+    const Case cases[] = {
+        {0x10000, 64, 0, 64, true},
+        {0x10000, 64, 100, 64, true},
+        {0x10000, -64, 100, 64, true},
+        {top - 15, 16, 1, 16, true},    // the last byte of memory
+        {top - 15, 16, 1, 17, false},
+        {top - 31, 16, 2, 16, true},
+        {top - 31, 16, 3, 16, false},
+        {top - 31, 16, 3, 0, false},    // the rows' start alone runs past the end
+        {32, -16, 3, 16, true},         // rows at 32, 16 and 0
+        {32, -16, 4, 16, false},
+        {top - 15, -16, 2, 16, true},
+        {top - 15, -16, 2, 17, false},
+        {0x10000, INT64_MIN, 2, 1, false},
+        {0x10000, INT64_MAX, 3, 1, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(zelk::LfbRegionRowsFit(reinterpret_cast<const void*>(c.first), c.stride, c.rows, c.rowBytes),
+                  c.fits)
+            << std::hex << c.first << " stride " << std::dec << c.stride << " rows " << c.rows << " of "
+            << c.rowBytes;
+    }
 }
 
 // Depth: ZA16 locks hand out the depth buffer; RGB:DEPTH writes carry depth;

@@ -11,6 +11,14 @@
 
 namespace zelktest {
 
+// The later entry points are exported under the C++ decorations of 32-bit
+// programs, by 32-bit builds only; a 64-bit build's GlideDll leaves them null.
+#if defined(_WIN64)
+constexpr bool kDecoratedExports = false;
+#else
+constexpr bool kDecoratedExports = true;
+#endif
+
 struct GlideDll {
 #define ZELK_E2E_MEMBER(returnType, name, parameters, bytes) PFN_##name name = nullptr;
 #define ZELK_E2E_DECORATED_MEMBER(returnType, name, parameters, bytes, decorated) PFN_##name name = nullptr;
