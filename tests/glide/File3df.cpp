@@ -79,22 +79,23 @@ struct GenuineFile {
     FxU32 width, height, memRequired;
     size_t bodyOffset;  // the header's bytes
     size_t tableBytes;  // in the file
-    bool complete;      // the file holds every texel
+    size_t missing;     // texel bytes the file lacks at its end
     FxU32 firstTexel, lastTexel;
 };
 
 // Sizes worked out from the headers: a 256 chain holds 87381 texels, a 64
 // chain 5461; the first and last texels are read off the file bytes.
 const GenuineFile kGenuineFiles[] = {
-    {"alpha.3df", 2, 8, 0, 3, 256, 256, 87381, 47, 0, true, 0x00, 0x52},
-    {"argb1555.3df", 11, 8, 0, 3, 256, 256, 174762, 53, 0, true, 0x294B, 0x28C7},
-    {"argb4444.3df", 12, 8, 0, 3, 256, 256, 174762, 53, 0, true, 0x0555, 0x0533},
-    {"rgb565.3df", 10, 8, 0, 3, 256, 256, 174762, 51, 0, true, 0x528B, 0x51A7},
-    {"light.3df", 10, 8, 2, 3, 64, 64, 10922, 50, 0, true, 0x39E7, 0x630C},
-    // These three copies lack bytes at their ends (2, 1932 and 190).
-    {"lava.3df", 5, 8, 0, 3, 256, 256, 87381, 47, 1024, false, 0x10, 0},
-    {"ap88.3df", 14, 8, 0, 3, 256, 256, 174762, 49, 1024, false, 0x002C, 0},
-    {"yiq.3df", 1, 8, 0, 3, 256, 256, 87381, 48, 80, false, 0x66, 0},
+    {"alpha.3df", 2, 8, 0, 3, 256, 256, 87381, 47, 0, 0, 0x00, 0x52},
+    {"argb1555.3df", 11, 8, 0, 3, 256, 256, 174762, 53, 0, 0, 0x294B, 0x28C7},
+    {"argb4444.3df", 12, 8, 0, 3, 256, 256, 174762, 53, 0, 0, 0x0555, 0x0533},
+    {"rgb565.3df", 10, 8, 0, 3, 256, 256, 174762, 51, 0, 0, 0x528B, 0x51A7},
+    {"light.3df", 10, 8, 2, 3, 64, 64, 10922, 50, 0, 0, 0x39E7, 0x630C},
+    // These three copies, written by the SDK's own tools, lack bytes at
+    // their ends: they load with the missing texels zero.
+    {"lava.3df", 5, 8, 0, 3, 256, 256, 87381, 47, 1024, 2, 0x10, 0},
+    {"ap88.3df", 14, 8, 0, 3, 256, 256, 174762, 49, 1024, 1932, 0x002C, 0},
+    {"yiq.3df", 1, 8, 0, 3, 256, 256, 87381, 48, 80, 190, 0x66, 0},
 };
 
 FxU32 TexelAt(const BYTE* data, bool sixteen, size_t index)
@@ -119,25 +120,30 @@ TEST(File3df, GenuineFilesReadAsTheirBytesSay)
         TexelBuffer buffer(info.mem_required);
         info.data = buffer.bytes.data();
         const bool sixteen = f.format >= 8;
-        if (!f.complete) {
-            EXPECT_EQ(ZelkGr3dfFile::Load(path.c_str(), &info), 0);
-            EXPECT_TRUE(buffer.Untouched());
-            continue;
-        }
+        ASSERT_EQ(file.size(), f.bodyOffset + f.tableBytes + f.memRequired - f.missing);
         ASSERT_EQ(ZelkGr3dfFile::Load(path.c_str(), &info), 1);
-        EXPECT_TRUE(buffer.GuardIntact());
+        EXPECT_TRUE(buffer.GuardIntact()) << "written past mem_required";
         const BYTE* data = buffer.bytes.data();
         const size_t texels = sixteen ? f.memRequired / 2 : f.memRequired;
         EXPECT_EQ(TexelAt(data, sixteen, 0), f.firstTexel);
         EXPECT_EQ(TexelAt(data, sixteen, texels - 1), f.lastTexel);
-        // Every texel: big-endian in the file for the 16-bit formats.
-        const BYTE* body = file.data() + f.bodyOffset + f.tableBytes;
+        // Every texel: big-endian in the file for the 16-bit formats, and
+        // zero where the file has ended.
+        const size_t bodyStart = f.bodyOffset + f.tableBytes;
+        const auto fileByte = [&](size_t i) -> FxU32 {
+            return bodyStart + i < file.size() ? file[bodyStart + i] : 0u;
+        };
         size_t mismatches = 0;
         for (size_t i = 0; i < texels; ++i) {
-            const FxU32 expected = sixteen ? (static_cast<FxU32>(body[2 * i]) << 8) | body[2 * i + 1] : body[i];
+            const FxU32 expected = sixteen ? (fileByte(2 * i) << 8) | fileByte(2 * i + 1) : fileByte(i);
             mismatches += TexelAt(data, sixteen, i) != expected;
         }
         EXPECT_EQ(mismatches, 0u);
+        size_t zeroTail = 0;
+        while (zeroTail < f.memRequired && data[f.memRequired - 1 - zeroTail] == 0) {
+            ++zeroTail;
+        }
+        EXPECT_GE(zeroTail, f.missing);
     }
 }
 
@@ -273,30 +279,64 @@ TEST(File3df, HeaderVariants)
     }
 }
 
-TEST(File3df, TruncatedAndCorruptedCopiesAreRefused)
+// Copies cut inside the header or the colour table are refused with the
+// buffer untouched; copies cut inside the texels load, the texels the copy
+// holds as in the file and the rest zero, nothing written past mem_required.
+TEST(File3df, TruncatedAndCorruptedCopies)
 {
-    const std::vector<BYTE> genuine = ReadBytes(TestFile3df("rgb565.3df"));
-    ASSERT_EQ(genuine.size(), 174813u);
     struct Case {
+        const char* file;
         const char* what;
         size_t length;
         bool headerReads;
+        bool loads;
+        FxU32 firstTexel, lastTexel;  // 16-bit values for rgb565, bytes for lava
     } cases[] = {
-        {"one byte", 1, false},     {"inside line 3", 30, false}, {"before the last line end", 50, false},
-        {"header only", 51, true},  {"one texel", 53, true},      {"one byte short", 174812, true},
+        {"rgb565.3df", "one byte", 1, false, false, 0, 0},
+        {"rgb565.3df", "inside line 3", 30, false, false, 0, 0},
+        {"rgb565.3df", "before the last line end", 50, false, false, 0, 0},
+        {"rgb565.3df", "header only", 51, true, true, 0x0000, 0x0000},
+        {"rgb565.3df", "half a texel", 52, true, true, 0x5200, 0x0000},
+        {"rgb565.3df", "one texel", 53, true, true, 0x528B, 0x0000},
+        {"rgb565.3df", "half the last texel", 174812, true, true, 0x528B, 0x5100},
+        // lava.3df: a 1024-byte palette from byte 47 on.
+        {"lava.3df", "inside the palette", 47 + 1000, true, false, 0, 0},
+        {"lava.3df", "one byte before the texels", 47 + 1023, true, false, 0, 0},
+        {"lava.3df", "palette whole, no texels", 47 + 1024, true, true, 0x00, 0x00},
+        {"lava.3df", "one texel", 47 + 1025, true, true, 0x10, 0x00},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(std::string(c.file) + ": " + c.what);
+        const std::vector<BYTE> genuine = ReadBytes(TestFile3df(c.file));
+        ASSERT_GT(genuine.size(), c.length);
         WriteBytes("cut.3df", std::vector<BYTE>(genuine.begin(), genuine.begin() + c.length));
         Gu3dfInfo info = PatternRecord();
         EXPECT_EQ(ZelkGr3dfFile::GetInfo("cut.3df", &info), c.headerReads ? 1 : 0);
         // Load with the record of the whole file.
-        ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile3df("rgb565.3df").c_str(), &info), 1);
+        ASSERT_EQ(ZelkGr3dfFile::GetInfo(TestFile3df(c.file).c_str(), &info), 1);
         TexelBuffer buffer(info.mem_required);
         info.data = buffer.bytes.data();
-        EXPECT_EQ(ZelkGr3dfFile::Load("cut.3df", &info), 0);
-        EXPECT_TRUE(buffer.Untouched());
+        if (!c.loads) {
+            EXPECT_EQ(ZelkGr3dfFile::Load("cut.3df", &info), 0);
+            EXPECT_TRUE(buffer.Untouched());
+            continue;
+        }
+        ASSERT_EQ(ZelkGr3dfFile::Load("cut.3df", &info), 1);
+        EXPECT_TRUE(buffer.GuardIntact()) << "written past mem_required";
+        const bool sixteen = info.header.format >= 8;
+        const size_t texels = sixteen ? info.mem_required / 2 : info.mem_required;
+        EXPECT_EQ(TexelAt(buffer.bytes.data(), sixteen, 0), c.firstTexel);
+        EXPECT_EQ(TexelAt(buffer.bytes.data(), sixteen, texels - 1), c.lastTexel);
+        size_t nonZero = 0;
+        for (size_t i = 1; i + 1 < texels; ++i) {
+            nonZero += TexelAt(buffer.bytes.data(), sixteen, i) != 0;
+        }
+        // Only the one-byte-short copy holds texels between its first and last.
+        EXPECT_EQ(nonZero > 0, c.length == 174812u) << nonZero;
     }
+
+    const std::vector<BYTE> genuine = ReadBytes(TestFile3df("rgb565.3df"));
+    ASSERT_EQ(genuine.size(), 174813u);
 
     // An empty file cannot be mapped.
     WriteBytes("empty.3df", {});
