@@ -1,5 +1,6 @@
 #include "glide/ZelkGr3dfFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -279,10 +280,14 @@ FxBool Load3dfData(const BYTE* bytes, size_t size, Gu3dfInfo* info)
     }
     const size_t tableBytes = TableBytes(format);
     const size_t texelBytes = info->mem_required;
-    if (parsed.bodyOffset > size || size - parsed.bodyOffset < tableBytes ||
-        size - parsed.bodyOffset - tableBytes < texelBytes) {
+    if (parsed.bodyOffset > size || size - parsed.bodyOffset < tableBytes) {
         return 0;
     }
+    // Files written by the SDK's own tools may end a little before their
+    // last texels; the texels the file holds are copied and the rest of the
+    // buffer is zero, as those files have always loaded.  Nothing past the
+    // file's end is read.
+    const size_t heldBytes = std::min(texelBytes, size - parsed.bodyOffset - tableBytes);
 
     const BYTE* at = bytes + parsed.bodyOffset;
     if (tableBytes == kNccFileBytes) {
@@ -293,19 +298,28 @@ FxBool Load3dfData(const BYTE* bytes, size_t size, Gu3dfInfo* info)
     at += tableBytes;
 
     BYTE* data = static_cast<BYTE*>(info->data);
+    size_t written = heldBytes;
     if (GrTexelBytes(format) == 2) {
         // Big-endian texels become the machine's 16-bit values.
         size_t i = 0;
-        for (; i + 1 < texelBytes; i += 2) {
+        for (; i + 1 < heldBytes; i += 2) {
             data[i] = at[i + 1];
             data[i + 1] = at[i];
         }
-        if (i < texelBytes) {
-            data[i] = at[i];
+        if (i < heldBytes) {
+            if (i + 1 < texelBytes) {
+                // The file ends inside a texel: it holds the high byte.
+                data[i] = 0;
+                data[i + 1] = at[i];
+                written = i + 2;
+            } else {
+                data[i] = at[i];
+            }
         }
     } else {
-        std::memcpy(data, at, texelBytes);
+        std::memcpy(data, at, heldBytes);
     }
+    std::memset(data + written, 0, texelBytes - written);
     return 1;
 }
 

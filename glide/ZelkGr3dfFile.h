@@ -28,9 +28,10 @@ FxU32 Calc3dfMemRequired(FxU32 format, FxU32 mask, FxU32 smallLod, FxU32 largeLo
 
 // Copies the table and info->mem_required bytes of texels from the file's
 // bytes into the record's table and its data buffer, laid out by the
-// record's header.  Returns 1, or 0 with nothing written when the record
-// has no buffer, its format is not one of a 3DF file's, or the file's
-// header is malformed or its body too short.
+// record's header; texels past the end of a file that ends early are zero.
+// Returns 1, or 0 with nothing written when the record has no buffer, its
+// format is not one of a 3DF file's, or the file's header is malformed or
+// ends before its colour table does.
 FxBool Load3dfData(const BYTE* bytes, size_t size, Gu3dfInfo* info);
 
 // A file mapped read-only for the length of the object.
