@@ -306,9 +306,11 @@ TEST_F(LfbAccessorTest, AuxBufferFollowsDepthBuffering) {
     a.auxIsDepth = 1;
     ASSERT_TRUE(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, z));
     EXPECT_EQ(ReadDepth(device)[1], 0x4321u);
+    // Without depth buffering the aux buffer is the alpha buffer, which this
+    // back buffer (no alpha bits) cannot hold: refused, the depth untouched.
     a.auxIsDepth = 0;
     FillDepth(device, 0.0f);
-    ASSERT_TRUE(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, z));
+    EXPECT_THROW(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, z), ZelkException);
     EXPECT_EQ(ReadDepth(device)[1], 0u);
 }
 
