@@ -151,9 +151,8 @@ bool Store(LfbRowConverter& row, LfbPixelConverter& pixel, const ConverterPair& 
 
 const ConverterPair kNone = NONE;
 
-// The alpha buffer's mode (3) written into the surfaces with alpha bits,
-// every colour order: only those bits change.
-constexpr int kAlphaModeRow = 3;
+// The alpha buffer's mode written into the surfaces with alpha bits, every
+// colour order: only those bits change.
 const ConverterPair kWriteAlphaA8R8G8B8 = P(LfbWriteRow_AlphaToA8R8G8B8);
 const ConverterPair kWriteAlphaA1R5G5B5 = P(LfbWriteRow_AlphaToA1R5G5B5);
 
@@ -206,8 +205,7 @@ bool ZelkGrLfbAccessor::SetupWriteConverter(uint32_t writeMode, uint32_t colorOr
     workingColor = constantColor;
     workingAlpha = constantAlpha;
     workingAlphaNonZero = constantAlpha != 0;
-    const int row = ModeRow(writeMode);
-    if (row == kAlphaModeRow) {
+    if (writeMode == GR_LFBWRITEMODE_RESERVED1) {
         const ConverterPair* pair = surfaceFormat == D3DFMT_A8R8G8B8   ? &kWriteAlphaA8R8G8B8
                                     : surfaceFormat == D3DFMT_A1R5G5B5 ? &kWriteAlphaA1R5G5B5
                                                                        : nullptr;
@@ -216,6 +214,7 @@ bool ZelkGrLfbAccessor::SetupWriteConverter(uint32_t writeMode, uint32_t colorOr
         }
         return Store(colorRowConverter, colorPixelConverter, *pair, true);
     }
+    const int row = ModeRow(writeMode);
     const PickTable* table = nullptr;
     switch (surfaceFormat) {
     case D3DFMT_A8R8G8B8:

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/TestWindow.h"
-#include "framework/ZelkD3D.h"
+#include "common/WindowedFormatPosition.h"
 #include "support/GlideDll.h"
 
 namespace {
@@ -148,9 +148,7 @@ TEST_F(LfbAfterDrawTest, RegionReadAndReadLockSeeTheDrawnTriangle)
     }
 }
 
-// The display's format, and the position among the windowed format records
-// (the enumeration the library runs too) of the one with a back-buffer
-// format; -1 where there is none.
+// The display's format.
 D3DFORMAT DisplayFormat()
 {
     D3DDISPLAYMODE mode = {};
@@ -160,17 +158,6 @@ D3DFORMAT DisplayFormat()
         d3d->Release();
     }
     return mode.Format;
-}
-int WindowedPosition(D3DFORMAT back)
-{
-    zelk::ZelkD3D* d3d = zelk::ZelkD3D::GetD3D();
-    if (!d3d || d3d->GetAdapterCount() == 0) return -1;
-    zelk::ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(0);
-    const auto& formats = adapter->devices[size_t(adapter->selectedDeviceIndex)].windowedFormats;
-    for (size_t i = 0; i < formats.size(); ++i) {
-        if (formats[i].backBufferFormat == back) return int(i);
-    }
-    return -1;
 }
 
 // Lower-left locks and 1555 region writes go through the converters in
@@ -185,7 +172,7 @@ TEST_F(LfbAfterDrawTest, ConvertedAccessSeesAndWritesThePixels)
     if (const char* expected = std::getenv("ZELK_DISPLAY_FORMAT")) {
         ASSERT_EQ(int(display), std::atoi(expected)) << "the display this run was meant for";
     }
-    const int position = WindowedPosition(display);
+    const int position = zelktest::WindowedFormatPosition(display);
     ASSERT_GE(position, 0) << "no windowed back buffer of the display's format " << display;
     const struct {
         const char* name;
@@ -230,7 +217,7 @@ TEST_F(LfbAfterDrawTest, ConvertedAccessSeesAndWritesThePixels)
 // fail with a logged reason and change nothing.
 TEST_F(LfbAfterDrawTest, ConvertedAccessOnA24BitBackBufferFailsExplicitly)
 {
-    const int position = WindowedPosition(D3DFMT_R8G8B8);
+    const int position = zelktest::WindowedFormatPosition(D3DFMT_R8G8B8);
     if (position < 0) {
         GTEST_SKIP() << "no 24-bit windowed back buffer here";
     }

@@ -12,6 +12,7 @@
 #include "common/ReadBack.h"
 #include "common/TestDirectory.h"
 #include "common/TestWindow.h"
+#include "common/WindowedFormatPosition.h"
 #include "framework/ZelkException.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
@@ -169,24 +170,6 @@ TEST_F(GlideWindowTest, EveryResolutionCodeOpensItsSize)
     body::grSstWinClose();
 }
 
-// The windowed position of the record with a back-buffer format, in the
-// enumeration the front end uses; -1 where there is none.
-int WindowedPosition(D3DFORMAT back)
-{
-    zelk::ZelkD3D* d3d = zelk::ZelkD3D::GetD3D();
-    if (!d3d || d3d->GetAdapterCount() == 0) {
-        return -1;
-    }
-    zelk::ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(0);
-    const zelk::ZelkD3DDeviceInfo& device = adapter->devices[static_cast<size_t>(adapter->selectedDeviceIndex)];
-    for (size_t i = 0; i < device.windowedFormats.size(); ++i) {
-        if (device.windowedFormats[i].backBufferFormat == back) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
 // With no device choice stored, the windowed back buffer is the first one
 // the device accepts whose pixels the frame-buffer access converts.  Wine
 // accepts the packed 24-bit format, the first candidate, which no converter
@@ -214,7 +197,7 @@ TEST_F(GlideWindowTest, DefaultWindowedBackBufferIsOneTheFrameBufferConverts)
     }
     proxy.SetUnsupportedFormats({});
 
-    const int stored = WindowedPosition(D3DFMT_R8G8B8);
+    const int stored = zelktest::WindowedFormatPosition(D3DFMT_R8G8B8);
     ASSERT_GE(stored, 0) << "no 24-bit windowed back buffer on this display";
     registry.SetDword("direct3d device setting", "use window mode", 1);
     registry.SetDword("direct3d device setting", "display format", static_cast<std::uint32_t>(stored));
