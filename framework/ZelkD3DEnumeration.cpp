@@ -41,6 +41,20 @@ INT FirstIndexOf(bool listHasEntries)
     return listHasEntries ? 0 : -1;
 }
 
+// The first windowed record whose back buffer the frame-buffer access
+// converts, so that it works with no format chosen: Wine accepts a packed
+// 24-bit back buffer, the first candidate, which Windows drivers refuse.
+// The first record when none is converted (0 also for an empty list).
+INT DefaultWindowedFormatIndex(const std::vector<ZelkD3DFormatInfo>& windowedFormats)
+{
+    for (size_t index = 0; index < windowedFormats.size(); ++index) {
+        if (HasFrameBufferConversion(windowedFormats[index].backBufferFormat)) {
+            return static_cast<INT>(index);
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool DisplayModeLess(const D3DDISPLAYMODE& first, const D3DDISPLAYMODE& second)
@@ -224,10 +238,10 @@ bool ZelkD3DDeviceInfo::Enumerate(IDirect3D9* d3d, UINT adapterOrdinal, D3DDEVTY
 
     defaultBehaviorIndex = 0;
     defaultFullScreenFormatIndex = 0;
-    defaultWindowedFormatIndex = 0;
+    defaultWindowedFormatIndex = DefaultWindowedFormatIndex(windowedFormats);
     selectedBehaviorIndex = 0;
     selectedFullScreenFormatIndex = 0;
-    selectedWindowedFormatIndex = 0;
+    selectedWindowedFormatIndex = defaultWindowedFormatIndex;
     defaultWindowed = !windowedFormats.empty();
     selectedWindowed = defaultWindowed;
 

@@ -103,6 +103,8 @@ public:
 
     INT defaultBehaviorIndex;
     INT defaultFullScreenFormatIndex;
+    // The first windowed record whose back-buffer format the frame-buffer
+    // access converts (HasFrameBufferConversion), else 0.
     INT defaultWindowedFormatIndex;
     bool defaultWindowed;
 

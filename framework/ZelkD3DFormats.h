@@ -1,8 +1,8 @@
 #pragma once
 
 // Direct3D 9 format facts shared by the wrapper and the configurator: the
-// byte size of a format and the tables the enumeration walks.  Depends on
-// d3d9 only.
+// byte size of a format, the tables the enumeration walks and the colour
+// formats the frame-buffer access converts.  Depends on d3d9 only.
 #include <d3d9.h>
 
 #include <cstddef>
@@ -32,5 +32,11 @@ extern const D3DFORMAT kFullScreenDisplayFormats[kFullScreenDisplayFormatCount];
 
 // True for the eight bump-map (signed texture) formats.
 bool IsBumpMapFormat(D3DFORMAT format);
+
+// True for the five colour-surface formats that the frame-buffer access has
+// pixel converters for: A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5 and A1R5G5B5.
+// Access to a back buffer of another format (the packed 24-bit R8G8B8, for
+// one) fails wherever it needs a conversion.
+bool HasFrameBufferConversion(D3DFORMAT format);
 
 }  // namespace zelk

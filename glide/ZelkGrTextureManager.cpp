@@ -555,8 +555,10 @@ bool ZelkGrTextureManager::DownloadTextureImageLevel(std::uint32_t tmu, std::uin
         if (data == nullptr) {
             ThrowZelkException(thrower, E_POINTER, kBadData);
         }
-        if ((mask != kGrMaskEven && mask != kGrMaskOdd && mask != kGrMaskBoth) || !GrLodInMask(lod, mask) ||
-            GrTexMemRequired(lod, lod, aspect, format, kGrMaskBoth) == 0) {
+        // A level that the size rule counts as 0 bytes (narrower than the
+        // aspect's factor) still holds width x height texels and loads them;
+        // its address range keeps at least one row.
+        if ((mask != kGrMaskEven && mask != kGrMaskOdd && mask != kGrMaskBoth) || !GrLodInMask(lod, mask)) {
             return false;
         }
         const ZelkGrLevelSize size = GrLevelSize(lod, aspect);

@@ -142,8 +142,9 @@ public:
     bool DownloadTextureImage(std::uint32_t tmu, std::uint32_t start, std::uint32_t smallLod,
                               std::uint32_t largeLod, std::uint32_t aspect, std::uint32_t format,
                               std::uint32_t mask, const void* data);
-    // Downloads rows firstRow..lastRow of one level.  False when the level
-    // is not in the mask; failures throw ZelkException.
+    // Downloads rows firstRow..lastRow of one level, also one that the size
+    // rule counts as 0 bytes.  False when the level is not in the mask;
+    // failures throw ZelkException.
     bool DownloadTextureImageLevel(std::uint32_t tmu, std::uint32_t start, std::uint32_t lod,
                                    std::uint32_t largeLod, std::uint32_t aspect, std::uint32_t format,
                                    std::uint32_t mask, const void* data, int firstRow, int lastRow);

@@ -65,6 +65,7 @@ void ZelkLockedSurfaceHolder::Reset(IDirect3DSurface9* surface) {
 HRESULT ZelkLockedSurfaceHolder::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
     const HRESULT hr = surface_->LockRect(locked, rect, flags);
     locked_ = SUCCEEDED(hr);
+    readOnly_ = (flags & D3DLOCK_READONLY) != 0;
     return hr;
 }
 
@@ -87,6 +88,7 @@ ZelkGrLfbLockRecord& ZelkGrLfbLockRecord::operator=(const ZelkGrLfbLockRecord& o
     origin = other.origin;
     kind = other.kind;
     stride = other.stride;
+    pixelPipeline = other.pixelPipeline;
     rect = other.rect;
     surface = other.surface;
     bytes = other.bytes;

@@ -71,10 +71,14 @@ public:
     // Unlocks the held surface if the holder locked it.
     void UnlockRect();
     bool IsLocked() const { return locked_; }
+    // True while the holder's lock is read-only (D3DLOCK_READONLY): its
+    // memory may be read but not written.
+    bool IsLockedReadOnly() const { return locked_ && readOnly_; }
 
 private:
     IDirect3DSurface9* surface_ = nullptr;
     bool locked_ = false;
+    bool readOnly_ = false;
 };
 
 // The state of one locked Glide buffer.
@@ -85,6 +89,9 @@ struct ZelkGrLfbLockRecord {
     std::uint32_t origin = 0xFF;
     std::uint32_t kind = kLfbKindNone;
     std::int32_t stride = 0;
+    // The pixel pipeline of a write lock: with it off, ZA16 pixels write
+    // depth only and leave the colour as it was.
+    bool pixelPipeline = false;
     std::uint8_t* lfbPointer = nullptr;
     ZelkGrRect rect;
     ZelkLockedSurfaceHolder surface;
@@ -194,9 +201,10 @@ public:
     std::uint32_t workingAlphaNonZero = 0;
 
     ZelkGrLfbLockRecord lockRecords[kLfbRecordCount];
-    // The record the last aux-buffer lock went to (kLfbRecordCount: none),
-    // so that its unlock ends that lock even if depth buffering was
-    // switched in between.
+    // The record of the aux-buffer lock that is open (kLfbRecordCount:
+    // none), so that its unlock ends that lock even if depth buffering was
+    // switched in between.  Set by an aux lock that succeeds; forgotten by
+    // whatever ends or replaces that lock.
     std::uint32_t auxLockRecord = kLfbRecordCount;
     std::uint8_t canConvert[kLfbConversionFormatCount] = {};
     // Lockable render targets of the screen's size, one per conversion
@@ -210,6 +218,9 @@ public:
 
 private:
     void Probe();
+    // Ends the lock of a record: the record is empty again, and an aux lock
+    // it held is forgotten.
+    void EndLock(std::uint32_t recordIndex);
     // The render target of a conversion format, made when the slot holds
     // none of the screen's size or a lock record still holds it.
     IDirect3DSurface9* ConversionTarget(std::uint32_t index);

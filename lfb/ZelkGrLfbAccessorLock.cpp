@@ -49,7 +49,7 @@ static uint32_t MapBuffer(GrBuffer_t buffer, uint32_t auxIsDepth, const char* th
 }
 
 bool ZelkGrLfbAccessor::Lock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t writeMode,
-                             GrOriginLocation_t origin, FxBool /*pixelPipeline*/,
+                             GrOriginLocation_t origin, FxBool pixelPipeline,
                              GrLfbInfo_t* info) {
     int recordIndex = -1;
     try {
@@ -57,9 +57,6 @@ bool ZelkGrLfbAccessor::Lock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t 
             throw ZelkException(kThrowerLock, false, kMessageInfo);
         }
         recordIndex = int(MapBuffer(buffer, auxIsDepth, kThrowerLock));
-        if (buffer == GR_BUFFER_AUXBUFFER) {
-            auxLockRecord = uint32_t(recordIndex);
-        }
         ZelkGrLfbLockRecord& record = lockRecords[recordIndex];
         const uint32_t lockType = type & 0xF;
         if (lockType > 1) {
@@ -80,9 +77,11 @@ bool ZelkGrLfbAccessor::Lock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t 
         if (lockType == 0) {
             mode = ReadMode(uint32_t(recordIndex));
         }
-        record.Reset();
+        // A new lock of the record ends the one it held.
+        EndLock(uint32_t(recordIndex));
         record.writeMode = mode;
         record.origin = origin == GR_ORIGIN_LOWER_LEFT ? GR_ORIGIN_LOWER_LEFT : GR_ORIGIN_UPPER_LEFT;
+        record.pixelPipeline = pixelPipeline != FXFALSE;
         if (!device) {
             throw ZelkException(kThrowerLock, false, kMessageCreation);
         }
@@ -98,11 +97,14 @@ bool ZelkGrLfbAccessor::Lock(GrLock_t type, GrBuffer_t buffer, GrLfbWriteMode_t 
         info->writeMode = GrLfbWriteMode_t(
             record.writeMode == GR_LFBWRITEMODE_RESERVED1 ? GR_LFBWRITEMODE_ZA16 : record.writeMode);
         info->origin = GrOriginLocation_t(record.origin);
+        if (buffer == GR_BUFFER_AUXBUFFER) {
+            auxLockRecord = uint32_t(recordIndex);
+        }
         return true;
     } catch (ZelkException& e) {
         WriteErrorLog(e);
         if (recordIndex >= 0) {
-            lockRecords[recordIndex].Reset();
+            EndLock(uint32_t(recordIndex));
         }
         if (info) {
             std::memset(info, 0, sizeof(*info));
@@ -121,9 +123,10 @@ bool ZelkGrLfbAccessor::Unlock(GrLock_t type, GrBuffer_t buffer) {
         if (lockType > 1) {
             throw ZelkException(kThrowerUnlock, false, kMessageLockType);
         }
+        // An aux unlock ends the aux lock that is open; with none open, the
+        // lock of the buffer the aux buffer stands for now.
         if (buffer == GR_BUFFER_AUXBUFFER && auxLockRecord < kLfbRecordCount) {
             recordIndex = auxLockRecord;
-            auxLockRecord = kLfbRecordCount;
         }
         ZelkGrLfbLockRecord& record = lockRecords[recordIndex];
         ending = true;
@@ -141,12 +144,19 @@ bool ZelkGrLfbAccessor::Unlock(GrLock_t type, GrBuffer_t buffer) {
         WriteErrorLog(e);
         // A failed write-back still ends the lock: nothing stays locked.
         if (ending) {
-            lockRecords[recordIndex].Reset();
+            EndLock(recordIndex);
         }
         throw;
     }
-    lockRecords[recordIndex].Reset();
+    EndLock(recordIndex);
     return result;
+}
+
+void ZelkGrLfbAccessor::EndLock(uint32_t recordIndex) {
+    lockRecords[recordIndex].Reset();
+    if (auxLockRecord == recordIndex) {
+        auxLockRecord = kLfbRecordCount;
+    }
 }
 
 bool ZelkGrLfbAccessor::ReadRegion(GrBuffer_t buffer, uint32_t x, uint32_t y, uint32_t regionWidth,
@@ -252,6 +262,8 @@ bool ZelkGrLfbAccessor::WriteRegion(GrBuffer_t buffer, GrLfbSrcFmt_t sourceForma
         ZelkGrLfbLockRecord softwareRecord;
         softwareRecord.writeMode = mode;
         softwareRecord.origin = GR_ORIGIN_UPPER_LEFT;
+        // ZA16 regions of the back buffer keep their constant-colour fill.
+        softwareRecord.pixelPipeline = true;
         softwareRecord.kind = kLfbKindSoftware;
         softwareRecord.stride = sourceStride;
         softwareRecord.lfbPointer = const_cast<uint8_t*>(firstRow);

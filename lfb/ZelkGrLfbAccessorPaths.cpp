@@ -35,6 +35,9 @@ const char* const kMessageCreateOffscreen =
 const char* const kMessageLoadSurface = "The function [ D3DXLoadSurfaceFromSurface ] failed.";
 const char* const kMessageNoConversionBegin = "The surface format [ D3DFORMAT ";
 const char* const kMessageNoConversionEnd = " ] has no frame-buffer conversion.";
+const char* const kMessageNoAlphaBitsEnd = " ] cannot hold the alpha buffer.";
+const char* const kMessageHeldReadOnly =
+    "The surface to write is locked read-only by an open frame-buffer read lock.";
 
 void ThrowIfFailed(HRESULT hr, const char* thrower, const char* message) {
     if (FAILED(hr)) {
@@ -45,16 +48,18 @@ void ThrowIfFailed(HRESULT hr, const char* thrower, const char* message) {
 // A colour surface whose format no converter covers (a 24-bit back buffer,
 // for one) cannot take part in a software LFB of a mode that carries colour:
 // the lock or region call fails instead of handing out or writing nothing.
-// Reads in ZA16 carry no colour; writes in ZA16 or the alpha buffer's mode
-// leave a surface without converters as it is.
+// The same for the alpha buffer's pixels written into a surface without
+// alpha bits.  ZA16 carries no colour: a surface without converters stays
+// as it is.
 void ThrowIfNoColourConversion(const IDirect3DSurface9Ptr& surface, bool converterFound, uint32_t writeMode,
                                bool writing, D3DFORMAT format, const char* thrower) {
-    const bool carriesColour = writeMode != GR_LFBWRITEMODE_ZA16 &&
-                               !(writing && writeMode == GR_LFBWRITEMODE_RESERVED1);
-    if (surface && !converterFound && carriesColour) {
-        throw ZelkException(thrower, false,
-                            kMessageNoConversionBegin + std::to_string(unsigned(format)) + kMessageNoConversionEnd);
+    if (!surface || converterFound || writeMode == GR_LFBWRITEMODE_ZA16) {
+        return;
     }
+    const bool alphaOnly = writing && writeMode == GR_LFBWRITEMODE_RESERVED1;
+    throw ZelkException(thrower, false,
+                        kMessageNoConversionBegin + std::to_string(unsigned(format)) +
+                            (alphaOnly ? kMessageNoAlphaBitsEnd : kMessageNoConversionEnd));
 }
 
 // Write modes whose pixels hold depth: the RGB:DEPTH modes and ZA16.
@@ -85,13 +90,17 @@ RECT ScaleRect(const RECT& r, uint32_t W, uint32_t H, UINT surfaceWidth, UINT su
 
 // A rectangle of a surface made addressable: locked here, or taken from the
 // lock a record of the accessor already holds on that surface.  The bits
-// point at the rectangle's top-left pixel.
+// point at the rectangle's top-left pixel.  A read-only lock is not written
+// through: writing a surface that a read lock holds fails.
 class SurfaceAccess {
 public:
     SurfaceAccess(const ZelkGrLfbAccessor& accessor, IDirect3DSurface9* surface, D3DFORMAT format,
                   const RECT& rect, DWORD flags, const char* thrower)
         : surface_(surface) {
         if (const ZelkGrLfbLockRecord* held = accessor.FindHeldLock(surface)) {
+            if (held->surface.IsLockedReadOnly() && !(flags & D3DLOCK_READONLY)) {
+                throw ZelkException(thrower, false, kMessageHeldReadOnly);
+            }
             const UINT bpp = GetFormatBytesPerPixel(format);
             bits = held->lfbPointer + ptrdiff_t(rect.top - held->rect.top) * held->stride +
                    ptrdiff_t(rect.left - held->rect.left) * bpp;
@@ -160,7 +169,8 @@ IDirect3DSurface9Ptr ScreenSizedCopy(IDirect3DDevice9* device, IDirect3DSurface9
 // converters.  A colour surface that no converter covers fails the call for
 // a mode that carries colour.  A colour buffer written in a mode without
 // depth keeps its depth; the depth buffer written in such a mode takes the
-// constant depth.
+// constant depth.  The caller passes no colour surface where the colour
+// stays as it is.
 void SetUpPasses(ZelkGrLfbAccessor& accessor, bool writing, uint32_t recordIndex, uint32_t writeMode,
                  const IDirect3DSurface9Ptr& color, const char* thrower, ConversionPass (&passes)[2]) {
     IDirect3DSurface9Ptr depth;
@@ -253,7 +263,9 @@ bool ZelkGrLfbAccessor::CreateSurfaceLFB(uint32_t lockType, uint32_t recordIndex
         const RECT clipped = ClipToScreen(rect, width, height);
         record.rect = ZelkGrRect(clipped.left, clipped.top, clipped.right, clipped.bottom);
         IDirect3DSurface9Ptr served;
-        DWORD lockFlags = 0;
+        // Reads lock read-only; writes lock plainly (DISCARD is for dynamic
+        // resources locked whole, which none of these is).
+        const DWORD lockFlags = lockType == 0 ? DWORD(D3DLOCK_READONLY) : 0;
         if (recordIndex == kLfbRecordDepth) {
             if (!(lockType == 0 ? readDepth : writeDepth)) {
                 return false;
@@ -297,14 +309,11 @@ bool ZelkGrLfbAccessor::CreateSurfaceLFB(uint32_t lockType, uint32_t recordIndex
                     return false;
                 }
                 IDirect3DSurface9* const conversion = ConversionTarget(uint32_t(index));
-                if (lockType == 1 && overwritesRect) {
-                    // Only the rectangle goes back to the back buffer, and
-                    // every pixel of it will be written: the target's
-                    // contents need neither be filled nor fetched.
-                    lockFlags = D3DLOCK_DISCARD;
-                } else {
-                    // Pixels the application does not write come back as
-                    // they were.
+                // Only the rectangle goes back to the back buffer: when every
+                // pixel of it will be written, the target need not be filled.
+                // Otherwise pixels the application does not write come back
+                // as they were.
+                if (!(lockType == 1 && overwritesRect)) {
                     const RECT source = ScaleRect(clipped, width, height, desc.Width, desc.Height);
                     ThrowIfFailed(device->StretchRect(back, &source, conversion, &clipped, D3DTEXF_NONE),
                                   kThrowerCreateSurface, kMessageStretchRect);
@@ -389,6 +398,13 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
                               kThrowerCreateSoftware, kMessageGetBackBuffer);
             }
         }
+        if (lockType == 1 && color) {
+            // A write that its unlock could not convert fails now, before
+            // the application writes anything.
+            const D3DFORMAT format = DescriptionOf(color).Format;
+            ThrowIfNoColourConversion(color, SetupWriteConverter(record.writeMode, colorFormat, uint32_t(format)),
+                                      record.writeMode, true, format, kThrowerCreateSoftware);
+        }
         const RECT clipped = ClipToScreen(rect, width, height);
         const uint32_t w = uint32_t(clipped.right - clipped.left);
         const uint32_t h = uint32_t(clipped.bottom - clipped.top);
@@ -433,8 +449,11 @@ bool ZelkGrLfbAccessor::CreateSoftwareLFB(uint32_t lockType, uint32_t recordInde
 bool ZelkGrLfbAccessor::LoadSurfaceFromSoftwareLFB(uint32_t recordIndex, const POINT* target,
                                                    const ZelkGrLfbLockRecord& record) {
     try {
+        // ZA16 pixels written with the pixel pipeline off are depth alone:
+        // the colour stays as it was.
+        const bool keepColour = record.writeMode == GR_LFBWRITEMODE_ZA16 && !record.pixelPipeline;
         IDirect3DSurface9Ptr color;
-        if ((recordIndex == kLfbRecordBack || recordIndex == kLfbRecordAlpha) && writeBack) {
+        if ((recordIndex == kLfbRecordBack || recordIndex == kLfbRecordAlpha) && writeBack && !keepColour) {
             ThrowIfFailed(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &color),
                           kThrowerLoadSoftware, kMessageGetBackBuffer);
         }

@@ -100,14 +100,14 @@ const PickTable kReadA1R5G5B5 = {
     {NONE, NONE, NONE, NONE},
 };
 
-// Writes.  The alpha buffer's mode and ZA16 carry no colour: the surface
-// takes the constant colour, on 32-bit surfaces with the alpha buffer's
-// alpha ORed into its alpha.
+// Writes.  ZA16 carries no colour: the surface takes the constant colour.
+// The alpha buffer's mode carries only alpha: its row is picked by surface
+// below (kWriteAlphaA8R8G8B8, kWriteAlphaA1R5G5B5) and is empty here.
 const PickTable kWriteA8R8G8B8 = {
     {P(LfbWriteRow_565ArgbToA8R8G8B8), P(LfbReadRow_R5G6B5To8888Abgr), P(LfbWriteRow_565ArgbToA8R8G8B8), P(LfbReadRow_R5G6B5To8888Abgr)},
     {P(LfbWriteRow_555ArgbToA8R8G8B8), P(LfbWriteRow_555AbgrToA8R8G8B8), P(LfbWriteRow_555RgbaToA8R8G8B8), P(LfbWriteRow_555BgraToA8R8G8B8)},
     {P(LfbReadRow_X1R5G5B5To888Argb), P(LfbReadRow_X1R5G5B5To888Abgr), P(LfbWriteRow_1555RgbaToA8R8G8B8), P(LfbWriteRow_1555BgraToA8R8G8B8)},
-    {P(LfbWriteRow_AlphaToA8R8G8B8), P(LfbWriteRow_AlphaToA8R8G8B8), P(LfbWriteRow_AlphaToA8R8G8B8), P(LfbWriteRow_AlphaToA8R8G8B8)},
+    {NONE, NONE, NONE, NONE},
     {P(LfbReadRow_X8R8G8B8To8888Argb), P(LfbReadRow_X8R8G8B8To8888Abgr), P(LfbWriteRow_888RgbaToA8R8G8B8), P(LfbWriteRow_888BgraToA8R8G8B8)},
     {P(LfbRowCopy32), P(LfbReadRow_A8R8G8B8To888Abgr), P(LfbWriteRow_8888RgbaToA8R8G8B8), P(LfbWriteRow_8888BgraToA8R8G8B8)},
     {P(LfbWriteRow_565DepthArgbToA8R8G8B8), P(LfbWriteRow_565DepthAbgrToA8R8G8B8), P(LfbWriteRow_565DepthArgbToA8R8G8B8), P(LfbWriteRow_565DepthAbgrToA8R8G8B8)},
@@ -120,7 +120,7 @@ const PickTable kWriteR5G6B5 = {
     {P(LfbRowCopy16), P(LfbReadRow_R5G6B5To565Abgr), P(LfbRowCopy16), P(LfbReadRow_R5G6B5To565Abgr)},
     {P(LfbWriteRow_555ArgbToR5G6B5), P(LfbReadRow_X1R5G5B5To565Abgr), P(LfbWriteRow_555RgbaToR5G6B5), P(LfbWriteRow_555BgraToR5G6B5)},
     {P(LfbWriteRow_555ArgbToR5G6B5), P(LfbReadRow_X1R5G5B5To565Abgr), P(LfbWriteRow_555RgbaToR5G6B5), P(LfbWriteRow_555BgraToR5G6B5)},
-    {P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5), P(LfbWriteRowFill_ColorToR5G6B5)},
+    {NONE, NONE, NONE, NONE},
     {P(LfbReadRow_A8R8G8B8To565Argb), P(LfbWriteRow_888AbgrToR5G6B5), P(LfbWriteRow_888RgbaToR5G6B5), P(LfbWriteRow_888BgraToR5G6B5)},
     {P(LfbReadRow_A8R8G8B8To565Argb), P(LfbWriteRow_888AbgrToR5G6B5), P(LfbWriteRow_888RgbaToR5G6B5), P(LfbWriteRow_888BgraToR5G6B5)},
     {P(LfbWriteRow_565DepthArgbToR5G6B5), P(LfbWriteRow_565DepthAbgrToR5G6B5), P(LfbWriteRow_565DepthArgbToR5G6B5), P(LfbWriteRow_565DepthAbgrToR5G6B5)},
@@ -133,7 +133,7 @@ const PickTable kWriteX1R5G5B5 = {
     {P(LfbReadRow_R5G6B5To1555Argb), P(LfbWriteRow_565AbgrToX1R5G5B5), P(LfbReadRow_R5G6B5To1555Argb), P(LfbWriteRow_565AbgrToX1R5G5B5)},
     {P(LfbReadRow_X1R5G5B5To1555Argb), P(LfbReadRow_X1R5G5B5To1555Abgr), P(LfbWriteRow_555RgbaToX1R5G5B5), P(LfbWriteRow_555BgraToX1R5G5B5)},
     {P(LfbRowCopy16), P(LfbReadRow_X1R5G5B5To555Abgr), P(LfbWriteRow_1555RgbaToX1R5G5B5), P(LfbWriteRow_1555BgraToX1R5G5B5)},
-    {P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5), P(LfbWriteRowFill_ColorToX1R5G5B5)},
+    {NONE, NONE, NONE, NONE},
     {P(LfbReadRow_X8R8G8B8To1555Argb), P(LfbReadRow_X8R8G8B8To1555Abgr), P(LfbWriteRow_888RgbaToX1R5G5B5), P(LfbWriteRow_888BgraToX1R5G5B5)},
     {P(LfbReadRow_A8R8G8B8To1555Argb), P(LfbReadRow_A8R8G8B8To1555Abgr), P(LfbWriteRow_8888RgbaToX1R5G5B5), P(LfbWriteRow_8888BgraToX1R5G5B5)},
     {P(LfbWriteRow_565DepthArgbToX1R5G5B5), P(LfbWriteRow_565DepthAbgrToX1R5G5B5), P(LfbWriteRow_565DepthArgbToX1R5G5B5), P(LfbWriteRow_565DepthAbgrToX1R5G5B5)},
@@ -150,6 +150,11 @@ bool Store(LfbRowConverter& row, LfbPixelConverter& pixel, const ConverterPair& 
 }
 
 const ConverterPair kNone = NONE;
+
+// The alpha buffer's mode written into the surfaces with alpha bits, every
+// colour order: only those bits change.
+const ConverterPair kWriteAlphaA8R8G8B8 = P(LfbWriteRow_AlphaToA8R8G8B8);
+const ConverterPair kWriteAlphaA1R5G5B5 = P(LfbWriteRow_AlphaToA1R5G5B5);
 
 // Depth rows: colour-only modes (565 to 8888, ANY), RGB:DEPTH modes, ZA16.
 // Writes in colour-only modes fill with the constant depth; reads in them
@@ -200,6 +205,15 @@ bool ZelkGrLfbAccessor::SetupWriteConverter(uint32_t writeMode, uint32_t colorOr
     workingColor = constantColor;
     workingAlpha = constantAlpha;
     workingAlphaNonZero = constantAlpha != 0;
+    if (writeMode == GR_LFBWRITEMODE_RESERVED1) {
+        const ConverterPair* pair = surfaceFormat == D3DFMT_A8R8G8B8   ? &kWriteAlphaA8R8G8B8
+                                    : surfaceFormat == D3DFMT_A1R5G5B5 ? &kWriteAlphaA1R5G5B5
+                                                                       : nullptr;
+        if (pair == nullptr || colorOrder > 3) {
+            return Store(colorRowConverter, colorPixelConverter, kNone, false);
+        }
+        return Store(colorRowConverter, colorPixelConverter, *pair, true);
+    }
     const int row = ModeRow(writeMode);
     const PickTable* table = nullptr;
     switch (surfaceFormat) {

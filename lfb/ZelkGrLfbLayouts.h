@@ -172,9 +172,19 @@ using Lfb1555DepthBgra = Layout<4, Fields555Bgra, Alpha1<0>, true>;
 // The alpha buffer's mode: alpha in bits 7-0, no colour.
 using LfbAlpha = Layout<2, NoRgb, Alpha8<0>>;
 
+// The alpha bits of a surface pixel alone, for the alpha buffer's pixels:
+// every other bit of the destination stays as it was.
+template <unsigned Size, class Alpha, uint32_t KeepMask>
+struct AlphaBitsOf {
+    static constexpr unsigned kSize = Size;
+    static constexpr bool kReadsDestination = true;
+    static uint32_t Encode(const Channels& c, uint32_t old) { return (old & KeepMask) | Alpha::Encode(c.a); }
+};
+using SurfAlphaOfA8R8G8B8 = AlphaBitsOf<4, Alpha8<24>, 0x00FFFFFFu>;
+using SurfAlphaOfA1R5G5B5 = AlphaBitsOf<2, Alpha1<15>, 0x7FFFu>;
+
 // Sources that carry no colour: the pixel takes the working colour (alpha
-// in bits 31-24).  The alpha buffer's pixels OR their alpha (bits 7-0) into
-// the working colour's alpha; ZA16 pixels are not read at all.
+// in bits 31-24); ZA16 pixels are not read at all.
 struct WorkingColour {
     static constexpr unsigned kSize = 2;
     static Channels Decode(uint32_t, const Working& w) {
@@ -183,14 +193,6 @@ struct WorkingColour {
         c.g = (w.color >> 8) & 0xFFu;
         c.b = w.color & 0xFFu;
         c.a = w.color >> 24;
-        return c;
-    }
-};
-struct LfbAlphaOverWorkingColour {
-    static constexpr unsigned kSize = 2;
-    static Channels Decode(uint32_t p, const Working& w) {
-        Channels c = WorkingColour::Decode(p, w);
-        c.a |= p & 0xFFu;
         return c;
     }
 };

@@ -72,7 +72,7 @@ namespace zelk {
     X(LfbWriteRow_1555DepthAbgrToA8R8G8B8, Lfb1555DepthAbgr, SurfA8R8G8B8)                   \
     X(LfbWriteRow_1555DepthRgbaToA8R8G8B8, Lfb1555DepthRgba, SurfA8R8G8B8)                   \
     X(LfbWriteRow_1555DepthBgraToA8R8G8B8, Lfb1555DepthBgra, SurfA8R8G8B8)                   \
-    X(LfbWriteRow_AlphaToA8R8G8B8, LfbAlphaOverWorkingColour, SurfA8R8G8B8)                  \
+    X(LfbWriteRow_AlphaToA8R8G8B8, LfbAlpha, SurfAlphaOfA8R8G8B8)                            \
     X(LfbWriteRowFill_ColorToA8R8G8B8, WorkingColour, SurfA8R8G8B8)                          \
     /* R5G6B5 surfaces */                                                                    \
     X(LfbReadRow_R5G6B5To888Argb, SurfR5G6B5, Lfb888Argb)                                    \
@@ -160,6 +160,7 @@ namespace zelk {
     X(LfbWriteRow_1555DepthRgbaToX1R5G5B5, Lfb1555DepthRgba, SurfA1R5G5B5)                   \
     X(LfbWriteRow_1555DepthBgraToX1R5G5B5, Lfb1555DepthBgra, SurfA1R5G5B5)                   \
     X(LfbWriteRowFill_ColorToX1R5G5B5, WorkingColour, SurfA1R5G5B5)                          \
+    X(LfbWriteRow_AlphaToA1R5G5B5, LfbAlpha, SurfAlphaOfA1R5G5B5)                            \
     /* depth */                                                                              \
     X(LfbReadRow_D16LockableTo565Depth, Raw16, DepthHigh16Of32)                              \
     X(LfbWriteRow_565DepthToD16Lockable, DepthHigh16Of32, Raw16)                             \

@@ -65,6 +65,7 @@ struct D3DProxyState {
     std::vector<D3DDISPLAYMODE> modes;
     std::optional<D3DProxyDeviceRequest> lastRequest;
     std::vector<D3DProxyBufferLock> bufferLocks;
+    std::vector<D3DProxySurfaceLock> surfaceLocks;
 
     std::atomic<long> liveDirect3D{0};
     std::atomic<long> liveDevices{0};
@@ -160,25 +161,25 @@ namespace {
 
 std::shared_ptr<D3DProxyState> g_activeState;
 
-// Asked of a proxy vertex buffer, QueryInterface with this id gives the real
-// buffer (without a reference); real buffers do not know it.
+// Asked of a proxy resource, QueryInterface with its type's id gives the
+// real resource (without a reference); real resources do not know these ids.
 const GUID kRealBufferId = {0x5a656c6b, 0x4256, 0x4266, {0x80, 0x52, 0x65, 0x61, 0x6c, 0x42, 0x75, 0x66}};
+const GUID kRealSurfaceId = {0x5a656c6b, 0x5375, 0x7266, {0x80, 0x52, 0x65, 0x61, 0x6c, 0x53, 0x75, 0x72}};
 
-class ProxyVertexBuffer final : public IDirect3DVertexBuffer9 {
+// A resource handed out in place of a real one: reference counting of its
+// own, the resource methods forwarded.  Interface is the resource's
+// interface, RealId the id that gives the real one.
+template <typename Interface, const GUID* RealId>
+class ProxyResource : public Interface {
 public:
-    ProxyVertexBuffer(std::shared_ptr<D3DProxyState> state, IDirect3DVertexBuffer9* real)
-        : state_(std::move(state)), real_(real)
-    {
-    }
-
-    // The real buffer behind a proxy, or the buffer itself.
-    static IDirect3DVertexBuffer9* Real(IDirect3DVertexBuffer9* buffer)
+    // The real resource behind a proxy, or the resource itself.
+    static Interface* Real(Interface* resource)
     {
         void* real = nullptr;
-        if (buffer != nullptr && buffer->QueryInterface(kRealBufferId, &real) == S_OK) {
-            return static_cast<IDirect3DVertexBuffer9*>(real);
+        if (resource != nullptr && resource->QueryInterface(*RealId, &real) == S_OK) {
+            return static_cast<Interface*>(real);
         }
-        return buffer;
+        return resource;
     }
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** object) override
@@ -186,14 +187,13 @@ public:
         if (!object) {
             return E_POINTER;
         }
-        if (riid == kRealBufferId) {
+        if (riid == *RealId) {
             *object = real_;
             return S_OK;
         }
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDirect3DResource9) ||
-            riid == __uuidof(IDirect3DVertexBuffer9)) {
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IDirect3DResource9) || riid == __uuidof(Interface)) {
             AddRef();
-            *object = static_cast<IDirect3DVertexBuffer9*>(this);
+            *object = static_cast<Interface*>(this);
             return S_OK;
         }
         *object = nullptr;
@@ -227,6 +227,24 @@ public:
     void WINAPI PreLoad() override { real_->PreLoad(); }
     D3DRESOURCETYPE WINAPI GetType() override { return real_->GetType(); }
 
+protected:
+    ProxyResource(std::shared_ptr<D3DProxyState> state, Interface* real) : state_(std::move(state)), real_(real) {}
+    virtual ~ProxyResource() = default;
+
+    std::shared_ptr<D3DProxyState> state_;
+    Interface* real_;
+
+private:
+    LONG refs_ = 1;
+};
+
+class ProxyVertexBuffer final : public ProxyResource<IDirect3DVertexBuffer9, &kRealBufferId> {
+public:
+    ProxyVertexBuffer(std::shared_ptr<D3DProxyState> state, IDirect3DVertexBuffer9* real)
+        : ProxyResource(std::move(state), real)
+    {
+    }
+
     HRESULT WINAPI Lock(UINT offset, UINT size, void** data, DWORD flags) override
     {
         {
@@ -241,14 +259,50 @@ public:
 
     HRESULT WINAPI Unlock() override { return real_->Unlock(); }
     HRESULT WINAPI GetDesc(D3DVERTEXBUFFER_DESC* description) override { return real_->GetDesc(description); }
-
-private:
-    ~ProxyVertexBuffer() = default;
-
-    LONG refs_ = 1;
-    std::shared_ptr<D3DProxyState> state_;
-    IDirect3DVertexBuffer9* real_;
 };
+
+class ProxySurface final : public ProxyResource<IDirect3DSurface9, &kRealSurfaceId> {
+public:
+    ProxySurface(std::shared_ptr<D3DProxyState> state, IDirect3DSurface9* real)
+        : ProxyResource(std::move(state), real)
+    {
+    }
+
+    HRESULT WINAPI GetContainer(REFIID riid, void** container) override
+    {
+        return real_->GetContainer(riid, container);
+    }
+    HRESULT WINAPI GetDesc(D3DSURFACE_DESC* description) override { return real_->GetDesc(description); }
+
+    // D3DLOCK_DISCARD is valid only for dynamic resources and never with a
+    // rectangle; a runtime that checks refuses it.
+    HRESULT WINAPI LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override
+    {
+        HRESULT result = D3DERR_INVALIDCALL;
+        D3DSURFACE_DESC description = {};
+        const bool discardAllowed =
+            rect == nullptr && SUCCEEDED(real_->GetDesc(&description)) && (description.Usage & D3DUSAGE_DYNAMIC) != 0;
+        if (!(flags & D3DLOCK_DISCARD) || discardAllowed) {
+            result = real_->LockRect(locked, rect, flags);
+        }
+        std::lock_guard<std::mutex> hold(state_->lock);
+        state_->surfaceLocks.push_back({rect != nullptr, flags, result});
+        return result;
+    }
+
+    HRESULT WINAPI UnlockRect() override { return real_->UnlockRect(); }
+    HRESULT WINAPI GetDC(HDC* dc) override { return real_->GetDC(dc); }
+    HRESULT WINAPI ReleaseDC(HDC dc) override { return real_->ReleaseDC(dc); }
+};
+
+// Arguments of a forwarded call as the real device takes them: a proxy
+// render target as its real surface, everything else as it is.
+template <typename Argument>
+Argument RealArgument(Argument argument)
+{
+    return argument;
+}
+inline IDirect3DSurface9* RealArgument(IDirect3DSurface9* surface) { return ProxySurface::Real(surface); }
 
 class ProxyDevice final : public IDirect3DDevice9 {
 public:
@@ -369,6 +423,26 @@ public:
         return real_->GetStreamSource(stream, buffer, offset, stride);
     }
 
+    HRESULT WINAPI CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                      DWORD quality, WINBOOL lockable, IDirect3DSurface9** surface,
+                                      HANDLE* shared) override
+    {
+        if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_CreateRenderTarget)) {
+            return *fault;
+        }
+        if (!surface) {
+            return D3DERR_INVALIDCALL;
+        }
+        IDirect3DSurface9* real = nullptr;
+        const HRESULT result =
+            real_->CreateRenderTarget(width, height, format, multiSample, quality, lockable, &real, shared);
+        if (FAILED(result) || !real) {
+            return FAILED(result) ? result : D3DERR_INVALIDCALL;
+        }
+        *surface = new ProxySurface(state_, real);
+        return result;
+    }
+
 // Every other method: count, fail when asked, else forward.
 #define ZELK_D3DPROXY_FORWARD(Result, Name, Parameters, Arguments)                        \
     Result WINAPI Name Parameters override                                                \
@@ -376,7 +450,9 @@ public:
         if (const std::optional<HRESULT> fault = state_->Fault(D3DCall::Device_##Name)) { \
             return FaultValue<Result>(*fault);                                            \
         }                                                                                 \
-        return real_->Name Arguments;                                                     \
+        return [this](auto... arguments) {                                                \
+            return real_->Name(RealArgument(arguments)...);                               \
+        } Arguments;                                                                      \
     }
     ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(ZELK_D3DPROXY_FORWARD)
 #undef ZELK_D3DPROXY_FORWARD
@@ -777,6 +853,18 @@ void D3DProxy::ClearVertexBufferLocks()
 {
     std::lock_guard<std::mutex> hold(state_->lock);
     state_->bufferLocks.clear();
+}
+
+std::vector<D3DProxySurfaceLock> D3DProxy::SurfaceLocks() const
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->surfaceLocks;
+}
+
+void D3DProxy::ClearSurfaceLocks()
+{
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->surfaceLocks.clear();
 }
 
 std::optional<D3DProxyDeviceRequest> D3DProxy::LastDeviceRequest() const

@@ -14,7 +14,10 @@
 //     per-adapter defects, and made-up display modes,
 //   - count its live objects so that leaks show.
 // Resources that a proxy device creates are the real ones (their GetDevice
-// returns the real device).
+// returns the real device), except vertex buffers and render targets, which
+// are proxies around the real ones: their locks are recorded, and render
+// targets refuse D3DLOCK_DISCARD as a runtime that checks its arguments does
+// (valid only for dynamic resources, and never with a rectangle).
 #include <d3d9.h>
 
 #include <memory>
@@ -39,13 +42,14 @@ namespace zelktest {
 // The IDirect3DDevice9 methods whose answers the proxy changes (the vertex
 // buffer calls hand proxy buffers out and the real ones on).
 #define ZELK_D3DPROXY_DEVICE_OWN_CALLS(X) X(GetDirect3D) X(GetDeviceCaps) X(GetCreationParameters) \
-    X(CreateVertexBuffer) X(ProcessVertices) X(SetStreamSource) X(GetStreamSource)
+    X(CreateVertexBuffer) X(ProcessVertices) X(SetStreamSource) X(GetStreamSource) X(CreateRenderTarget)
 
 // The methods of the proxy vertex buffers that can be failed.
 #define ZELK_D3DPROXY_VERTEX_BUFFER_CALLS(X) X(Lock)
 
 // Every other IDirect3DDevice9 method (IUnknown's three excepted) with its
-// result type, parameters and arguments; the proxy forwards these.
+// result type, parameters and arguments; the proxy forwards these (a proxy
+// render target among the arguments as the real surface).
 #define ZELK_D3DPROXY_DEVICE_FORWARDED_CALLS(X) \
     X(HRESULT, TestCooperativeLevel, (), ()) \
     X(UINT, GetAvailableTextureMem, (), ()) \
@@ -68,7 +72,6 @@ namespace zelktest {
     X(HRESULT, CreateVolumeTexture, (UINT a0, UINT a1, UINT a2, UINT a3, DWORD a4, D3DFORMAT a5, D3DPOOL a6, IDirect3DVolumeTexture9** a7, HANDLE* a8), (a0, a1, a2, a3, a4, a5, a6, a7, a8)) \
     X(HRESULT, CreateCubeTexture, (UINT a0, UINT a1, DWORD a2, D3DFORMAT a3, D3DPOOL a4, IDirect3DCubeTexture9** a5, HANDLE* a6), (a0, a1, a2, a3, a4, a5, a6)) \
     X(HRESULT, CreateIndexBuffer, (UINT a0, DWORD a1, D3DFORMAT a2, D3DPOOL a3, IDirect3DIndexBuffer9** a4, HANDLE* a5), (a0, a1, a2, a3, a4, a5)) \
-    X(HRESULT, CreateRenderTarget, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
     X(HRESULT, CreateDepthStencilSurface, (UINT a0, UINT a1, D3DFORMAT a2, D3DMULTISAMPLE_TYPE a3, DWORD a4, WINBOOL a5, IDirect3DSurface9** a6, HANDLE* a7), (a0, a1, a2, a3, a4, a5, a6, a7)) \
     X(HRESULT, UpdateSurface, (IDirect3DSurface9 * a0, const RECT * a1, IDirect3DSurface9 * a2, const POINT * a3), (a0, a1, a2, a3)) \
     X(HRESULT, UpdateTexture, (IDirect3DBaseTexture9* a0, IDirect3DBaseTexture9* a1), (a0, a1)) \
@@ -220,6 +223,14 @@ struct D3DProxyBufferLock {
     }
 };
 
+// One LockRect of a render target that a proxy device created, as asked
+// for, and what it returned.
+struct D3DProxySurfaceLock {
+    bool withRect = false;
+    DWORD flags = 0;
+    HRESULT result = D3D_OK;
+};
+
 struct D3DProxyState;
 
 // Installs the proxy creation function for its lifetime and restores the
@@ -265,6 +276,10 @@ public:
     // included, until cleared.
     std::vector<D3DProxyBufferLock> VertexBufferLocks() const;
     void ClearVertexBufferLocks();
+    // Every LockRect of a render target that a proxy device created, refused
+    // ones included, until cleared.
+    std::vector<D3DProxySurfaceLock> SurfaceLocks() const;
+    void ClearSurfaceLocks();
     std::optional<D3DProxyDeviceRequest> LastDeviceRequest() const;
 
     // Leak checks.  Live counts are proxy objects whose reference count has

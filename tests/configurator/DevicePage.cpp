@@ -70,8 +70,10 @@ TEST_F(DevicePageTest, NewKeyStoresTheEnumerationDefaults)
 {
     auto page = MakePage();
     EXPECT_EQ(ordinal_, 0u);
-    // Wine's adapter has windowed formats, so the default is windowed.
-    EXPECT_EQ(root_.Values(kKey), DeviceValues(0, 0, 0, 1, 0, 0));
+    // Wine's adapter has windowed formats, so the default is windowed, on
+    // the first record whose back buffer the frame-buffer access converts:
+    // A8R8G8B8 at 1, after the packed 24-bit one.
+    EXPECT_EQ(root_.Values(kKey), DeviceValues(0, 0, 0, 1, 1, 0));
 }
 
 TEST_F(DevicePageTest, NewKeyWithoutWindowedFormatsStoresFullScreen)
@@ -104,7 +106,7 @@ TEST_F(DevicePageTest, StoredPositionsFallBack)
         {"adapter past the list", DeviceValues(7, 1, 1, 0, 1, 1), 255, false, {}},
         {"adapter 255", DeviceValues(255, 1, 1, 0, 1, 1), 255, false, {}},
         {"device type past the list stops reading", DeviceValues(0, 2, 1, 0, 1, 1), 0, true,
-         DeviceValues(0, 0, 0, 1, 0, 0)},
+         DeviceValues(0, 0, 0, 1, 1, 0)},
         {"pure-device processing falls back, reading goes on", DeviceValues(0, 0, 3, 0, 1, 1), 0, true,
          DeviceValues(0, 0, 0, 0, 1, 1)},
         {"processing past the list falls back", DeviceValues(0, 0, 0x80000000, 1, 4, 5), 0, true,
@@ -155,8 +157,9 @@ TEST_F(DevicePageTest, FillChainShowsTheSelectedRecords)
     const auto& formats = page->Control(IDC_ZELK_DISPLAY_FORMAT);
     ASSERT_EQ(formats.items.size(), 25u);
     EXPECT_EQ(formats.items[0].label, "  X8R8G8B8     R8G8B8");
+    EXPECT_EQ(formats.items[1].label, "  X8R8G8B8   A8R8G8B8");
     EXPECT_EQ(formats.items[2].label, "  X8R8G8B8   X8R8G8B8");
-    EXPECT_EQ(formats.selected, 0);
+    EXPECT_EQ(formats.selected, 1);
     EXPECT_EQ(zelktest::JoinLabels(page->Control(IDC_ZELK_DEPTH_FORMAT)),
               "D16_LOCKABLE|D24S8|D24X8|D16|D32F_LOCKABLE|D24FS8");
 }
@@ -232,7 +235,7 @@ TEST_F(DevicePageTest, MissingAdapterDisablesEverythingUntilDefault)
         EXPECT_TRUE(page->Control(id).enabled) << id;
     }
     ASSERT_TRUE(page->SaveSettings());
-    EXPECT_EQ(root_.Values(kKey), DeviceValues(0, 0, 0, 1, 0, 0));
+    EXPECT_EQ(root_.Values(kKey), DeviceValues(0, 0, 0, 1, 1, 0));
 }
 
 TEST_F(DevicePageTest, WindowModeWithoutWindowedFormatsLeavesNoActiveRecord)
@@ -277,7 +280,8 @@ TEST_F(DevicePageTest, RestoreDefaultResetsEveryRecordOfTheAdapter)
         EXPECT_EQ(device.selectedBehaviorIndex, 0);
         EXPECT_TRUE(device.selectedWindowed);
         EXPECT_EQ(device.selectedFullScreenFormatIndex, 0);
-        EXPECT_EQ(device.selectedWindowedFormatIndex, 0);
+        EXPECT_EQ(device.windowedFormats.at(static_cast<size_t>(device.selectedWindowedFormatIndex)).backBufferFormat,
+                  D3DFMT_A8R8G8B8);
         for (const auto* list : {&device.fullScreenFormats, &device.windowedFormats}) {
             for (const zelk::ZelkD3DFormatInfo& format : *list) {
                 EXPECT_EQ(format.selectedDisplayModeIndex, 0);

@@ -40,7 +40,7 @@ Values TextureValues(const DWORD (&formats)[13], DWORD anisotropic, DWORD mipmap
     return values;
 }
 
-// What Wine's first windowed record (X8R8G8B8 on R8G8B8) gives every slot:
+// What Wine's default windowed record (X8R8G8B8 on A8R8G8B8) gives every slot:
 // no R3G3B2, A4L4, A8R3G3B2, P8 or A8P8 textures there, and alpha-8 texels
 // go into A8L8, which has their alpha in its colour too.
 const DWORD kWineChoices[13] = {23, 1000, 51, 50, 51, 26, 25, 23, 1000, 51, 22, 21, 21};

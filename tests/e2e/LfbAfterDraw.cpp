@@ -2,10 +2,11 @@
 // and a read lock of the back buffer both see the drawn colours, whether the
 // renderer draws on the application's thread or on its worker.  Access that
 // converts in system memory (lower-left locks, 1555 region writes) works on
-// a back buffer of the display's own format, and fails with a logged reason
-// on the 24-bit one that no converter covers.  ctest runs this program on a
-// 32-bit display and on a 16-bit one; ZELK_DISPLAY_FORMAT, when set, is the
-// Direct3D format the display must have.
+// a back buffer of the display's own format and on the default one, and
+// fails with a logged reason on the 24-bit one that no converter covers.
+// ctest runs this program on a 32-bit display and on a 16-bit one;
+// ZELK_DISPLAY_FORMAT, when set, is the Direct3D format the display must
+// have.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -17,7 +18,7 @@
 #include <vector>
 
 #include "common/TestWindow.h"
-#include "framework/ZelkD3D.h"
+#include "common/WindowedFormatPosition.h"
 #include "support/GlideDll.h"
 
 namespace {
@@ -53,6 +54,9 @@ const Probe kProbes[] = {{20, 20, kRed}, {100, 50, kRed}, {1000, 700, kBlue}, {6
 
 const char* const kNoConversion = "has no frame-buffer conversion";
 
+// OpenAndDraw's display format for a program that stored no device choice.
+constexpr int kNoDeviceChoice = -1;
+
 std::uint16_t PixelAt(const GrLfbInfo_t& info, unsigned x, unsigned row)
 {
     return reinterpret_cast<const std::uint16_t*>(static_cast<const std::uint8_t*>(info.lfbPtr) +
@@ -74,15 +78,19 @@ protected:
     }
     void SetUp() override { ASSERT_TRUE(loaded) << missing; }
 
-    // Windowed, back-buffer reading on, the windowed format record at
-    // displayFormat (0, the default, gives the 24-bit back buffer here),
-    // every other setting at its default; then a blue clear and a red
-    // triangle over the top-left quarter, left recorded.
-    testing::AssertionResult OpenAndDraw(DWORD backgroundThread, DWORD displayFormat = 0)
+    // Back-buffer reading on and every other setting at its default, the
+    // device windowed on the windowed format record at displayFormat
+    // (position 0 holds the 24-bit back buffer here) or, for
+    // kNoDeviceChoice, with no Direct3D device setting stored at all; then
+    // a blue clear and a red triangle over the top-left quarter, left
+    // recorded.
+    testing::AssertionResult OpenAndDraw(DWORD backgroundThread, int displayFormat = 0)
     {
         zelktest::RemoveSettings();
-        zelktest::SetSetting("direct3d device setting", "use window mode", 1);
-        zelktest::SetSetting("direct3d device setting", "display format", displayFormat);
+        if (displayFormat != kNoDeviceChoice) {
+            zelktest::SetSetting("direct3d device setting", "use window mode", 1);
+            zelktest::SetSetting("direct3d device setting", "display format", DWORD(displayFormat));
+        }
         zelktest::SetSetting("lfb accessing", "enable back buffer reading", 1);
         zelktest::SetSetting("primitive rendering", "use background thread", backgroundThread);
         glide.grGlideInit();
@@ -140,9 +148,7 @@ TEST_F(LfbAfterDrawTest, RegionReadAndReadLockSeeTheDrawnTriangle)
     }
 }
 
-// The display's format, and the position among the windowed format records
-// (the enumeration the library runs too) of the one with a back-buffer
-// format; -1 where there is none.
+// The display's format.
 D3DFORMAT DisplayFormat()
 {
     D3DDISPLAYMODE mode = {};
@@ -153,66 +159,69 @@ D3DFORMAT DisplayFormat()
     }
     return mode.Format;
 }
-int WindowedPosition(D3DFORMAT back)
-{
-    zelk::ZelkD3D* d3d = zelk::ZelkD3D::GetD3D();
-    if (!d3d || d3d->GetAdapterCount() == 0) return -1;
-    zelk::ZelkD3DAdapterInfo* adapter = d3d->GetAdapterInfo(0);
-    const auto& formats = adapter->devices[size_t(adapter->selectedDeviceIndex)].windowedFormats;
-    for (size_t i = 0; i < formats.size(); ++i) {
-        if (formats[i].backBufferFormat == back) return int(i);
-    }
-    return -1;
-}
 
 // Lower-left locks and 1555 region writes go through the converters in
-// system memory: on a back buffer of the display's format (X8R8G8B8 on the
-// 32-bit display, R5G6B5 on the 16-bit one) they see and write the pixels.
+// system memory.  They see and write the pixels on a back buffer of the
+// display's format (X8R8G8B8 on the 32-bit display, R5G6B5 on the 16-bit
+// one), and on the back buffer that a program which stored no device choice
+// gets: the display also offers the 24-bit one, which no converter covers,
+// and that one is never the default.
 TEST_F(LfbAfterDrawTest, ConvertedAccessSeesAndWritesThePixels)
 {
     const D3DFORMAT display = DisplayFormat();
     if (const char* expected = std::getenv("ZELK_DISPLAY_FORMAT")) {
         ASSERT_EQ(int(display), std::atoi(expected)) << "the display this run was meant for";
     }
-    const int position = WindowedPosition(display);
+    const int position = zelktest::WindowedFormatPosition(display);
     ASSERT_GE(position, 0) << "no windowed back buffer of the display's format " << display;
-    ASSERT_TRUE(OpenAndDraw(0, DWORD(position)));
+    const struct {
+        const char* name;
+        int displayFormat;
+    } cases[] = {
+        {"the display's format stored", position},
+        {"no device choice stored", kNoDeviceChoice},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(OpenAndDraw(0, c.displayFormat));
 
-    GrLfbInfo_t info = {};
-    info.size = sizeof info;
-    ASSERT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, GR_ORIGIN_LOWER_LEFT,
-                              FXFALSE, &info),
-              FXTRUE)
-        << zelktest::LogText();
-    EXPECT_EQ(info.origin, GR_ORIGIN_LOWER_LEFT);
-    for (const Probe& p : kProbes) {
-        EXPECT_TRUE(Near(PixelAt(info, p.x, kH - 1 - p.y), p.colour)) << "lock at " << p.x << "," << p.y;
+        GrLfbInfo_t info = {};
+        info.size = sizeof info;
+        ASSERT_EQ(glide.grLfbLock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565,
+                                  GR_ORIGIN_LOWER_LEFT, FXFALSE, &info),
+                  FXTRUE)
+            << zelktest::LogText();
+        EXPECT_EQ(info.origin, GR_ORIGIN_LOWER_LEFT);
+        for (const Probe& p : kProbes) {
+            EXPECT_TRUE(Near(PixelAt(info, p.x, kH - 1 - p.y), p.colour)) << "lock at " << p.x << "," << p.y;
+        }
+        EXPECT_EQ(glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
+
+        // A white 1555 block over the blue; the pixels around it stay blue.
+        std::vector<std::uint16_t> white(8 * 4, 0xFFFF);
+        ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 700, 500, GR_LFB_SRC_FMT_1555, 8, 4, 16,
+                                         white.data()),
+                  FXTRUE)
+            << zelktest::LogText();
+        std::vector<std::uint16_t> row(10);
+        ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 699, 502, 10, 1, 20, row.data()), FXTRUE);
+        EXPECT_TRUE(Near(row[0], kBlue));
+        for (int i = 1; i <= 8; ++i) EXPECT_TRUE(Near(row[i], {248, 252, 248})) << i;
+        EXPECT_TRUE(Near(row[9], kBlue));
+        Close();
+        EXPECT_EQ(zelktest::UnexpectedLogEntries(), 0) << zelktest::LogText();
     }
-    EXPECT_EQ(glide.grLfbUnlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER), FXTRUE);
-
-    // A white 1555 block over the blue; the pixels around it stay blue.
-    std::vector<std::uint16_t> white(8 * 4, 0xFFFF);
-    ASSERT_EQ(glide.grLfbWriteRegion(GR_BUFFER_BACKBUFFER, 700, 500, GR_LFB_SRC_FMT_1555, 8, 4, 16, white.data()),
-              FXTRUE)
-        << zelktest::LogText();
-    std::vector<std::uint16_t> row(10);
-    ASSERT_EQ(glide.grLfbReadRegion(GR_BUFFER_BACKBUFFER, 699, 502, 10, 1, 20, row.data()), FXTRUE);
-    EXPECT_TRUE(Near(row[0], kBlue));
-    for (int i = 1; i <= 8; ++i) EXPECT_TRUE(Near(row[i], {248, 252, 248})) << i;
-    EXPECT_TRUE(Near(row[9], kBlue));
-    Close();
-    EXPECT_EQ(zelktest::UnexpectedLogEntries(), 0) << zelktest::LogText();
 }
 
 // On the 24-bit back buffer, which no converter covers, the same accesses
 // fail with a logged reason and change nothing.
 TEST_F(LfbAfterDrawTest, ConvertedAccessOnA24BitBackBufferFailsExplicitly)
 {
-    const int position = WindowedPosition(D3DFMT_R8G8B8);
+    const int position = zelktest::WindowedFormatPosition(D3DFMT_R8G8B8);
     if (position < 0) {
         GTEST_SKIP() << "no 24-bit windowed back buffer here";
     }
-    ASSERT_TRUE(OpenAndDraw(0, DWORD(position)));
+    ASSERT_TRUE(OpenAndDraw(0, position));
     const int before = zelktest::LogCount(kNoConversion);
     GrLfbInfo_t info = {};
     info.size = sizeof info;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -137,10 +138,21 @@ void ExpectWellFormed(const ZelkD3DDeviceInfo& device)
     EXPECT_EQ(device.behaviorFlags, expectedBehaviors);
 
     for (INT index : {device.defaultBehaviorIndex, device.selectedBehaviorIndex, device.defaultFullScreenFormatIndex,
-                      device.selectedFullScreenFormatIndex, device.defaultWindowedFormatIndex,
-                      device.selectedWindowedFormatIndex}) {
+                      device.selectedFullScreenFormatIndex}) {
         EXPECT_EQ(index, 0);
     }
+    // The windowed default is the first record whose back buffer the
+    // frame-buffer access converts, else the first record.
+    const D3DFORMAT converted[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                                   D3DFMT_A1R5G5B5};
+    const auto firstConverted =
+        std::find_if(device.windowedFormats.begin(), device.windowedFormats.end(), [&](const ZelkD3DFormatInfo& f) {
+            return std::find(std::begin(converted), std::end(converted), f.backBufferFormat) != std::end(converted);
+        });
+    EXPECT_EQ(device.defaultWindowedFormatIndex, firstConverted == device.windowedFormats.end()
+                                                     ? 0
+                                                     : static_cast<INT>(firstConverted - device.windowedFormats.begin()));
+    EXPECT_EQ(device.selectedWindowedFormatIndex, device.defaultWindowedFormatIndex);
     EXPECT_EQ(device.defaultWindowed, !device.windowedFormats.empty());
     EXPECT_EQ(device.selectedWindowed, device.defaultWindowed);
 }

@@ -1,15 +1,18 @@
 // Window and device open and close on a real device (behind the fault
 // proxy, which also offers the usual display sizes): what is drawn, the
-// swap chain asked for, the window's restoration, failures, capability
-// lowering, and a close that never creates or enumerates Direct3D.
+// swap chain and default back buffer asked for, the window's restoration,
+// failures, capability lowering, and a close that never creates or
+// enumerates Direct3D.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
 #include "common/D3DProxy.h"
 #include "common/ReadBack.h"
 #include "common/TestDirectory.h"
 #include "common/TestWindow.h"
+#include "common/WindowedFormatPosition.h"
 #include "framework/ZelkException.h"
 #include "glide/ZelkGlide.h"
 #include "glide/ZelkGlideBodies.h"
@@ -164,6 +167,43 @@ TEST_F(GlideWindowTest, EveryResolutionCodeOpensItsSize)
     ASSERT_EQ(Open(16), FXTRUE);
     EXPECT_EQ(body::grSstScreenWidth(), 400u);
     EXPECT_EQ(body::grSstScreenHeight(), 300u);
+    body::grSstWinClose();
+}
+
+// With no device choice stored, the windowed back buffer is the first one
+// the device accepts whose pixels the frame-buffer access converts.  Wine
+// accepts the packed 24-bit format, the first candidate, which no converter
+// covers; a device that refuses it, as Windows drivers do, gets the first
+// accepted format as before.  A stored choice of the 24-bit one holds.
+TEST_F(GlideWindowTest, DefaultWindowedBackBufferIsOneTheFrameBufferConverts)
+{
+    const struct {
+        const char* name;
+        std::set<D3DFORMAT> unsupported;
+        D3DFORMAT backBuffer;
+    } cases[] = {
+        {"every back buffer the device accepts", {}, D3DFMT_A8R8G8B8},
+        {"no 24-bit back buffer", {D3DFMT_R8G8B8}, D3DFMT_A8R8G8B8},
+        {"no A8R8G8B8", {D3DFMT_A8R8G8B8}, D3DFMT_X8R8G8B8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        proxy.SetUnsupportedFormats(c.unsupported);
+        ASSERT_EQ(Open(), FXTRUE) << zelktest::ReadFileText("vezoRerez.log");
+        ASSERT_TRUE(proxy.LastDeviceRequest().has_value());
+        EXPECT_TRUE(proxy.LastDeviceRequest()->present.Windowed);
+        EXPECT_EQ(proxy.LastDeviceRequest()->present.BackBufferFormat, c.backBuffer);
+        body::grSstWinClose();
+    }
+    proxy.SetUnsupportedFormats({});
+
+    const int stored = zelktest::WindowedFormatPosition(D3DFMT_R8G8B8);
+    ASSERT_GE(stored, 0) << "no 24-bit windowed back buffer on this display";
+    registry.SetDword("direct3d device setting", "use window mode", 1);
+    registry.SetDword("direct3d device setting", "display format", static_cast<std::uint32_t>(stored));
+    ASSERT_EQ(Open(), FXTRUE) << zelktest::ReadFileText("vezoRerez.log");
+    ASSERT_TRUE(proxy.LastDeviceRequest().has_value());
+    EXPECT_EQ(proxy.LastDeviceRequest()->present.BackBufferFormat, D3DFMT_R8G8B8);
     body::grSstWinClose();
 }
 

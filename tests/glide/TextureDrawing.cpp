@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -80,7 +81,7 @@ protected:
         registry.SetDword("direct3d device setting", "use window mode", 1);
         registry.SetDword("primitive rendering", "vertex convert function type", 0);
         registry.SetDword("primitive rendering", "texel blending function type", 0);
-        registry.SetDword("texture setting", "create mipmap", 0);
+        registry.SetDword("texture setting", "create mipmap", createMipmap);
         registry.SetDword("texture setting", "P8", D3DFMT_A8R8G8B8);
         registry.SetDword("texture setting", "A8P8", D3DFMT_A8R8G8B8);
         window = std::make_unique<zelktest::TestWindow>(kWidth, kHeight);
@@ -95,9 +96,11 @@ protected:
         body::grTexFilterMode(GR_TMU0, GR_TEXTUREFILTER_POINT_SAMPLED, GR_TEXTUREFILTER_POINT_SAMPLED);
         body::grTexMipMapMode(GR_TMU0, GR_MIPMAP_DISABLE, FXFALSE);
     }
+    // Each test reads its own settings: the front end goes with the test.
     void TearDown() override
     {
         body::grSstWinClose();
+        body::grGlideShutdown();
         window.reset();
     }
 
@@ -130,6 +133,23 @@ protected:
         return Target(glide->renderer->device);
     }
 
+    // Draws the bound texture over the target's top-left 32 x 32 pixels with
+    // s and t running from 0 to 16384.  For an 8 x 1 or 1 x 8 texture whose
+    // level 0 is 8 texels long, a pixel then spans 16 texels of level 0
+    // along either axis: the sampler asks for level 4, which a chain of four
+    // levels clamps to its last, the 1 x 1 level.
+    Target DrawMinified()
+    {
+        body::grBufferClear(0x00804020, 0, 0);
+        const float st = 16384;
+        const GrVertex a = TexturedVertex(0, 0, 0, 0), b = TexturedVertex(32, 0, st, 0),
+                       c = TexturedVertex(32, 32, st, st), d = TexturedVertex(0, 32, 0, st);
+        body::grDrawTriangle(&a, &b, &c);
+        body::grDrawTriangle(&a, &c, &d);
+        glide->renderer->Flush(true);
+        return Target(glide->renderer->device);
+    }
+
     // Compares a grid of pixels with the colours of the file's texels.
     void ExpectTexels(const Target& target, const std::function<DWORD(std::size_t)>& colour)
     {
@@ -146,9 +166,17 @@ protected:
         }
     }
 
+    std::uint32_t createMipmap = 0;  // the "create mipmap" setting
     zelktest::GlideRegistry registry;
     std::unique_ptr<zelktest::TestWindow> window;
     zelk::ZelkGlide* glide = nullptr;
+};
+
+// Device copies that hold the levels in use, so that minified draws sample
+// the smaller levels.
+class MipMapDrawing : public TextureDrawing {
+protected:
+    MipMapDrawing() { createMipmap = 1; }
 };
 
 TEST_F(TextureDrawing, SixteenBitFiles)
@@ -204,6 +232,78 @@ TEST_F(TextureDrawing, PalettisedFilesThroughTheSharedPalette)
             const BYTE* entry = file.data() + c.bodyOffset - 1024 + 4 * index;
             return 0xFF000000 | (entry[1] << 16) | (entry[2] << 8) | entry[3];
         });
+    }
+}
+
+// Chains of four levels (8, 4, 2 and 1 texels long) of 8 x 1 and 1 x 8
+// textures, each level one colour, downloaded whole, level by level, or
+// row by row: drawn minified, each shows its 1 x 1 level.  Glide's memory
+// rule counts such small levels as 0 bytes (the 1 x 1 level in 16 bits, the
+// 2 x 1 and 1 x 1 levels in 8 bits), yet they hold texels.
+TEST_F(MipMapDrawing, SmallestLevelsOfNarrowTexturesDrawHoweverTheChainIsDownloaded)
+{
+    body::grTexMipMapMode(GR_TMU0, GR_MIPMAP_NEAREST, FXFALSE);
+    struct FormatCase {
+        const char* name;
+        GrTextureFormat_t format;
+        UINT texelBytes;
+        WORD texel[4];  // of each level, the largest first
+        DWORD smallest; // the colour of the 1 x 1 level
+    } formats[] = {
+        {"RGB 565", GR_TEXFMT_RGB_565, 2, {0xF800, 0x07E0, 0x001F, 0xF81F}, 0xFFFF00FF},
+        {"intensity 8", GR_TEXFMT_INTENSITY_8, 1, {0x20, 0x50, 0x80, 0xB0}, 0xFFB0B0B0},
+    };
+    enum Way { kWholeChain, kLevelByLevel, kRowByRow };
+    const char* const wayNames[] = {"whole chain", "level by level", "row by row"};
+    FxU32 address = 0;
+    for (const FormatCase& f : formats) {
+        for (const GrAspectRatio_t aspect : {GR_ASPECT_8x1, GR_ASPECT_1x8}) {
+            // Levels of 8, 4, 2 and 1 texels: one row each under 8 x 1, one
+            // column under 1 x 8.
+            std::vector<std::vector<BYTE>> levels(4);
+            for (UINT k = 0; k < 4; ++k) {
+                for (UINT i = 0; i < (8u >> k); ++i) {
+                    levels[k].push_back(static_cast<BYTE>(f.texel[k]));
+                    if (f.texelBytes == 2) {
+                        levels[k].push_back(static_cast<BYTE>(f.texel[k] >> 8));
+                    }
+                }
+            }
+            std::vector<BYTE> chain;
+            for (const std::vector<BYTE>& level : levels) {
+                chain.insert(chain.end(), level.begin(), level.end());
+            }
+            for (const Way way : {kWholeChain, kLevelByLevel, kRowByRow}) {
+                SCOPED_TRACE(std::string(f.name) + (aspect == GR_ASPECT_8x1 ? ", 8 x 1, " : ", 1 x 8, ") +
+                             wayNames[way]);
+                address += 0x1000;
+                GrTexInfo info = {GR_LOD_1, GR_LOD_8, aspect, f.format, chain.data()};
+                if (way == kWholeChain) {
+                    body::grTexDownloadMipMap(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
+                }
+                for (UINT k = 0; way != kWholeChain && k < 4; ++k) {
+                    const GrLOD_t lod = GR_LOD_8 + static_cast<GrLOD_t>(k);
+                    BYTE* level = levels[k].data();
+                    if (way == kLevelByLevel) {
+                        body::grTexDownloadMipMapLevel(GR_TMU0, address, lod, GR_LOD_8, aspect, f.format,
+                                                       GR_MIPMAPLEVELMASK_BOTH, level);
+                        continue;
+                    }
+                    const int rows = aspect == GR_ASPECT_8x1 ? 1 : static_cast<int>(8u >> k);
+                    const UINT rowBytes = aspect == GR_ASPECT_8x1 ? (8u >> k) * f.texelBytes : f.texelBytes;
+                    for (int row = 0; row < rows; ++row) {
+                        body::grTexDownloadMipMapLevelPartial(GR_TMU0, address, lod, GR_LOD_8, aspect, f.format,
+                                                              GR_MIPMAPLEVELMASK_BOTH, level + row * rowBytes, row,
+                                                              row);
+                    }
+                }
+                body::grTexSource(GR_TMU0, address, GR_MIPMAPLEVELMASK_BOTH, &info);
+                const Target target = DrawMinified();
+                ASSERT_TRUE(target.Valid());
+                EXPECT_TRUE(target.PixelNear(16, 16, f.smallest, 8));
+                EXPECT_TRUE(target.PixelNear(3, 28, f.smallest, 8));
+            }
+        }
     }
 }
 

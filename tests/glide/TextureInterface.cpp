@@ -109,6 +109,14 @@ TEST_F(TextureInterface, SizeQueries)
     GrTexInfo info = {GR_LOD_1, GR_LOD_256, GR_ASPECT_1x1, GR_TEXFMT_INTENSITY_8, nullptr};
     EXPECT_EQ(body::grTexTextureMemRequired(GR_MIPMAPLEVELMASK_EVEN, &info), 69905u);
     EXPECT_EQ(body::grTexTextureMemRequired(GR_MIPMAPLEVELMASK_ODD, &info), 17476u);
+    // Levels narrower than the aspect's factor count fewer bytes than they
+    // hold: the 1x1 level of an 8x1 16-bit texture and the 2x1 and 1x1
+    // levels of an 8-bit one count none.
+    GrTexInfo narrow16 = {GR_LOD_1, GR_LOD_1, GR_ASPECT_8x1, GR_TEXFMT_RGB_565, nullptr};
+    GrTexInfo narrow8 = {GR_LOD_1, GR_LOD_2, GR_ASPECT_1x8, GR_TEXFMT_INTENSITY_8, nullptr};
+    EXPECT_EQ(body::grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &narrow16), 0u);
+    EXPECT_EQ(body::grTexTextureMemRequired(GR_MIPMAPLEVELMASK_BOTH, &narrow8), 0u);
+    EXPECT_EQ(body::grTexCalcMemRequired(GR_LOD_1, GR_LOD_4, GR_ASPECT_8x1, GR_TEXFMT_INTENSITY_8), 2u);
     EXPECT_EQ(body::grTexMaxAddress(GR_TMU0), 4000000u);
     EXPECT_EQ(body::grTexMaxAddress(GR_TMU1), 4000000u);
     EXPECT_EQ(body::grTexMinAddress(GR_TMU1), 0u);
@@ -321,9 +329,9 @@ TEST_F(TextureInterface, LevelByLevelDownloadAdvancesByEachLevelsRealSize)
     EXPECT_EQ(body::guTexGetMipMapInfo(id)->data, bytes.data());
     zelk::ZelkGrTexMemBlock* block = glide->textureManager.blockMaps[0].Find({0, 1});
     ASSERT_NE(block, nullptr);
-    // Levels whose size rule counts 0 bytes are not downloaded singly; the
-    // others hold their own data.
-    for (UINT level = 0; level <= 6; ++level) {
+    // Every level holds its own data, also the 2x1 and 1x1 levels that the
+    // size rule counts as 0 bytes.
+    for (UINT level = 0; level <= 8; ++level) {
         D3DLOCKED_RECT locked = {};
         ASSERT_TRUE(SUCCEEDED(block->systemTexture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY)));
         EXPECT_EQ(*static_cast<const BYTE*>(locked.pBits), level + 1) << "level " << level;

@@ -296,9 +296,14 @@ TEST_F(TextureManager, SingleLevelDownloads)
     ASSERT_EQ(manager.blockMaps[0].Find({0x10000, 0x10001}), block);
     EXPECT_EQ(SystemTexel<WORD>(system, 0, 5, 2), 0x8000);
 
-    // A level that the size rule counts as 0 bytes (edge 2 of an 8x1
-    // 8-bit texture) is refused.
-    EXPECT_FALSE(manager.DownloadTextureImageLevel(0, 0x40000, 7, 0, kAspect8x1, kI8, 3, level.data(), 0, 4096));
+    // A level that the size rule counts as 0 bytes (the 2x1 level of an
+    // 8x1 8-bit texture) still loads its texels: here 0x00 and 0x80.
+    ASSERT_TRUE(manager.DownloadTextureImageLevel(1, 0x40000, 7, 0, kAspect8x1, kI8, 3, level.data(), 0, 4096));
+    ZelkGrTexMemBlock* narrow = manager.blockMaps[1].Find({0x40000, 0x40001});
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_EQ(narrow->allocSmallLod, 7u);
+    EXPECT_EQ(SystemTexel<BYTE>(narrow->systemTexture, 7, 0, 0), 0x00);
+    EXPECT_EQ(SystemTexel<BYTE>(narrow->systemTexture, 7, 1, 0), 0x80);
 
     // Another format at the same range makes a new block.
     ASSERT_TRUE(

@@ -306,9 +306,11 @@ TEST_F(LfbAccessorTest, AuxBufferFollowsDepthBuffering) {
     a.auxIsDepth = 1;
     ASSERT_TRUE(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, z));
     EXPECT_EQ(ReadDepth(device)[1], 0x4321u);
+    // Without depth buffering the aux buffer is the alpha buffer, which this
+    // back buffer (no alpha bits) cannot hold: refused, the depth untouched.
     a.auxIsDepth = 0;
     FillDepth(device, 0.0f);
-    ASSERT_TRUE(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, z));
+    EXPECT_THROW(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, z), ZelkException);
     EXPECT_EQ(ReadDepth(device)[1], 0u);
 }
 
@@ -330,34 +332,31 @@ TEST_F(LfbAccessorTest, AuxLockEndsOnTheBufferItLocked) {
     ASSERT_EQ(depth->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK) << "the depth surface was left locked";
     depth->UnlockRect();
     EXPECT_EQ(ReadDepth(device)[2 * kLfbWidth + 3], 0x5678u);
-
-    // The reverse: locked as the alpha buffer, ended after depth buffering
-    // came on.
-    FillBack(device, 0xFF000000);
-    a.constantColor = 0x00102030;
-    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ZA16, 0, 0, &info));
-    a.auxIsDepth = 1;
-    EXPECT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER));
-    EXPECT_EQ(ReadBack(device)[5], 0xFF102030u);
     EXPECT_FALSE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER)) << "the lock is over";
 }
 
-// Writes to the alpha buffer and ZA16 writes to the back buffer carry no
-// colour: the written rectangle takes the constant colour (a surface with
-// alpha keeps the frame-buffer alpha in it).
-TEST_F(LfbAccessorTest, AlphaAndZa16WritesUseTheConstantColour) {
+// This back buffer has no alpha bits: alpha-buffer writes are refused and
+// change nothing.  ZA16 region writes to the back buffer carry no colour:
+// the written rectangle takes the constant colour.
+TEST_F(LfbAccessorTest, AlphaWritesAreRefusedAndZa16RegionsUseTheConstantColour) {
     FillBack(device, 0xFF336699);
     FillDepth(device, 1.0f);
     ZelkGrLfbAccessor a = Make();
     a.constantColor = 0x00ABCDEF;
     GrLfbInfo_t info = NewInfo();
-    ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ANY, 0, 0, &info));
-    EXPECT_EQ(info.writeMode, GR_LFBWRITEMODE_ZA16);
-    EXPECT_EQ(info.strideInBytes, kLfbWidth * 2);
-    std::memset(info.lfbPtr, 0x80, kLfbWidth * 2 * kLfbHeight);
-    ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER));
+    try {
+        a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ANY, 0, 0, &info);
+        ADD_FAILURE() << "the alpha buffer was locked on X8R8G8B8";
+    } catch (const ZelkException& e) {
+        EXPECT_EQ(e.message, "The surface format [ D3DFORMAT 22 ] cannot hold the alpha buffer.");
+        EXPECT_TRUE(e.logged);
+    }
+    EXPECT_EQ(info.lfbPtr, nullptr);
+    EXPECT_FALSE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER)) << "nothing is locked";
+    EXPECT_THROW(a.WriteRegion(GR_BUFFER_ALPHABUFFER, GR_LFB_SRC_FMT_ZA16, 0, 0, 2, 1, 4, "\x80\x80\x80\x80"),
+                 ZelkException);
     for (uint32_t p : ReadBack(device)) {
-        ASSERT_EQ(p, 0xFFABCDEFu);
+        ASSERT_EQ(p, 0xFF336699u);
     }
     EXPECT_EQ(ReadDepth(device)[0], 0xFFFFu) << "alpha writes keep the depth";
 

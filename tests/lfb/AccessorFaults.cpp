@@ -5,8 +5,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "common/D3DProxy.h"
+#include "common/DeviceFixture.h"
 #include "framework/ZelkException.h"
 #include "lfb/ZelkGrLfbAccessor.h"
 #include "lfb/support/LfbTestDevice.h"
@@ -184,6 +186,54 @@ TEST_F(LfbAccessorFaultTest, FailedWriteBackEndsTheLock) {
     }
     ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, 0, 0, &info));
     EXPECT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+}
+
+// Render targets lock as a checking runtime allows: never with
+// D3DLOCK_DISCARD (the proxy refuses it on a rectangle of a surface that is
+// not dynamic), and read-only for reads.  A region write converted through a
+// render target still lands, and only on its own pixels.
+TEST_F(LfbAccessorFaultTest, RenderTargetLocksUseOnlyAllowedFlags) {
+    {
+        IDirect3DSurface9Ptr target;
+        ASSERT_EQ(device->CreateRenderTarget(8, 8, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, TRUE, &target, nullptr),
+                  D3D_OK);
+        const RECT rect = {0, 0, 4, 4};
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(target->LockRect(&locked, &rect, D3DLOCK_DISCARD), D3DERR_INVALIDCALL) << "the proxy checks";
+    }
+    ZelkGrLfbAccessor a = Make();
+    if (!a.canConvert[0]) {
+        GTEST_SKIP() << "the device does not convert to R5G6B5 here";
+    }
+    FillBack(device, 0xFF000000);
+    proxy->ClearSurfaceLocks();
+    const uint16_t green[2] = {0x07E0, 0x07E0};
+    try {
+        EXPECT_TRUE(a.WriteRegion(GR_BUFFER_BACKBUFFER, GR_LFB_SRC_FMT_565, 10, 4, 2, 1, 4, green));
+    } catch (const ZelkException& e) {
+        ADD_FAILURE() << e.functionName << ": " << e.message;
+    }
+    const std::vector<uint32_t> screen = ReadBack(device);
+    EXPECT_EQ(screen[4 * kLfbWidth + 9], 0xFF000000u);
+    EXPECT_TRUE(ColorNear(0xFF00FF00u, screen[4 * kLfbWidth + 10], 7));
+    EXPECT_TRUE(ColorNear(0xFF00FF00u, screen[4 * kLfbWidth + 11], 7));
+    EXPECT_EQ(screen[4 * kLfbWidth + 12], 0xFF000000u);
+    std::vector<D3DProxySurfaceLock> locks = proxy->SurfaceLocks();
+    ASSERT_FALSE(locks.empty()) << "the region write went through a render target";
+    for (const D3DProxySurfaceLock& lock : locks) {
+        EXPECT_EQ(lock.flags & D3DLOCK_DISCARD, 0u);
+        EXPECT_EQ(lock.result, D3D_OK);
+    }
+
+    // A read lock converted through a render target locks it read-only.
+    proxy->ClearSurfaceLocks();
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_TRUE(a.Lock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ANY, GR_ORIGIN_UPPER_LEFT, 0, &info));
+    EXPECT_EQ(static_cast<const uint16_t*>(info.lfbPtr)[4 * info.strideInBytes / 2 + 10], 0x07E0);
+    EXPECT_TRUE(a.Unlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER));
+    locks = proxy->SurfaceLocks();
+    ASSERT_EQ(locks.size(), 1u);
+    EXPECT_EQ(locks[0].flags, DWORD(D3DLOCK_READONLY));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/DeviceFixture.h"
@@ -58,6 +59,12 @@ TEST_F(LfbAccessorFormatsTest, BackBufferMemoryOnlyForItsOwnLayout) {
             SCOPED_TRACE(testing::Message() << "back " << back << " mode " << mode);
             ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
             GrLfbInfo_t info = NewInfo();
+            if (mode == 3 && back != D3DFMT_A8R8G8B8 && back != D3DFMT_A1R5G5B5) {
+                // The alpha buffer's pixels carry only alpha: nowhere to go.
+                EXPECT_THROW(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, 0, 0, &info),
+                             zelk::ZelkException);
+                continue;
+            }
             ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, mode, 0, 0, &info));
             const bool handedBackBuffer = a.lockRecords[1].surface.Get() == backBuffer.GetInterfacePtr();
             EXPECT_EQ(handedBackBuffer, LayoutEquals(mode, back));
@@ -253,6 +260,171 @@ TEST_F(LfbAccessorFormatsTest, NarrowRegionsTouchOnlyTheirBytes) {
                 }
             }
         }
+    }
+}
+
+// The aux buffer is the alpha buffer while depth buffering is off.  Its
+// writes change only the alpha bits of a back buffer that has them and keep
+// every colour bit; a back buffer without alpha bits refuses them.  ZA16
+// locks of the back buffer change only the depth with the pixel pipeline
+// off, and fill the constant colour with it on.
+TEST_F(LfbAccessorFormatsTest, AlphaBufferAndZa16WritesKeepTheColour) {
+    struct Case {
+        D3DFORMAT back;
+        uint32_t picture;   // magenta 0xFFFF00FF as the back buffer holds it
+        int alphaOf40;      // alpha read back after writing 0x40; -1: refused
+        uint32_t constant;  // constant colour 0xFF00FF00 as the back buffer holds it
+    };
+    const Case cases[] = {
+        {D3DFMT_A8R8G8B8, 0xFFFF00FFu, 0x40, 0xFF00FF00u}, {D3DFMT_A1R5G5B5, 0xFFF800F8u, 0xFF, 0xFF00F800u},
+        {D3DFMT_X8R8G8B8, 0xFFFF00FFu, -1, 0xFF00FF00u},   {D3DFMT_R5G6B5, 0xFFF800F8u, -1, 0xFF00FC00u},
+        {D3DFMT_X1R5G5B5, 0xFFF800F8u, -1, 0xFF00F800u},
+    };
+    const std::string refusal = "cannot hold the alpha buffer";
+    int withAlpha = 0, withoutAlpha = 0;
+    for (const Case& c : cases) {
+        IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, c.back, D3DFMT_D16_LOCKABLE);
+        if (!device) {
+            std::printf("back buffer format %d not offered here\n", int(c.back));
+            continue;
+        }
+        SCOPED_TRACE(testing::Message() << "back " << c.back);
+        (c.alphaOf40 < 0 ? withoutAlpha : withAlpha) += 1;
+        ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+        ASSERT_TRUE(a.writeDepth);
+        a.auxIsDepth = 0;
+        a.constantColor = 0xFF00FF00u;
+        FillBack(device, 0xFFFF00FFu);
+        FillDepth(device, 0.5f);
+        const std::vector<uint32_t> depthBefore = ReadDepth(device);
+        ASSERT_EQ(ReadBack(device)[0], c.picture);
+
+        // A lock of the alpha buffer: alpha 0x40 on even columns, 0 on odd
+        // ones; the high byte of each pixel means nothing.
+        GrLfbInfo_t info = NewInfo();
+        if (c.alphaOf40 < 0) {
+            try {
+                a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ZA16, GR_ORIGIN_UPPER_LEFT, FXFALSE,
+                       &info);
+                ADD_FAILURE() << "the alpha buffer was locked on a back buffer without alpha";
+            } catch (const zelk::ZelkException& e) {
+                EXPECT_NE(e.message.find(refusal), std::string::npos) << e.message;
+            }
+            EXPECT_EQ(info.lfbPtr, nullptr);
+            EXPECT_EQ(a.lockRecords[2].kind, uint32_t(zelk::kLfbKindNone));
+            const uint16_t pixels[2] = {0xAB40, 0xCD00};
+            EXPECT_THROW(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 3, 2, 2, 1, 4, pixels),
+                         zelk::ZelkException);
+            for (uint32_t p : ReadBack(device)) ASSERT_EQ(p, c.picture);
+        } else {
+            ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER, GR_LFBWRITEMODE_ZA16, GR_ORIGIN_UPPER_LEFT,
+                               FXFALSE, &info));
+            for (unsigned y = 0; y < kLfbHeight; ++y)
+                for (unsigned x = 0; x < kLfbWidth; ++x) {
+                    const uint16_t v = x % 2 ? 0xCD00 : 0xAB40;
+                    std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes + x * 2, &v, 2);
+                }
+            ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_AUXBUFFER));
+            std::vector<uint32_t> screen = ReadBack(device);
+            for (unsigned i = 0; i < screen.size(); ++i) {
+                const uint32_t alpha = i % 2 ? 0u : uint32_t(c.alphaOf40);
+                ASSERT_EQ(screen[i], alpha << 24 | (c.picture & 0xFFFFFFu)) << "pixel " << i;
+            }
+            // A region of the alpha buffer: only its two pixels change.
+            FillBack(device, 0xFFFF00FFu);
+            const uint16_t pixels[2] = {0xAB40, 0xCD00};
+            ASSERT_TRUE(a.WriteRegion(GR_BUFFER_AUXBUFFER, GR_LFB_SRC_FMT_ZA16, 3, 2, 2, 1, 4, pixels));
+            screen = ReadBack(device);
+            EXPECT_EQ(screen[2 * kLfbWidth + 2], c.picture);
+            EXPECT_EQ(screen[2 * kLfbWidth + 3], uint32_t(c.alphaOf40) << 24 | (c.picture & 0xFFFFFFu));
+            EXPECT_EQ(screen[2 * kLfbWidth + 4], c.picture & 0xFFFFFFu);
+            EXPECT_EQ(screen[2 * kLfbWidth + 5], c.picture);
+        }
+        EXPECT_EQ(ReadDepth(device), depthBefore) << "alpha writes keep the depth";
+
+        // ZA16 locks of the back buffer, pipeline off then on.
+        for (FxBool pipeline : {FXFALSE, FXTRUE}) {
+            SCOPED_TRACE(pipeline ? "pixel pipeline on" : "pixel pipeline off");
+            FillBack(device, 0xFFFF00FFu);
+            const uint16_t z = pipeline ? 0x4321 : 0x1234;
+            info = NewInfo();
+            ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_ZA16, GR_ORIGIN_UPPER_LEFT,
+                               pipeline, &info));
+            for (unsigned y = 0; y < kLfbHeight; ++y)
+                for (unsigned x = 0; x < kLfbWidth; ++x)
+                    std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + y * info.strideInBytes + x * 2, &z, 2);
+            ASSERT_TRUE(a.Unlock(GR_LFB_WRITE_ONLY, GR_BUFFER_BACKBUFFER));
+            for (uint32_t p : ReadBack(device)) ASSERT_EQ(p, pipeline ? c.constant : c.picture);
+            for (uint32_t d : ReadDepth(device)) ASSERT_EQ(d, uint32_t(z));
+        }
+    }
+    EXPECT_GT(withAlpha, 0) << "no back buffer with alpha offered";
+    EXPECT_GT(withoutAlpha, 0) << "no back buffer without alpha offered";
+}
+
+// An aux-buffer unlock ends the aux lock that is open, whatever depth
+// buffering did in between; a lock ended under another name, or one that
+// failed, is not taken for it, and with no aux lock open the unlock ends
+// the lock that the aux buffer stands for now or none.  Each sequence ends
+// with every lock closed and its writes landed: depth 0x1357 at (6, 2)
+// through depth locks, alpha 0x40 there through alpha locks.
+TEST_F(LfbAccessorFormatsTest, AuxUnlockEndsTheLockThatIsOpen) {
+    IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, D3DFMT_A8R8G8B8, D3DFMT_D16_LOCKABLE);
+    if (!device) {
+        GTEST_SKIP() << "no A8R8G8B8 back buffer with lockable depth here";
+    }
+    enum Op { kLock, kLockFails, kUnlock };
+    struct Step {
+        Op op;
+        GrBuffer_t buffer;
+        int depthOn;
+        bool unlocks = true;  // what an unlock returns
+    };
+    constexpr GrBuffer_t kAux = GR_BUFFER_AUXBUFFER, kDepth = GR_BUFFER_DEPTHBUFFER, kAlpha = GR_BUFFER_ALPHABUFFER;
+    struct Sequence {
+        const char* name;
+        std::vector<Step> steps;
+    };
+    const Sequence sequences[] = {
+        {"aux lock ended as the depth buffer, then the alpha buffer",
+         {{kLock, kAux, 1}, {kUnlock, kDepth, 1}, {kLock, kAlpha, 0}, {kUnlock, kAux, 0}}},
+        {"aux lock ended as the alpha buffer, then the depth buffer",
+         {{kLock, kAux, 0}, {kUnlock, kAlpha, 0}, {kLock, kDepth, 1}, {kUnlock, kAux, 1}}},
+        {"a failed aux lock, then the alpha buffer", {{kLockFails, kAux, 1}, {kLock, kAlpha, 0}, {kUnlock, kAux, 0}}},
+        {"aux lock of the depth buffer ended with depth buffering off", {{kLock, kAux, 1}, {kUnlock, kAux, 0}}},
+        {"aux lock of the alpha buffer ended with depth buffering on", {{kLock, kAux, 0}, {kUnlock, kAux, 1}}},
+        {"no aux lock open: the depth lock stays",
+         {{kLock, kDepth, 1}, {kUnlock, kAux, 0, false}, {kUnlock, kDepth, 0}}},
+    };
+    for (const Sequence& sequence : sequences) {
+        SCOPED_TRACE(sequence.name);
+        FillBack(device, 0xFFFF00FFu);
+        FillDepth(device, 0.0f);
+        ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+        ASSERT_TRUE(a.writeDepth);
+        bool wroteDepth = false, wroteAlpha = false;
+        for (const Step& step : sequence.steps) {
+            a.auxIsDepth = uint32_t(step.depthOn);
+            GrLfbInfo_t info = NewInfo();
+            if (step.op == kLockFails) {
+                EXPECT_THROW(a.Lock(GR_LFB_WRITE_ONLY, step.buffer, 6, GR_ORIGIN_UPPER_LEFT, FXFALSE, &info),
+                             zelk::ZelkException);
+            } else if (step.op == kLock) {
+                ASSERT_TRUE(a.Lock(GR_LFB_WRITE_ONLY, step.buffer, GR_LFBWRITEMODE_ZA16, GR_ORIGIN_UPPER_LEFT,
+                                   FXFALSE, &info));
+                const bool depth = step.buffer == kDepth || (step.buffer == kAux && step.depthOn);
+                const uint16_t v = depth ? 0x1357 : 0x0040;
+                std::memcpy(static_cast<uint8_t*>(info.lfbPtr) + 2 * info.strideInBytes + 6 * 2, &v, 2);
+                (depth ? wroteDepth : wroteAlpha) = true;
+            } else {
+                EXPECT_EQ(a.Unlock(GR_LFB_WRITE_ONLY, step.buffer), step.unlocks) << "unlock of " << step.buffer;
+            }
+        }
+        for (const auto& record : a.lockRecords) {
+            EXPECT_EQ(record.kind, uint32_t(zelk::kLfbKindNone)) << "a lock is still open";
+        }
+        EXPECT_EQ(ReadDepth(device)[2 * kLfbWidth + 6], wroteDepth ? 0x1357u : 0u);
+        EXPECT_EQ(ReadBack(device)[2 * kLfbWidth + 6], wroteAlpha ? 0x40FF00FFu : 0xFFFF00FFu);
     }
 }
 

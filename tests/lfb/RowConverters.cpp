@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "framework/ZelkD3DFormats.h"
 #include "lfb/ZelkGrLfbAccessor.h"
 
 using zelk::ZelkGrLfbAccessor;
@@ -118,20 +119,23 @@ uint32_t ReferenceRead(uint32_t s, uint32_t mode, int order, uint32_t p, uint32_
     return v;
 }
 
-// Frame-buffer pixel -> surface pixel with the constant colour and alpha.
-// ZA16 pixels carry no colour and the alpha buffer's pixels only alpha: the
-// surface takes the constant colour (on 32-bit surfaces with the frame-buffer
-// alpha ORed into the constant colour's alpha).
-uint32_t ReferenceWrite(uint32_t s, uint32_t mode, int order, uint32_t p, uint32_t constantColor,
+// Surfaces that hold the alpha buffer's pixels: those with alpha bits.
+bool HoldsAlpha(uint32_t s) { return s == 21 || s == 25; }
+
+// Frame-buffer pixel -> surface pixel (old: the surface pixel before) with
+// the constant colour and alpha.  ZA16 pixels carry no colour: the surface
+// takes the constant colour.  The alpha buffer's pixels carry only alpha
+// (bits 7-0): it replaces the surface's alpha bits, every colour bit stays.
+uint32_t ReferenceWrite(uint32_t s, uint32_t mode, int order, uint32_t p, uint32_t old, uint32_t constantColor,
                         uint32_t constantAlpha) {
+    if (mode == 3) {
+        return s == 21 ? (old & 0x00FFFFFFu) | (p & 0xFF) << 24 : (old & 0x7FFFu) | uint32_t((p & 0xFF) != 0) << 15;
+    }
     const uint32_t cm = ColourMode(mode);
     Rgba c;
-    if (mode == 15 || mode == 3) {
+    if (mode == 15) {
         c = {Field(constantColor, 16, 8), Field(constantColor, 8, 8), Field(constantColor, 0, 8),
              constantColor >> 24};
-        if (mode == 3 && s <= 22) {
-            c.a |= p & 0xFF;
-        }
     } else if (cm <= 2) {
         const Pos16 l = Layout16(cm, order);
         const uint32_t q = p & 0xFFFF;
@@ -196,6 +200,13 @@ void CheckCase(const Case& k, bool upward, uint32_t constantAlpha, std::mt19937&
     a.constantColor = constantColor;
     const bool ok = k.write ? a.SetupWriteConverter(k.mode, k.order, k.surface)
                             : a.SetupReadConverter(k.mode, k.order, k.surface);
+    if (k.write && k.mode == 3 && !HoldsAlpha(k.surface)) {
+        // Nowhere to put the alpha buffer's pixels.
+        ASSERT_FALSE(ok);
+        ASSERT_EQ(a.colorPixelConverter, zelk::ConvertTexelNone);
+        ASSERT_EQ(a.colorRowConverter, zelk::ConvertRectNone);
+        return;
+    }
     ASSERT_TRUE(ok);
     const unsigned srcBpp = k.write ? LfbBytes(k.mode) : SurfaceBytes(k.surface);
     const unsigned dstBpp = k.write ? SurfaceBytes(k.surface) : LfbBytes(k.mode);
@@ -226,7 +237,7 @@ void CheckCase(const Case& k, bool upward, uint32_t constantAlpha, std::mt19937&
             const LONG ry = upward ? (2 + h - 1) - LONG(y) : LONG(y) - 2;
             const uint32_t s = src.Pixel(2 + rx, 1 + ry);
             const uint32_t expected =
-                k.write ? ReferenceWrite(k.surface, k.mode, k.order, s, constantColor, constantAlpha)
+                k.write ? ReferenceWrite(k.surface, k.mode, k.order, s, old, constantColor, constantAlpha)
                         : ReferenceRead(k.surface, k.mode, k.order, s, old);
             ASSERT_EQ(actual, expected)
                 << (k.write ? "write" : "read") << " surface " << k.surface << " mode " << k.mode
@@ -326,16 +337,16 @@ const Worked kWorked[] = {
     {true, 25, 5, BGRA, 0, 0xFF000080, 0x801F},
     {true, 24, 12, ARGB, 0, 0x1234FFFF, 0x7FFF},
     {true, 24, 14, RGBA, 0, 0xABCD0001, 0x8000},
-    // Alpha-buffer and ZA16 writes: the constant colour, the alpha ORed in
-    // on 32-bit surfaces.
-    {true, 21, 3, ARGB, 0, 0xFF80, 0x80102030, 0x00102030},
-    {true, 22, 3, BGRA, 0, 0x0080, 0x80102030, 0x00102030},
-    {true, 21, 3, ARGB, 0, 0x0080, 0xFF102030, 0xFF102030},
+    // Alpha-buffer writes replace the alpha bits of the surface pixel
+    // (0x5A5A5A5A before) and keep its colour; ZA16 writes take the
+    // constant colour.
+    {true, 21, 3, ARGB, 0, 0xFF80, 0x805A5A5A, 0x00102030},
+    {true, 21, 3, BGRA, 0, 0x0000, 0x005A5A5A, 0xFF102030},
+    {true, 25, 3, ARGB, 0, 0x0001, 0xDA5A, 0x00FF0000},
+    {true, 25, 3, RGBA, 0, 0xFF00, 0x5A5A, 0x80FF0000},
     {true, 21, 15, ARGB, 0, 0xFFFF, 0x00102030, 0x00102030},
     {true, 23, 15, ABGR, 0, 0xABCD, 0x11AA, 0x00123456},
-    {true, 23, 3, ARGB, 0, 0x00FF, 0x11AA, 0x00123456},
     {true, 24, 15, RGBA, 0, 0x0000, 0x08CA, 0x00123456},
-    {true, 25, 3, ARGB, 0, 0x00FF, 0xFC00, 0x80FF0000},
     {true, 25, 15, ARGB, 0, 0x1234, 0xFFFF, 0x01FFFFFF},
 };
 
@@ -368,10 +379,38 @@ TEST(LfbRowConverters, UnsupportedCombinationsGiveTheNoOpPair) {
     for (uint32_t surface : {0u, 20u, 26u, 70u}) {
         EXPECT_FALSE(a.SetupWriteConverter(0, ARGB, surface));
     }
+    // The alpha buffer's pixels on surfaces without alpha bits.
+    for (uint32_t surface : {20u, 22u, 23u, 24u}) {
+        EXPECT_FALSE(a.SetupWriteConverter(3, ARGB, surface));
+    }
     EXPECT_FALSE(a.SetupReadDepthConverter(15, D3DFMT_D16));
     EXPECT_FALSE(a.SetupReadDepthConverter(15, D3DFMT_D24S8));
     EXPECT_TRUE(a.colorRowConverter == zelk::ConvertRectNone);
     EXPECT_TRUE(a.depthPixelConverter == zelk::ConvertTexelNone);
+}
+
+// The surface formats named as converted, among which the default windowed
+// back buffer is chosen, are exactly those the pickers serve in the colour
+// write modes, both ways.
+TEST(LfbRowConverters, ConvertedSurfaceFormatsAreThoseThePickersServe) {
+    const struct {
+        D3DFORMAT format;
+        bool converted;
+    } cases[] = {
+        {D3DFMT_A8R8G8B8, true},     {D3DFMT_X8R8G8B8, true},     {D3DFMT_R5G6B5, true},
+        {D3DFMT_X1R5G5B5, true},     {D3DFMT_A1R5G5B5, true},     {D3DFMT_UNKNOWN, false},
+        {D3DFMT_R8G8B8, false},      {D3DFMT_A4R4G4B4, false},    {D3DFMT_X4R4G4B4, false},
+        {D3DFMT_A2R10G10B10, false}, {D3DFMT_A8B8G8R8, false},    {D3DFMT_X8B8G8R8, false},
+        {D3DFMT_D16_LOCKABLE, false},
+    };
+    ZelkGrLfbAccessor a = MakeAccessor();
+    for (const auto& c : cases) {
+        EXPECT_EQ(zelk::HasFrameBufferConversion(c.format), c.converted) << c.format;
+        for (uint32_t mode : {0u, 1u, 2u, 4u, 5u}) {  // 565, 555, 1555, 888, 8888
+            EXPECT_EQ(a.SetupReadConverter(mode, ARGB, c.format), c.converted) << c.format << " mode " << mode;
+            EXPECT_EQ(a.SetupWriteConverter(mode, ARGB, c.format), c.converted) << c.format << " mode " << mode;
+        }
+    }
 }
 
 // --- depth ----------------------------------------------------------------
