@@ -1,21 +1,6 @@
-# Cross-compiles for 32-bit Windows with mingw-w64 (posix threads variant).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles for 32-bit Windows with mingw-w64; the tests run under
+# 32-bit Wine.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(ZELK_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${ZELK_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZELK_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${ZELK_MINGW_PREFIX}-windres)
-set(CMAKE_AR           ${ZELK_MINGW_PREFIX}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB       ${ZELK_MINGW_PREFIX}-ranlib CACHE FILEPATH "")
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ZELK_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test executables run under Wine.
 find_program(ZELK_WINE wine)
-if(ZELK_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELK_WINE})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
