@@ -429,3 +429,29 @@ TEST_F(LfbAccessorFormatsTest, AuxUnlockEndsTheLockThatIsOpen) {
 }
 
 }  // namespace
+
+// A read lock of a 565 back buffer hands out its own memory, locked
+// read-only.  A region write meanwhile is refused rather than written
+// through that lock; once the read lock is over, the same write lands.
+TEST_F(LfbAccessorFormatsTest, RegionWriteIntoABufferHeldForReadingIsRefused) {
+    IDirect3DDevice9Ptr device = CreateLfbDevice(d3d, D3DFMT_R5G6B5, D3DFMT_D16_LOCKABLE);
+    if (!device) {
+        GTEST_SKIP() << "no R5G6B5 back buffer here";
+    }
+    FillBack(device, 0xFF000000);
+    ZelkGrLfbAccessor a(device, kLfbWidth, kLfbHeight, GR_COLORFORMAT_ARGB, kAllOn);
+    GrLfbInfo_t info = NewInfo();
+    ASSERT_TRUE(a.Lock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER, GR_LFBWRITEMODE_565, GR_ORIGIN_UPPER_LEFT, 0,
+                       &info));
+    const uint16_t white[2] = {0xFFFF, 0xFFFF};
+    try {
+        a.WriteRegion(GR_BUFFER_BACKBUFFER, GR_LFB_SRC_FMT_565, 4, 4, 2, 1, 4, white);
+        ADD_FAILURE() << "written through a read-only lock";
+    } catch (const zelk::ZelkException& e) {
+        EXPECT_EQ(e.message, "The surface to write is locked read-only by an open frame-buffer read lock.");
+    }
+    ASSERT_TRUE(a.Unlock(GR_LFB_READ_ONLY, GR_BUFFER_BACKBUFFER));
+    EXPECT_EQ(ReadBack(device)[4 * kLfbWidth + 5], 0xFF000000u);
+    ASSERT_TRUE(a.WriteRegion(GR_BUFFER_BACKBUFFER, GR_LFB_SRC_FMT_565, 4, 4, 2, 1, 4, white));
+    EXPECT_TRUE(ColorNear(0xFFFFFFFFu, ReadBack(device)[4 * kLfbWidth + 5], 7));
+}
