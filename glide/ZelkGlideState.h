@@ -3,8 +3,8 @@
 // The Glide rendering state that the front end keeps: the state block and
 // one record per texture unit.  grGlideGetState copies them into the
 // application's buffer as whole 32-bit words (the block into the first 128
-// bytes, each unit's record into the next 88) and grGlideSetState re-applies
-// them.
+// bytes, each unit's record into the next 88, 96 in 64-bit builds) and
+// grGlideSetState re-applies them.
 #include <cstdint>
 
 #include "glideapi/Glide2Types.h"
